@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+#include <variant>
+
+namespace merlox2 {
+
+// What kind of failure an operation met; the message says it to the teacher.
+enum class ErrorCode {
+    NotFound,
+    PermissionDenied,
+    IsFolder,
+    NotAFolder,
+    DiskFull,
+    ReadOnlyDisk,
+    ReadFailed,
+    WriteFailed,
+    Locked,
+    NoPrinter,
+    PrintFailed,
+    NoDocumentViewer,
+    Other,
+};
+
+struct Error {
+    ErrorCode code = ErrorCode::Other;
+    QString message; // Spanish, for the teacher: what failed, on which file, why, what to do
+};
+
+// A value or the error that prevented it (C++20 has no std::expected).
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_state(std::move(value)) {}
+    Result(Error error) : m_state(std::move(error)) {}
+
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    const T &value() const & { return std::get<0>(m_state); }
+    T &value() & { return std::get<0>(m_state); }
+    T &&value() && { return std::get<0>(std::move(m_state)); }
+    const Error &error() const { return std::get<1>(m_state); }
+
+private:
+    std::variant<T, Error> m_state;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : m_error(std::move(error)), m_ok(false) {}
+
+    bool ok() const { return m_ok; }
+    explicit operator bool() const { return m_ok; }
+    const Error &error() const { return m_error; }
+
+private:
+    Error m_error;
+    bool m_ok = true;
+};
+
+} // namespace merlox2

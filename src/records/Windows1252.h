@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+namespace merlox2::Windows1252 {
+
+// One byte per character, and every one of the 256 byte values round-trips: the five bytes that
+// Windows-1252 leaves undefined (0x81 0x8D 0x8F 0x90 0x9D) map to the C1 controls of the same value.
+QChar toChar(unsigned char byte);
+
+// The byte for one code point; a character the code page can't hold becomes '?'.
+unsigned char fromCodePoint(char32_t codePoint);
+
+QString decode(QByteArrayView bytes);
+
+// One byte per code point: a character outside the BMP is one character, never two.
+QByteArray encode(QStringView text);
+
+} // namespace merlox2::Windows1252
