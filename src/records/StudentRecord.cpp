@@ -1,0 +1,1 @@
+#include "records/StudentRecord.h"

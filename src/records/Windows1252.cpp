@@ -1,0 +1,1 @@
+#include "records/Windows1252.h"
