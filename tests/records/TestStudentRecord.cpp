@@ -1,0 +1,129 @@
+#include "records/StudentRecord.h"
+
+#include "records/Windows1252.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace merlox2 {
+
+class TestStudentRecord : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fieldLiesAtItsPlace_data();
+    void fieldLiesAtItsPlace();
+    void storingText_data();
+    void storingText();
+    void neverStoredFieldsReadAsNul();
+    void fromBytesTakesExactlyOneRecord();
+};
+
+namespace {
+
+// Every byte different from its neighbours and from blank and NUL, so a stray write shows.
+QByteArray patternRecord()
+{
+    QByteArray bytes(StudentRecord::Size, Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(0x80 + i);
+    return bytes;
+}
+
+} // namespace
+
+void TestStudentRecord::fieldLiesAtItsPlace_data()
+{
+    QTest::addColumn<StudentRecord::Field>("field");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("width");
+
+    QTest::newRow("Nombre") << StudentRecord::Nombre << 0 << 30;
+    QTest::newRow("Edad") << StudentRecord::Edad << 30 << 10;
+    QTest::newRow("Resistencia") << StudentRecord::Resistencia << 40 << 10;
+    QTest::newRow("Velocidad") << StudentRecord::Velocidad << 50 << 10;
+    QTest::newRow("Lagartijas") << StudentRecord::Lagartijas << 60 << 10;
+    QTest::newRow("Abdominales") << StudentRecord::Abdominales << 70 << 10;
+    QTest::newRow("Sentadillas") << StudentRecord::Sentadillas << 80 << 10;
+    QTest::newRow("Reservado1") << StudentRecord::Reservado1 << 90 << 5;
+    QTest::newRow("Reservado2") << StudentRecord::Reservado2 << 95 << 5;
+    QTest::newRow("Reservado3") << StudentRecord::Reservado3 << 100 << 5;
+    QTest::newRow("Reservado4") << StudentRecord::Reservado4 << 105 << 5;
+    QTest::newRow("Reservado5") << StudentRecord::Reservado5 << 110 << 5;
+    QTest::newRow("Reservado6") << StudentRecord::Reservado6 << 115 << 5;
+    QTest::newRow("Reservado7") << StudentRecord::Reservado7 << 120 << 5;
+    QTest::newRow("Reservado8") << StudentRecord::Reservado8 << 125 << 5;
+}
+
+void TestStudentRecord::fieldLiesAtItsPlace()
+{
+    QFETCH(StudentRecord::Field, field);
+    QFETCH(int, offset);
+    QFETCH(int, width);
+
+    StudentRecord record = StudentRecord::fromBytes(patternRecord());
+    record.setField(field, u"X"_s);
+
+    QByteArray expected = patternRecord();
+    expected.replace(offset, width, "X" + QByteArray(width - 1, ' '));
+    QCOMPARE(record.bytes(), expected);
+    QCOMPARE(record.field(field), u"X"_s + QString(width - 1, u' '));
+}
+
+void TestStudentRecord::storingText_data()
+{
+    QTest::addColumn<StudentRecord::Field>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("stored");
+
+    QTest::newRow("age 12 followed by eight blanks") << StudentRecord::Edad << u"12"_s << "12        "_ba;
+    QTest::newRow("35-character name keeps its first 30")
+        << StudentRecord::Nombre << u"Maximiliano Hernández Garza Olvera"_s.leftJustified(35, u'Z')
+        << Windows1252::encode(u"Maximiliano Hernández Garza Ol"_s);
+    QTest::newRow("ñ and é take one byte each")
+        << StudentRecord::Nombre << u"Muñoz José"_s << "Mu\xF1oz Jos\xE9"_ba + QByteArray(20, ' ');
+    QTest::newRow("character outside the BMP counts as one")
+        << StudentRecord::Nombre << u"😀"_s + QString(29, u'a') + u"b"_s << "?"_ba + QByteArray(29, 'a');
+    QTest::newRow("unrepresentable character becomes ?") << StudentRecord::Sentadillas << u"中25"_s
+                                                         << "?25       "_ba;
+    QTest::newRow("empty text gives blanks") << StudentRecord::Velocidad << QString() << QByteArray(10, ' ');
+    QTest::newRow("blanks in the text are kept") << StudentRecord::Resistencia << u" 3 20 "_s << " 3 20     "_ba;
+    QTest::newRow("exactly the width, nothing added") << StudentRecord::Lagartijas << u"1234567890"_s
+                                                      << "1234567890"_ba;
+}
+
+void TestStudentRecord::storingText()
+{
+    QFETCH(StudentRecord::Field, field);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, stored);
+
+    StudentRecord record;
+    record.setField(field, text);
+
+    QCOMPARE(record.bytes().mid(StudentRecord::offset(field), StudentRecord::width(field)), stored);
+    QCOMPARE(record.field(field), Windows1252::decode(stored)); // full width, trailing blanks included
+}
+
+void TestStudentRecord::neverStoredFieldsReadAsNul()
+{
+    const StudentRecord record;
+    QCOMPARE(record.field(StudentRecord::Nombre), QString(30, QChar(0)));
+    QCOMPARE(record.field(StudentRecord::Edad), QString(10, QChar(0)));
+    QCOMPARE(record.field(StudentRecord::Reservado8), QString(5, QChar(0)));
+    QCOMPARE(record.bytes(), QByteArray(StudentRecord::Size, '\0'));
+}
+
+void TestStudentRecord::fromBytesTakesExactlyOneRecord()
+{
+    const QByteArray pattern = patternRecord();
+    QCOMPARE(StudentRecord::fromBytes(pattern + "extra").bytes(), pattern);
+    QCOMPARE(StudentRecord::fromBytes(pattern.left(70)).bytes(), pattern.left(70) + QByteArray(60, '\0'));
+    QCOMPARE(StudentRecord::fromBytes({}).bytes(), QByteArray(StudentRecord::Size, '\0'));
+}
+
+} // namespace merlox2
+
+QTEST_APPLESS_MAIN(merlox2::TestStudentRecord)
+#include "TestStudentRecord.moc"
