@@ -1,0 +1,149 @@
+# Shared by run.sh, test.sh and fuzz.sh; sourced, not run:
+#
+#     source "$(dirname "$0")/setup.sh" run|test|fuzz
+#
+# Installs with apt-get whatever the chosen command needs and is missing (Debian 12 or Ubuntu), and defines
+# the configure and build steps that the commands share, so that run.sh and test.sh use one build/ tree.
+
+MERLOX2_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+MERLOX2_JOBS="$(nproc 2>/dev/null || echo 2)"
+
+merlox2_die() {
+    echo "error: $*" >&2
+    exit 1
+}
+
+merlox2_is_installed() {
+    [[ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" == installed ]]
+}
+
+# Runs a command as root: directly when we are root, otherwise through sudo. Fails (without running
+# anything) when neither is possible, so that callers can say what the user has to do instead.
+merlox2_as_root() {
+    if [[ $EUID -eq 0 ]]; then
+        "$@"
+    elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; then
+        sudo "$@"
+    else
+        return 126
+    fi
+}
+
+merlox2_can_be_root() {
+    [[ $EUID -eq 0 ]] || { command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; }
+}
+
+MERLOX2_APT_UPDATED=0
+
+merlox2_apt_update() {
+    if [[ $MERLOX2_APT_UPDATED -eq 0 ]]; then
+        echo "==> apt-get update"
+        merlox2_as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
+        MERLOX2_APT_UPDATED=1
+    fi
+}
+
+# Installs those of the given packages that dpkg does not report as installed.
+merlox2_install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        merlox2_is_installed "$package" || missing+=("$package")
+    done
+    [[ ${#missing[@]} -eq 0 ]] && return 0
+
+    if ! command -v apt-get >/dev/null || ! merlox2_can_be_root; then
+        echo "error: these packages are missing and cannot be installed from here:" >&2
+        echo "    ${missing[*]}" >&2
+        echo "Install them as root (apt-get install ${missing[*]}) or run this command as root." >&2
+        exit 1
+    fi
+    merlox2_apt_update
+    echo "==> apt-get install ${missing[*]}"
+    merlox2_as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+}
+
+# libFuzzer ships in a package named after clang's version (libclang-rt-14-dev on Debian 12), in the
+# libclang-rt-dev metapackage on newer releases, and inside libclang-common-N-dev on older Ubuntu.
+merlox2_install_libfuzzer() {
+    local major resource_dir
+    major="$(clang -dumpversion | cut -d. -f1)"
+    merlox2_is_installed "libclang-rt-$major-dev" && return 0
+    resource_dir="$(clang -print-resource-dir)"
+    if [[ -n "$(find "$resource_dir/lib" -name 'libclang_rt.fuzzer*.a' -print -quit 2>/dev/null)" ]]; then
+        return 0
+    fi
+    merlox2_apt_update
+    if apt-cache show "libclang-rt-$major-dev" >/dev/null 2>&1; then
+        merlox2_install_missing "libclang-rt-$major-dev"
+    else
+        merlox2_install_missing libclang-rt-dev
+    fi
+}
+
+merlox2_setup() {
+    local profile="${1:-}"
+    # Compiling, and what the program needs at run time: Qt, its fonts, xdg-open for the documents.
+    local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+                    fonts-liberation xdg-utils libbenchmark-dev)
+    case "$profile" in
+        run) ;;
+        fuzz) packages+=(clang) ;;
+        test)
+            packages+=(clang cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils)
+            # The document tests open LibreOffice Writer. The headless package conflicts with the desktop
+            # one, so it is only installed where no LibreOffice is present at all.
+            if ! command -v soffice >/dev/null && [[ ! -x /usr/lib/libreoffice/program/soffice ]]; then
+                packages+=(libreoffice-writer-nogui)
+            fi
+            ;;
+        *) merlox2_die "setup.sh: unknown profile '$profile' (expected run, test or fuzz)" ;;
+    esac
+    merlox2_install_missing "${packages[@]}"
+    if [[ $profile != run ]]; then
+        merlox2_install_libfuzzer
+    fi
+}
+
+# The normal build, shared by run.sh and test.sh.
+merlox2_build_normal() {
+    cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH=ON
+    cmake --build "$MERLOX2_ROOT/build" -j"$MERLOX2_JOBS"
+}
+
+# The fuzzers need clang. Debug keeps Q_ASSERT and our asserts armed; -O1 keeps the runs fast enough.
+merlox2_build_fuzzers() {
+    CC=clang CXX=clang++ cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build-fuzz" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Debug -DMERLOX2_GUI=OFF -DBUILD_TESTING=OFF -DMERLOX2_BENCH=OFF -DMERLOX2_FUZZ=ON \
+        -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -O1"
+    cmake --build "$MERLOX2_ROOT/build-fuzz" -j"$MERLOX2_JOBS"
+}
+
+merlox2_fuzzers() {
+    find "$MERLOX2_ROOT/build-fuzz/fuzz" -maxdepth 1 -type f -executable -name 'Fuzz*' -printf '%f\n' | sort
+}
+
+# Sanitizer settings for the fuzzers and the sanitizer build: stop at the first finding, with a stack, and
+# keep LeakSanitizer quiet about third-party libraries only.
+merlox2_export_sanitizer_options() {
+    export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+    export LSAN_OPTIONS="suppressions=$MERLOX2_ROOT/tests/lsan.supp:print_suppressions=0"
+}
+
+# Runs one fuzzer for the given number of seconds. New inputs go to build-fuzz/corpus/<name>; seeds kept in
+# the sources (fuzz/corpus/<name>), if any, are read as well. Crash inputs land in build-fuzz/artifacts/.
+merlox2_run_fuzzer() {
+    local name="$1" seconds="$2"
+    local corpus="$MERLOX2_ROOT/build-fuzz/corpus/$name"
+    local artifacts="$MERLOX2_ROOT/build-fuzz/artifacts/$name"
+    local seeds=()
+    mkdir -p "$corpus" "$artifacts"
+    [[ -d "$MERLOX2_ROOT/fuzz/corpus/$name" ]] && seeds=("$MERLOX2_ROOT/fuzz/corpus/$name")
+    echo "==> fuzzing $name for $seconds s (corpus build-fuzz/corpus/$name)"
+    "$MERLOX2_ROOT/build-fuzz/fuzz/$name" -max_total_time="$seconds" -print_final_stats=0 \
+        -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}"
+}
+
+merlox2_setup "$@"
