@@ -1,0 +1,27 @@
+#pragma once
+
+#include "records/Result.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace merlox2 {
+
+// Opens an embedded document for reading and printing: a fresh copy is written to the user's cache
+// folder (nothing the user changes in the word processor is kept) and handed to the desktop's
+// registered application. Returns the path of the copy.
+class DocumentLauncher {
+public:
+    static Result<QString> open(const QString &resourcePath, const QString &fileName);
+
+    // Tests replace the desktop side: given the copy's path, true when an application took it.
+    using Opener = std::function<bool(const QString &path)>;
+    static void setOpenerForTesting(Opener opener);
+
+private:
+    static bool openWithDesktop(const QString &path);
+    static Opener s_opener;
+};
+
+} // namespace merlox2

@@ -1,0 +1,249 @@
+#include "platform/FormBuilder.h"
+
+#include "platform/Controls.h"
+#include "platform/EnterAsTab.h"
+
+#include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+
+#include <algorithm>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace merlox2 {
+
+namespace {
+
+QRect pixelRect(const ControlSpec &c)
+{
+    return {twipsToPixels(c.left), twipsToPixels(c.top), twipsToPixels(c.width), twipsToPixels(c.height)};
+}
+
+QFont fontFor(const FontSpec &spec)
+{
+    QFont font(u"MS Sans Serif"_s);
+    font.setPointSizeF(spec.size);
+    font.setBold(spec.style & Bold);
+    font.setItalic(spec.style & Italic);
+    return font;
+}
+
+void setColours(QWidget *w, const ControlSpec &c)
+{
+    QPalette p = w->palette();
+    const QColor text = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    if (c.back != NoColour && c.kind == Kind::TextBox) {
+        p.setColor(QPalette::Base, QColor(c.back)); // the frame keeps the style's own colours
+    } else if (c.back != NoColour) {
+        p.setColor(QPalette::Window, QColor(c.back));
+        p.setColor(QPalette::Button, QColor(c.back));
+        w->setAutoFillBackground(true);
+    }
+    w->setPalette(p);
+}
+
+// Front-to-back order of the old toolkit: option buttons, buttons, the frame, text boxes; labels,
+// pictures and lines lie on the form's surface behind all of them.
+int stackingRank(Kind kind)
+{
+    switch (kind) {
+    case Kind::Option:
+        return 4;
+    case Kind::Button:
+        return 3;
+    case Kind::Frame:
+        return 2;
+    case Kind::TextBox:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+QWidget *createControl(const ControlSpec &c, QWidget *form)
+{
+    const QString caption = QString::fromUtf8(c.caption);
+    switch (c.kind) {
+    case Kind::Label: {
+        auto *label = new FormLabel(form);
+        label->setGeometry(pixelRect(c));
+        label->setText(caption);
+        label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        label->setWordWrap(c.wordWrap);
+        if (c.border) {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setLineWidth(1);
+        }
+        return label;
+    }
+    case Kind::TextBox: {
+        auto *box = new QLineEdit(form);
+        box->setGeometry(pixelRect(c));
+        box->setText(caption);
+        return box;
+    }
+    case Kind::Option: {
+        auto *option = new OptionButton(form);
+        option->setGeometry(pixelRect(c));
+        option->setText(caption);
+        return option;
+    }
+    case Kind::Button: {
+        auto *button = new FaceButton(form);
+        button->setGeometry(pixelRect(c));
+        button->setText(caption);
+        button->setFaceColour(QColor(c.back));
+        return button;
+    }
+    case Kind::Frame: {
+        auto *frame = new BandFrame(form);
+        frame->setGeometry(pixelRect(c));
+        frame->setCaption(caption);
+        return frame;
+    }
+    case Kind::Image: {
+        auto *image = new ImageBox(form);
+        image->setGeometry(pixelRect(c));
+        image->setPicture(QPixmap(QString::fromUtf8(c.picture)), c.stretch, c.border);
+        return image;
+    }
+    case Kind::Document: {
+        auto *document = new DocumentIcon(form);
+        document->setGeometry(pixelRect(c));
+        document->setDocument(QString::fromUtf8(c.picture), caption);
+        return document;
+    }
+    case Kind::Line: {
+        const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
+        return new LineWidget({twipsToPixels(c.left), twipsToPixels(c.top)},
+                              {twipsToPixels(c.width), twipsToPixels(c.height)}, c.lineWidth, colour, form);
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+Form::Form(const FormSpec &spec, QWidget *parent)
+    : QWidget(parent), m_placement(spec.placement),
+      m_screenPosition(twipsToPixels(spec.screenLeft), twipsToPixels(spec.screenTop))
+{
+    setObjectName(QString::fromUtf8(spec.name));
+    setWindowTitle(QString::fromUtf8(spec.caption));
+    setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAutoFillBackground(true);
+    setBackground(QColor(spec.background));
+    setFont(fontFor({}));
+    resize(twipsToPixels(spec.clientWidth), twipsToPixels(spec.clientHeight));
+    buildControls(spec);
+    if (spec.keyPreview)
+        installEnterAsTab(this);
+}
+
+void Form::buildControls(const FormSpec &spec)
+{
+    struct Built {
+        const ControlSpec *spec;
+        QWidget *widget;
+    };
+    std::vector<Built> built;
+    built.reserve(spec.controls.size());
+    for (const ControlSpec &c : spec.controls) {
+        QWidget *w = createControl(c, this);
+        w->setObjectName(QString::fromUtf8(c.name));
+        w->setFont(fontFor(c.font));
+        if (c.kind != Kind::Line)
+            setColours(w, c);
+        if (c.kind == Kind::Option && c.back != NoColour)
+            static_cast<OptionButton *>(w)->setBackground(QColor(c.back));
+        if (c.kind == Kind::Button)
+            static_cast<FaceButton *>(w)->setAutoDefault(spec.autoDefaultButtons);
+        if (c.kind == Kind::Label && c.autoSize)
+            static_cast<FormLabel *>(w)->setAutoSize(true); // after the font: the size follows it
+        const bool focusable = c.kind == Kind::TextBox || c.kind == Kind::Option || c.kind == Kind::Button;
+        w->setFocusPolicy(focusable ? Qt::StrongFocus : Qt::NoFocus);
+        built.push_back({&c, w});
+    }
+
+    // Caption labels name their text boxes for screen readers.
+    for (const Built &b : built) {
+        if (*b.spec->buddy)
+            if (auto *label = qobject_cast<QLabel *>(b.widget))
+                label->setBuddy(control(QString::fromUtf8(b.spec->buddy)));
+    }
+
+    std::stable_sort(built.begin(), built.end(), [](const Built &a, const Built &b) {
+        return stackingRank(a.spec->kind) < stackingRank(b.spec->kind);
+    });
+    for (const Built &b : built)
+        b.widget->raise();
+
+    std::vector<Built> tabStops;
+    std::copy_if(built.begin(), built.end(), std::back_inserter(tabStops),
+                 [](const Built &b) { return b.widget->focusPolicy() != Qt::NoFocus; });
+    std::sort(tabStops.begin(), tabStops.end(),
+              [](const Built &a, const Built &b) { return a.spec->tabIndex < b.spec->tabIndex; });
+    for (std::size_t i = 1; i < tabStops.size(); ++i)
+        QWidget::setTabOrder(tabStops[i - 1].widget, tabStops[i].widget);
+    if (!tabStops.empty())
+        tabStops.front().widget->setFocus();
+}
+
+QWidget *Form::findControl(QStringView name) const
+{
+    for (QObject *child : children()) {
+        if (child->isWidgetType() && child->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<QWidget *>(child);
+    }
+    return nullptr;
+}
+
+void Form::present()
+{
+    switch (m_placement) {
+    case Placement::Maximized:
+        showMaximized();
+        break;
+    case Placement::AtScreenPosition:
+        if (!isVisible())
+            move(m_screenPosition);
+        showNormal();
+        break;
+    case Placement::Normal:
+        if (isMinimized())
+            showNormal();
+        else
+            show();
+        break;
+    }
+    raise();
+    activateWindow();
+}
+
+QColor Form::background() const
+{
+    return palette().color(QPalette::Window);
+}
+
+void Form::setBackground(QColor colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+}
+
+void setCaption(QWidget *label, const QString &caption)
+{
+    if (auto *formLabel = qobject_cast<FormLabel *>(label))
+        formLabel->setCaption(caption);
+    else if (auto *plain = qobject_cast<QLabel *>(label))
+        plain->setText(caption);
+}
+
+} // namespace merlox2

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QRgb>
+
+#include <span>
+
+namespace merlox2 {
+
+// Layouts are kept in twips, as the screens were drawn: 15 twips to a pixel at 96 dpi.
+constexpr int twipsToPixels(int twips) { return (twips + 7) / 15; }
+
+enum class Kind { Label, TextBox, Option, Button, Frame, Image, Line, Document };
+
+enum FontStyle : unsigned { Regular = 0, Bold = 1, Italic = 2 };
+
+// A control without a font of its own: 8.25 pt regular.
+struct FontSpec {
+    double size = 8.25;
+    unsigned style = Regular;
+};
+
+enum class Align { Left, Center };
+
+constexpr QRgb NoColour = 0x00000000; // fully transparent: "not given"
+constexpr QRgb rgb(int r, int g, int b) { return qRgb(r, g, b); }
+
+namespace colours {
+constexpr QRgb Black = rgb(0, 0, 0);
+constexpr QRgb White = rgb(255, 255, 255);
+constexpr QRgb Navy = rgb(0, 0, 128);
+constexpr QRgb DarkBlue = rgb(0, 0, 192);
+constexpr QRgb Blue = rgb(0, 0, 255);
+constexpr QRgb LightGrey = rgb(192, 192, 192);
+constexpr QRgb LightOrange = rgb(255, 192, 128);
+constexpr QRgb Orange = rgb(255, 128, 0);
+constexpr QRgb Red = rgb(255, 0, 0);
+constexpr QRgb Green = rgb(0, 192, 0);
+constexpr QRgb BrightGreen = rgb(0, 255, 0);
+constexpr QRgb Yellow = rgb(255, 255, 0);
+constexpr QRgb Olive = rgb(192, 192, 0);
+} // namespace colours
+
+// One row of a layout table. Lines use left/top as the first end point and width/height as the
+// second (x2, y2), with lineWidth in pixels.
+struct ControlSpec {
+    const char *name;
+    Kind kind;
+    const char *caption = ""; // UTF-8
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    FontSpec font = {};
+    QRgb fore = NoColour; // text (or line) colour; black when not given
+    QRgb back = NoColour; // background; transparent labels when not given
+    Align align = Align::Left;
+    bool autoSize = false;
+    bool border = false;
+    int tabIndex = -1; // -1: takes no focus
+    bool wordWrap = false;
+    bool stretch = false;       // images: stretched to the box, else drawn at their own size
+    const char *picture = "";   // images: resource path
+    int lineWidth = 1;          // lines
+    const char *buddy = "";     // caption labels: the text box they name
+};
+
+enum class Placement { Normal, Maximized, AtScreenPosition };
+
+struct FormSpec {
+    const char *name;
+    const char *caption;
+    int clientWidth; // twips
+    int clientHeight;
+    QRgb background;
+    Placement placement = Placement::Normal;
+    int screenLeft = 0; // twips, with Placement::AtScreenPosition
+    int screenTop = 0;
+    bool keyPreview = false; // Enter becomes Tab
+    bool autoDefaultButtons = false; // Enter on a focused button clicks it
+    std::span<const ControlSpec> controls;
+};
+
+} // namespace merlox2

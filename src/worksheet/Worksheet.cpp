@@ -1,0 +1,266 @@
+#include "worksheet/Worksheet.h"
+
+#include "evaluation/EvaluationRule.h"
+#include "platform/Controls.h"
+#include "platform/MessageBox.h"
+#include "platform/Printing.h"
+#include "platform/ScreenRegistry.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace merlox2 {
+
+namespace {
+
+// The seven boxes in the order of the record's fields.
+constexpr std::array<const char16_t *, StudentRecord::BoxFieldCount> BoxNames{
+    u"txtNombre", u"txtedad", u"txtresistencia", u"txtvelocidad", u"txtlagartijas", u"txtabdominales",
+    u"txtsentadillas"};
+
+// The result panel in the order the evaluation writes it.
+constexpr std::array<const char16_t *, OutputCount> PanelNames{u"Label11", u"Label23", u"Label12", u"Label24",
+                                                               u"Label13", u"Label19", u"Label25", u"Label26"};
+
+// The order in which the panel is emptied: percentages first, then levels.
+constexpr std::array<int, OutputCount> ClearOrder{0, 2, 4, 5, 1, 3, 6, 7};
+
+// What printing hides, in this order; shown again in the same order.
+constexpr std::array<const char16_t *, 13> HiddenWhilePrinting{
+    u"Frame1",         u"Label9",   u"Label10",  u"cmdGuardarReg", u"cmdRegAnterior",
+    u"cmdRegSiguiente", u"cmdRegresar", u"cmdSalir", u"Command1",     u"Command3",
+    u"Command4",       u"Command2", u"Image1"};
+
+const char *ordinal(int grade)
+{
+    switch (grade) {
+    case 1:
+        return "1er";
+    case 2:
+        return "2º";
+    default:
+        return "3er";
+    }
+}
+
+} // namespace
+
+Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlSpec> &controls, Roster &roster,
+                     ScreenRegistry &screens)
+    : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(screens),
+      m_file(GradeFile::fileNameForGrade(grade.grade))
+{
+    for (std::size_t i = 0; i < BoxNames.size(); ++i)
+        m_boxes[i] = control<QLineEdit>(BoxNames[i]);
+    for (std::size_t i = 0; i < PanelNames.size(); ++i)
+        m_panel[i] = control<QLabel>(PanelNames[i]);
+    m_hombre = control<OptionButton>(u"Option1");
+    m_mujer = control<OptionButton>(u"Option2");
+    m_procesar = control<QPushButton>(u"Command3");
+    m_datos = control<QPushButton>(u"Command4");
+    m_recordNumber = control<QLabel>(u"Label9");
+
+    const auto on = [this](QStringView name, void (Worksheet::*handler)()) {
+        connect(control<QPushButton>(name), &QPushButton::clicked, this, handler);
+    };
+    on(u"cmdGuardarReg", &Worksheet::cmdGuardarReg_Click);
+    on(u"cmdRegAnterior", &Worksheet::cmdRegAnterior_Click);
+    on(u"cmdRegSiguiente", &Worksheet::cmdRegSiguiente_Click);
+    on(u"Command1", &Worksheet::Command1_Click);
+    on(u"cmdRegresar", &Worksheet::cmdRegresar_Click);
+    on(u"cmdSalir", &Worksheet::cmdSalir_Click);
+    on(u"Command2", &Worksheet::Command2_Click);
+    connect(m_hombre, &QAbstractButton::clicked, this, [this] { Option_Click(m_hombre); });
+    connect(m_mujer, &QAbstractButton::clicked, this, [this] { Option_Click(m_mujer); });
+    connect(m_procesar, &QAbstractButton::clicked, this, [this] { evaluate(0); });
+    connect(m_datos, &QAbstractButton::clicked, this, [this] { evaluate(1); });
+}
+
+Worksheet::~Worksheet() = default;
+
+Worksheet *Worksheet::open(const WorksheetGrade &grade, Roster &roster, ScreenRegistry &screens)
+{
+    auto *sheet = new Worksheet(grade, worksheetControls(grade), roster, screens);
+    if (!sheet->lockGradeFile() || !sheet->Form_Load()) {
+        delete sheet;
+        return nullptr;
+    }
+    return sheet;
+}
+
+bool Worksheet::lockGradeFile()
+{
+    // Another copy of the program working on the same grade would overwrite this one's work on
+    // leaving; the lock lives beside the grade file for as long as the worksheet is open.
+    m_lock = std::make_unique<QLockFile>(m_file.path() + u".lock"_s);
+    m_lock->setStaleLockTime(0); // held for hours; a lock whose process is gone is still taken over
+    if (m_lock->tryLock(0))
+        return true;
+    if (m_lock->error() == QLockFile::LockFailedError) {
+        MessageBox::show(nullptr, u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 "
+                                  "(archivo %2). Termine allí su trabajo con «Salir» y vuelva a abrir el grado."_s
+                                      .arg(QLatin1StringView(ordinal(m_grade.grade)), m_file.path()));
+        return false;
+    }
+    // A folder where no lock can be made (read-only, with a writable grade file): work without it.
+    m_lock.reset();
+    return true;
+}
+
+void Worksheet::closeEvent(QCloseEvent *event)
+{
+    // The window's close control discards the worksheet; its grade is free for another copy at once.
+    m_lock.reset();
+    Form::closeEvent(event);
+}
+
+bool Worksheet::Form_Load()
+{
+    setCaption(control(u"Label28"), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    IndiceReg = 1;
+    if (const Result<void> loaded = m_file.loadRoster(m_roster); !loaded) {
+        // Not opened at all, so that an empty roster can never be written over the file's students.
+        reportFailure(nullptr, loaded.error());
+        return false;
+    }
+    IndiceReg = 1;
+    Update_Form();
+    return true;
+}
+
+void Worksheet::Update_Form()
+{
+    const StudentRecord &record = m_roster[IndiceReg];
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i) {
+        QString text = record.field(StudentRecord::Field(i));
+        // A text box holds text only up to the first NUL, so a never-filled field shows empty.
+        if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0)
+            text.truncate(nul);
+        m_boxes[std::size_t(i)]->setText(text);
+    }
+}
+
+void Worksheet::Obtener_Datos()
+{
+    StudentRecord &record = m_roster[IndiceReg];
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
+        record.setField(StudentRecord::Field(i), m_boxes[std::size_t(i)]->text());
+}
+
+void Worksheet::clearPanel()
+{
+    for (int index : ClearOrder)
+        setCaption(m_panel[std::size_t(index)], QString());
+}
+
+void Worksheet::cmdGuardarReg_Click()
+{
+    Obtener_Datos();
+    if (const Result<void> stored = m_file.storeRecord(m_roster, IndiceReg); !stored)
+        reportFailure(this, stored.error());
+}
+
+void Worksheet::cmdRegAnterior_Click()
+{
+    moveRecord(-1);
+}
+
+void Worksheet::cmdRegSiguiente_Click()
+{
+    moveRecord(+1);
+}
+
+void Worksheet::moveRecord(int step)
+{
+    m_boxes[0]->setFocus();
+    clearPanel();
+    const int target = IndiceReg + step;
+    if (target >= Roster::FirstSlot && target <= Roster::LastSlot) {
+        Obtener_Datos(); // the boxes go into the slot being left
+        IndiceReg = qint16(target);
+        Update_Form();
+    }
+    setCaption(m_recordNumber, QString::number(IndiceReg));
+}
+
+void Worksheet::Command1_Click()
+{
+    for (QLineEdit *box : m_boxes)
+        box->setText(QString());
+    clearPanel();
+    m_boxes[0]->setFocus();
+}
+
+void Worksheet::cmdRegresar_Click()
+{
+    m_screens.open(u"MENU"_s);
+}
+
+void Worksheet::cmdSalir_Click()
+{
+    // The student on screen is kept too: a typed record must not be lost by the command that saves all.
+    Obtener_Datos();
+    if (const Result<void> stored = m_file.storeRoster(m_roster); !stored) {
+        reportFailure(this, stored.error()); // the worksheet stays, so the teacher can try again
+        return;
+    }
+    m_screens.endProgram();
+}
+
+void Worksheet::Option_Click(OptionButton *chosen)
+{
+    clearPanel();
+    if (!chosen->isChecked())
+        return;
+    OptionButton *other = chosen == m_hombre ? m_mujer : m_hombre;
+    other->setChecked(false);
+    m_procesar->setEnabled(chosen == m_hombre);
+    m_datos->setEnabled(chosen == m_mujer);
+}
+
+void Worksheet::evaluate(int sexButton)
+{
+    const Sex sex = sexButton == 0 ? Sex::Hombre : Sex::Mujer;
+    const QString texts[] = {m_boxes[2]->text(), m_boxes[3]->text(), m_boxes[4]->text(), m_boxes[5]->text(),
+                             m_boxes[6]->text()};
+    const Evaluation result =
+        merlox2::evaluate(m_grade.grade, sex, {texts[0], texts[1], texts[2], texts[3], texts[4]});
+    // Outputs produced before an early stop stand; the rest of the panel keeps what it showed.
+    for (std::size_t i = 0; i < result.outputs.size(); ++i)
+        setCaption(m_panel[i], result.outputs[i]);
+    m_boxes[0]->setFocus();
+}
+
+void Worksheet::setPrinting(bool printing)
+{
+    if (printing) {
+        for (const char16_t *name : HiddenWhilePrinting)
+            control(name)->hide();
+    }
+    const QColor background = printing ? QColor(Qt::white) : QColor(m_grade.background);
+    m_hombre->setBackground(background);
+    m_mujer->setBackground(background);
+    setBackground(background);
+    if (!printing) {
+        for (const char16_t *name : HiddenWhilePrinting)
+            control(name)->show();
+    }
+}
+
+void Worksheet::Command2_Click()
+{
+    setPrinting(true);
+    const Result<void> printed = printOnDefaultPrinter(
+        this, QRect(0, 0, twipsToPixels(WorksheetExtentWidth), twipsToPixels(WorksheetExtentHeight)));
+    setPrinting(false);
+    if (!printed)
+        reportFailure(this, printed.error());
+}
+
+} // namespace merlox2
