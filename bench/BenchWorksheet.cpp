@@ -1,0 +1,55 @@
+// Opening a worksheet on a full grade file: build, load the 30 records, show and paint.
+#include "platform/MessageBox.h"
+#include "platform/Startup.h"
+#include "records/GradeFile.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+
+static void BM_OpenWorksheetFullFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    merlox2::Roster roster;
+    for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
+        roster[n].setField(merlox2::StudentRecord::Nombre, u"Alumna Número %1 Pérez Núñez"_s.arg(n));
+        roster[n].setField(merlox2::StudentRecord::Resistencia, u"1.9"_s);
+    }
+    if (!merlox2::GradeFile(merlox2::GradeFile::fileNameForGrade(1)).storeRoster(roster)) {
+        state.SkipWithError("could not write the grade file");
+        return;
+    }
+    merlox2::MessageBox::setAnsweredInAdvance(true);
+    for (auto _ : state) {
+        merlox2::Program program;
+        QWidget *sheet = program.screens().open(u"prisecu"_s);
+        if (!sheet) {
+            state.SkipWithError("the worksheet did not open");
+            break;
+        }
+        sheet->repaint(); // the first frame the teacher sees
+        state.PauseTiming();
+        delete sheet;
+        state.ResumeTiming();
+    }
+    QDir::setCurrent(previous);
+}
+BENCHMARK(BM_OpenWorksheetFullFile)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    merlox2::initializePlatform(app);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,21 @@
+// Starts exactly as the program does and quits on the access screen's first paint.
+#include "ProbeCommon.h"
+
+#include "platform/Startup.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    merlox2::initializePlatform(app);
+    merlox2::Program program;
+    program.start();
+    QuitOnFirstPaint quit;
+    if (QWidget *access = program.screens().find(u"CLAVESEC"_s))
+        access->installEventFilter(&quit);
+    return QApplication::exec();
+}
