@@ -17,7 +17,8 @@ namespace {
 
 [[noreturn]] void fail(const char *what, QStringView text, const QLocale &locale)
 {
-    std::fprintf(stderr, "%s: \"%s\" in %s\n", what, qUtf8Printable(text.toString()), qUtf8Printable(locale.name()));
+    std::fprintf(stderr, "%s: \"%s\" in %s\n", what, qUtf8Printable(text.toString()),
+                 qUtf8Printable(locale.name()));
     std::abort();
 }
 
@@ -83,7 +84,8 @@ void check(QStringView text, const Locale &locale)
 
     // The blanks of a fixed-width field change nothing.
     const QString padded = text.toString() + u"     "_s;
-    if (merlox2::toTime(padded, locale.reader) != time || !sameCount(merlox2::toCount(padded, locale.reader), count))
+    if (merlox2::toTime(padded, locale.reader) != time ||
+        !sameCount(merlox2::toCount(padded, locale.reader), count))
         fail("trailing blanks change the result", text, locale.reader);
 }
 

@@ -58,14 +58,12 @@ QString levelText(int band)
 
 bool fitsInt16(int value)
 {
-    return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
+    return value >= std::numeric_limits<std::int16_t>::min() &&
+           value <= std::numeric_limits<std::int16_t>::max();
 }
 
 // A whole sum divided by 3 is whole or a third off, so rounding never meets a half.
-int roundedThird(int sum)
-{
-    return int(std::lround(sum / 3.0));
-}
+int roundedThird(int sum) { return int(std::lround(sum / 3.0)); }
 
 } // namespace
 
@@ -120,9 +118,9 @@ Evaluation evaluate(int grade, Sex sex, const TestResults &results, const QLocal
     }
     const int strengthBand = thresholdBand(roundedThird(sum), norms.strength);
 
-    const int average = roundedThird(BandPercentages[std::size_t(enduranceBand - 1)]
-                                     + BandPercentages[std::size_t(speedBand - 1)]
-                                     + BandPercentages[std::size_t(strengthBand - 1)]);
+    const int average = roundedThird(BandPercentages[std::size_t(enduranceBand - 1)] +
+                                     BandPercentages[std::size_t(speedBand - 1)] +
+                                     BandPercentages[std::size_t(strengthBand - 1)]);
     outputs.push_back(percentageText(strengthBand));
     outputs.push_back(QString::number(average));
     outputs.push_back(levelText(strengthBand));

@@ -87,10 +87,7 @@ std::optional<double> toFiniteDouble(QStringView text, const QLocale &locale)
 
 } // namespace
 
-std::optional<double> toTime(QStringView text, const QLocale &locale)
-{
-    return toFiniteDouble(text, locale);
-}
+std::optional<double> toTime(QStringView text, const QLocale &locale) { return toFiniteDouble(text, locale); }
 
 CountResult toCount(QStringView text, const QLocale &locale)
 {

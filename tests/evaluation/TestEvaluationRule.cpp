@@ -57,10 +57,11 @@ void TestEvaluationRule::outputs_data()
 
     QTest::newRow("worked example") << C << withCounts(u"22"_s, u"25"_s, u"20"_s) << worked << Stop::None;
     QTest::newRow("trailing blanks of stored fields change nothing")
-        << C << QStringList{u"1.9       "_s, u"7.5       "_s, u"22        "_s, u"25        "_s, u"20        "_s}
+        << C
+        << QStringList{u"1.9       "_s, u"7.5       "_s, u"22        "_s, u"25        "_s, u"20        "_s}
         << worked << Stop::None;
-    QTest::newRow("comma locale")
-        << u"de_DE"_s << QStringList{u"1,9"_s, u"7,5"_s, u"22"_s, u"25"_s, u"20"_s} << worked << Stop::None;
+    QTest::newRow("comma locale") << u"de_DE"_s << QStringList{u"1,9"_s, u"7,5"_s, u"22"_s, u"25"_s, u"20"_s}
+                                  << worked << Stop::None;
     QTest::newRow("dot typed in a comma locale")
         << u"es_ES"_s << QStringList{u"1.9"_s, u"7.5"_s, u"22"_s, u"25"_s, u"20"_s} << worked << Stop::None;
     QTest::newRow("time 0 takes band 1")
@@ -69,16 +70,20 @@ void TestEvaluationRule::outputs_data()
 
     // Early stops keep what came before and nothing after.
     QTest::newRow("empty endurance: no output whatever follows")
-        << C << QStringList{QString(), u"7.5"_s, u"22"_s, u"25"_s, u"20"_s} << QStringList() << Stop::EnduranceNotANumber;
+        << C << QStringList{QString(), u"7.5"_s, u"22"_s, u"25"_s, u"20"_s} << QStringList()
+        << Stop::EnduranceNotANumber;
     QTest::newRow("endurance nan: no output")
-        << C << QStringList{u"nan"_s, u"7.5"_s, u"22"_s, u"25"_s, u"20"_s} << QStringList() << Stop::EnduranceNotANumber;
+        << C << QStringList{u"nan"_s, u"7.5"_s, u"22"_s, u"25"_s, u"20"_s} << QStringList()
+        << Stop::EnduranceNotANumber;
     QTest::newRow("comma in a dot locale: no output")
         << u"es_MX"_s << QStringList{u"1,9"_s, u"7,5"_s, u"22"_s, u"25"_s, u"20"_s} << QStringList()
         << Stop::EnduranceNotANumber;
     QTest::newRow("speed not a number: endurance outputs only")
-        << C << QStringList{u"1.9"_s, u"rápido"_s, u"22"_s, u"25"_s, u"20"_s} << worked.first(2) << Stop::SpeedNotANumber;
+        << C << QStringList{u"1.9"_s, u"rápido"_s, u"22"_s, u"25"_s, u"20"_s} << worked.first(2)
+        << Stop::SpeedNotANumber;
     QTest::newRow("speed inf: endurance outputs only")
-        << C << QStringList{u"1.9"_s, u"inf"_s, u"22"_s, u"25"_s, u"20"_s} << worked.first(2) << Stop::SpeedNotANumber;
+        << C << QStringList{u"1.9"_s, u"inf"_s, u"22"_s, u"25"_s, u"20"_s} << worked.first(2)
+        << Stop::SpeedNotANumber;
     QTest::newRow("empty squats: time outputs only")
         << C << withCounts(u"22"_s, u"25"_s, QString()) << timesOnly << Stop::CountNotANumber;
     QTest::newRow("push-ups beyond 16 bits: time outputs only")
@@ -106,12 +111,12 @@ void TestEvaluationRule::outputs_data()
         << C << withCounts(u"15"_s, u"15"_s, u"14"_s) << strengthBand4 << Stop::None;
     QTest::newRow("counts 14 14 15 average 14 below F4")
         << C << withCounts(u"14"_s, u"14"_s, u"15"_s) << strengthBand5 << Stop::None;
-    QTest::newRow("12.5 counts 12")
-        << C << withCounts(u"12.5"_s, u"15"_s, u"16"_s) << strengthBand5 << Stop::None;
-    QTest::newRow("13.5 counts 14")
-        << C << withCounts(u"13.5"_s, u"15"_s, u"15"_s) << strengthBand4 << Stop::None;
-    QTest::newRow("12.6 counts 13")
-        << C << withCounts(u"12.6"_s, u"15"_s, u"16"_s) << strengthBand4 << Stop::None;
+    QTest::newRow("12.5 counts 12") << C << withCounts(u"12.5"_s, u"15"_s, u"16"_s) << strengthBand5
+                                    << Stop::None;
+    QTest::newRow("13.5 counts 14") << C << withCounts(u"13.5"_s, u"15"_s, u"15"_s) << strengthBand4
+                                    << Stop::None;
+    QTest::newRow("12.6 counts 13") << C << withCounts(u"12.6"_s, u"15"_s, u"16"_s) << strengthBand4
+                                    << Stop::None;
     QTest::newRow("negative counts lower the sum")
         << C << withCounts(u"-10"_s, u"40"_s, u"40"_s) << worked << Stop::None;
 }
@@ -199,10 +204,10 @@ void TestEvaluationRule::averageTakesOnlyTwentyTwoValues()
         }
     }
     const QMap<int, QString> expected{
-        {15, u"SN"_s}, {18, u"SN"_s}, {22, u"SN"_s}, {25, u"IV"_s}, {27, u"IV"_s}, {30, u"IV"_s},
-        {33, u"IV"_s}, {35, u"IV"_s}, {38, u"IV"_s}, {42, u"IV"_s}, {43, u"IV"_s}, {47, u"IV"_s},
+        {15, u"SN"_s},  {18, u"SN"_s},  {22, u"SN"_s},  {25, u"IV"_s},  {27, u"IV"_s},  {30, u"IV"_s},
+        {33, u"IV"_s},  {35, u"IV"_s},  {38, u"IV"_s},  {42, u"IV"_s},  {43, u"IV"_s},  {47, u"IV"_s},
         {50, u"III"_s}, {55, u"III"_s}, {58, u"III"_s}, {63, u"III"_s}, {67, u"III"_s}, {72, u"III"_s},
-        {75, u"II"_s}, {83, u"II"_s}, {92, u"II"_s}, {100, u"I"_s},
+        {75, u"II"_s},  {83, u"II"_s},  {92, u"II"_s},  {100, u"I"_s},
     };
     QCOMPARE(seen, expected);
 }

@@ -27,29 +27,19 @@ enum class Capacity { Endurance, Speed, Strength };
 struct Figures {
     int grade;
     Sex sex;
-    std::array<QString, 4> endurance;
-    std::array<QString, 4> speed;
+    std::array<QStringView, 4> endurance;
+    std::array<QStringView, 4> speed;
     std::array<int, 4> strength;
 };
 
-const std::array<Figures, 6> &tables()
-{
-    static const std::array<Figures, 6> figures{{
-        {1, Sex::Hombre, {u"1.4"_s, u"1.8"_s, u"2.1"_s, u"2.5"_s}, {u"7.0"_s, u"7.5"_s, u"8.0"_s, u"9.5"_s},
-         {30, 25, 20, 15}},
-        {1, Sex::Mujer, {u"1.6"_s, u"2.2"_s, u"2.4"_s, u"2.8"_s}, {u"7.5"_s, u"8.0"_s, u"8.9"_s, u"10.5"_s},
-         {27, 22, 19, 15}},
-        {2, Sex::Hombre, {u"1.35"_s, u"1.6"_s, u"2.0"_s, u"2.3"_s}, {u"7.0"_s, u"7.4"_s, u"7.8"_s, u"8.5"_s},
-         {32, 27, 22, 17}},
-        {2, Sex::Mujer, {u"1.4"_s, u"1.8"_s, u"2.1"_s, u"2.5"_s}, {u"7.0"_s, u"7.5"_s, u"8.0"_s, u"9.5"_s},
-         {30, 25, 20, 15}},
-        {3, Sex::Hombre, {u"1.3"_s, u"1.4"_s, u"1.8"_s, u"2.0"_s}, {u"6.5"_s, u"7.0"_s, u"7.5"_s, u"8.0"_s},
-         {35, 30, 25, 20}},
-        {3, Sex::Mujer, {u"1.35"_s, u"1.6"_s, u"2.0"_s, u"2.3"_s}, {u"7.0"_s, u"7.4"_s, u"7.8"_s, u"8.5"_s},
-         {32, 27, 22, 17}},
-    }};
-    return figures;
-}
+constexpr std::array<Figures, 6> Tables{{
+    {1, Sex::Hombre, {u"1.4", u"1.8", u"2.1", u"2.5"}, {u"7.0", u"7.5", u"8.0", u"9.5"}, {30, 25, 20, 15}},
+    {1, Sex::Mujer, {u"1.6", u"2.2", u"2.4", u"2.8"}, {u"7.5", u"8.0", u"8.9", u"10.5"}, {27, 22, 19, 15}},
+    {2, Sex::Hombre, {u"1.35", u"1.6", u"2.0", u"2.3"}, {u"7.0", u"7.4", u"7.8", u"8.5"}, {32, 27, 22, 17}},
+    {2, Sex::Mujer, {u"1.4", u"1.8", u"2.1", u"2.5"}, {u"7.0", u"7.5", u"8.0", u"9.5"}, {30, 25, 20, 15}},
+    {3, Sex::Hombre, {u"1.3", u"1.4", u"1.8", u"2.0"}, {u"6.5", u"7.0", u"7.5", u"8.0"}, {35, 30, 25, 20}},
+    {3, Sex::Mujer, {u"1.35", u"1.6", u"2.0", u"2.3"}, {u"7.0", u"7.4", u"7.8", u"8.5"}, {32, 27, 22, 17}},
+}};
 
 QString setName(int grade, Sex sex)
 {
@@ -59,7 +49,8 @@ QString setName(int grade, Sex sex)
 void addBandRow(int grade, Sex sex, Capacity capacity, const QString &what, const QString &text, int band)
 {
     static const std::array<QString, 3> capacities{u"endurance"_s, u"speed"_s, u"strength"_s};
-    const QString name = u"%1 %2 %3 %4"_s.arg(setName(grade, sex), capacities[std::size_t(capacity)], what, text);
+    const QString name =
+        u"%1 %2 %3 %4"_s.arg(setName(grade, sex), capacities[std::size_t(capacity)], what, text);
     QTest::newRow(qPrintable(name)) << grade << sex << capacity << text << band;
 }
 
@@ -75,19 +66,20 @@ void TestNormSets::bands_data()
     QTest::addColumn<QString>("text"); // a time, or each of the three counts
     QTest::addColumn<int>("band");
 
-    for (const Figures &set : tables()) {
+    for (const Figures &set : Tables) {
         for (int i = 0; i < 4; ++i) {
             const auto bound = std::size_t(i);
             const QString e = u"E%1"_s.arg(i + 1);
             const QString s = u"S%1"_s.arg(i + 1);
             const QString f = u"F%1"_s.arg(i + 1);
-            const auto beyond = [](const QString &figure) {
+            const auto beyond = [](QStringView figure) {
                 return QString::number(figure.toDouble() + 0.01, 'f', 2);
             };
-            addBandRow(set.grade, set.sex, Capacity::Endurance, u"on "_s + e, set.endurance[bound], i + 1);
+            addBandRow(set.grade, set.sex, Capacity::Endurance, u"on "_s + e, set.endurance[bound].toString(),
+                       i + 1);
             addBandRow(set.grade, set.sex, Capacity::Endurance, u"just beyond "_s + e,
                        beyond(set.endurance[bound]), i + 2);
-            addBandRow(set.grade, set.sex, Capacity::Speed, u"on "_s + s, set.speed[bound], i + 1);
+            addBandRow(set.grade, set.sex, Capacity::Speed, u"on "_s + s, set.speed[bound].toString(), i + 1);
             addBandRow(set.grade, set.sex, Capacity::Speed, u"just beyond "_s + s, beyond(set.speed[bound]),
                        i + 2);
             addBandRow(set.grade, set.sex, Capacity::Strength, u"average on "_s + f,
@@ -151,8 +143,8 @@ void TestNormSets::onlyTheTwinSetsAreEqual()
     const auto sharesWith = [](const Figures &mujer, const Figures &hombre) {
         return mujer.sex == Sex::Mujer && hombre.sex == Sex::Hombre && mujer.grade == hombre.grade + 1;
     };
-    for (const Figures &a : tables()) {
-        for (const Figures &b : tables()) {
+    for (const Figures &a : Tables) {
+        for (const Figures &b : Tables) {
             if (&a == &b)
                 continue;
             const bool equal = normSet(a.grade, a.sex) == normSet(b.grade, b.sex);

@@ -22,10 +22,7 @@ namespace {
 
 enum class Expect { Value, NotANumber, Overflow };
 
-QString digits(qsizetype count)
-{
-    return u"1"_s + QString(count - 1, u'0');
-}
+QString digits(qsizetype count) { return u"1"_s + QString(count - 1, u'0'); }
 
 } // namespace
 
@@ -48,11 +45,14 @@ void TestNumberConversion::toTime_data()
     QTest::newRow("no digits before the point") << u"C"_s << u".5"_s << true << 0.5;
     QTest::newRow("no digits after the point") << u"C"_s << u"2."_s << true << 2.0;
     QTest::newRow("largest double written out") << u"C"_s
-        << (u"179769313486231570814527423731704356798070567525844996598917476803157260780028538760589558632766878"
-            "17154045895351438246423432132688946418276846754670353751698604991057655128207624549009038932894407586"
-            "85084551339423045832369032229481658085593321233482747978262041447231687381771809192998812504040261841"
-            "24858368"_s)
-        << true << 1.7976931348623157e308;
+                                                << (u"1797693134862315708145274237317043567980705675258449965"
+                                                    u"98917476803157260780028538760589558632766878"
+                                                    "17154045895351438246423432132688946418276846754670353751"
+                                                    "698604991057655128207624549009038932894407586"
+                                                    "85084551339423045832369032229481658085593321233482747978"
+                                                    "262041447231687381771809192998812504040261841"
+                                                    "24858368"_s)
+                                                << true << 1.7976931348623157e308;
 
     QTest::newRow("trailing blanks of a stored field") << u"C"_s << u"1.4       "_s << true << 1.4;
     QTest::newRow("leading blanks") << u"C"_s << u"   1.4"_s << true << 1.4;
@@ -90,7 +90,8 @@ void TestNumberConversion::toTime_data()
     QTest::newRow("inf") << u"C"_s << u"inf"_s << false << 0.0;
     QTest::newRow("minus infinity") << u"C"_s << u"-infinity"_s << false << 0.0;
     QTest::newRow("beyond the largest double") << u"C"_s << digits(310) << false << 0.0;
-    QTest::newRow("longer than any double's plain form") << u"C"_s << u"0."_s + QString(400, u'0') << false << 0.0;
+    QTest::newRow("longer than any double's plain form")
+        << u"C"_s << u"0."_s + QString(400, u'0') << false << 0.0;
 }
 
 void TestNumberConversion::toTime()
@@ -133,7 +134,8 @@ void TestNumberConversion::toCount_data()
     QTest::newRow("one over the largest") << u"C"_s << u"32768"_s << Expect::Overflow << 0;
     QTest::newRow("smallest") << u"C"_s << u"-32768"_s << Expect::Value << -32768;
     QTest::newRow("-32768.5 rounds to even -32768") << u"C"_s << u"-32768.5"_s << Expect::Value << -32768;
-    QTest::newRow("-32768.51 rounds to -32769 and overflows") << u"C"_s << u"-32768.51"_s << Expect::Overflow << 0;
+    QTest::newRow("-32768.51 rounds to -32769 and overflows")
+        << u"C"_s << u"-32768.51"_s << Expect::Overflow << 0;
     QTest::newRow("one under the smallest") << u"C"_s << u"-32769"_s << Expect::Overflow << 0;
     QTest::newRow("far beyond 16 bits") << u"C"_s << digits(30) << Expect::Overflow << 0;
 
