@@ -34,7 +34,8 @@ bool writableByUs(const QString &path)
 Reason reasonFor(Action action, const QString &path, int errnum)
 {
     const QFileInfo info(path);
-    const QString tryAgain = u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
+    const QString tryAgain =
+        u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
     // Opening a folder for reading succeeds at the system level and Qt refuses it without errno.
     if (info.isDir() || errnum == EISDIR)
         return {ErrorCode::IsFolder, u"en su lugar hay una carpeta con el mismo nombre"_s,
@@ -61,8 +62,9 @@ Reason reasonFor(Action action, const QString &path, int errnum)
         return {ErrorCode::NotAFolder, u"una parte de su ruta es un archivo y no una carpeta"_s,
                 u"Compruebe la carpeta de trabajo del programa e intente de nuevo."_s};
     case EROFS:
-        return {ErrorCode::ReadOnlyDisk, u"el disco es de solo lectura"_s,
-                u"Copie el programa y sus archivos a un disco en el que se pueda escribir e intente de nuevo."_s};
+        return {
+            ErrorCode::ReadOnlyDisk, u"el disco es de solo lectura"_s,
+            u"Copie el programa y sus archivos a un disco en el que se pueda escribir e intente de nuevo."_s};
     case ENOENT:
         return {ErrorCode::NotFound, u"la carpeta donde debe estar no existe"_s,
                 u"Compruebe que la carpeta de trabajo del programa existe e intente de nuevo."_s};
@@ -78,8 +80,7 @@ Reason reasonFor(Action action, const QString &path, int errnum)
     case ENAMETOOLONG:
         return {ErrorCode::Other, u"su ruta es demasiado larga"_s,
                 u"Mueva el programa a una carpeta de ruta más corta e intente de nuevo."_s};
-    default:
-        break;
+    default: break;
     }
     const ErrorCode code = action == Action::Save ? ErrorCode::WriteFailed : ErrorCode::ReadFailed;
     if (errnum == EIO)
@@ -92,7 +93,9 @@ Reason reasonFor(Action action, const QString &path, int errnum)
 Error failure(Action action, const QString &path, int errnum)
 {
     const Reason reason = reasonFor(action, path, errnum);
-    const QString verb = action == Action::Read ? u"leer"_s : action == Action::Create ? u"crear"_s : u"guardar"_s;
+    const QString verb = action == Action::Read     ? u"leer"_s
+                         : action == Action::Create ? u"crear"_s
+                                                    : u"guardar"_s;
     return {reason.code,
             u"No se pudo %1 %2: %3. %4"_s.arg(verb, QFileInfo(path).fileName(), reason.why, reason.advice)};
 }

@@ -22,10 +22,7 @@ static_assert(Offsets.back() + StudentRecord::width(StudentRecord::Reservado8) =
 
 } // namespace
 
-int StudentRecord::offset(Field field)
-{
-    return Offsets.at(static_cast<std::size_t>(field));
-}
+int StudentRecord::offset(Field field) { return Offsets.at(static_cast<std::size_t>(field)); }
 
 QString StudentRecord::field(Field field) const
 {
@@ -36,16 +33,13 @@ void StudentRecord::setField(Field field, QStringView text)
 {
     // One byte per code point, so the first width() bytes are the first width() characters.
     const QByteArray encoded = Windows1252::encode(text);
-    const auto start = m_bytes.begin() + offset(field);
-    const auto end = start + width(field);
-    const auto copied = std::copy_n(encoded.cbegin(), std::min<qsizetype>(encoded.size(), width(field)), start);
-    std::fill(copied, end, ' ');
+    const qsizetype stored = std::min<qsizetype>(encoded.size(), width(field));
+    char *out = m_bytes.data() + offset(field);
+    for (qsizetype i = 0; i < width(field); ++i)
+        out[i] = i < stored ? encoded.at(i) : ' ';
 }
 
-QByteArray StudentRecord::bytes() const
-{
-    return QByteArray(m_bytes.data(), Size);
-}
+QByteArray StudentRecord::bytes() const { return QByteArray(m_bytes.data(), Size); }
 
 StudentRecord StudentRecord::fromBytes(QByteArrayView bytes)
 {

@@ -27,10 +27,7 @@ constexpr unsigned char Unrepresentable = '?';
 
 } // namespace
 
-QChar toChar(unsigned char byte)
-{
-    return QChar(ByteToChar[byte]);
-}
+QChar toChar(unsigned char byte) { return QChar(ByteToChar[byte]); }
 
 unsigned char fromCodePoint(char32_t codePoint)
 {

@@ -49,12 +49,9 @@ enum class Operation { Load, StoreRecord5, StoreRoster };
 Result<void> perform(Operation operation, const GradeFile &file, Roster &roster)
 {
     switch (operation) {
-    case Operation::Load:
-        return file.loadRoster(roster);
-    case Operation::StoreRecord5:
-        return file.storeRecord(roster, 5);
-    case Operation::StoreRoster:
-        return file.storeRoster(roster);
+    case Operation::Load: return file.loadRoster(roster);
+    case Operation::StoreRecord5: return file.storeRecord(roster, 5);
+    case Operation::StoreRoster: return file.storeRoster(roster);
     }
     return {};
 }
@@ -323,7 +320,9 @@ void TestGradeFile::failures_data()
     for (const auto &place : places) {
         for (const auto &op : operations) {
             const bool reads = op.operation == Operation::Load;
-            const QString verb = !reads ? u"guardar"_s : place.code == ErrorCode::IsFolder ? u"leer"_s : u"crear"_s;
+            const QString verb = !reads                              ? u"guardar"_s
+                                 : place.code == ErrorCode::IsFolder ? u"leer"_s
+                                                                     : u"crear"_s;
             QTest::addRow("%s, %s", place.name, op.name)
                 << place.place << op.operation << place.code
                 << u"No se pudo %1 secundaria1.dat: %2"_s.arg(verb, place.reason);
@@ -438,7 +437,8 @@ void TestGradeFile::unprivileged_data()
     QTest::newRow("read-only folder, missing file: load can't create it")
         << false << 0 << 0555 << Operation::Load << u"No se pudo crear secundaria1.dat: "_s + folder;
     QTest::newRow("read-only folder, missing file: store fails")
-        << false << 0 << 0555 << Operation::StoreRecord5 << u"No se pudo guardar secundaria1.dat: "_s + folder;
+        << false << 0 << 0555 << Operation::StoreRecord5
+        << u"No se pudo guardar secundaria1.dat: "_s + folder;
     QTest::newRow("unreadable file: load fails")
         << true << 0200 << 0755 << Operation::Load
         << u"No se pudo leer secundaria1.dat: no hay permiso para leer el archivo. Compruebe los permisos e "

@@ -85,12 +85,13 @@ void TestStudentRecord::storingText_data()
         << StudentRecord::Nombre << u"Muñoz José"_s << "Mu\xF1oz Jos\xE9"_ba + QByteArray(20, ' ');
     QTest::newRow("character outside the BMP counts as one")
         << StudentRecord::Nombre << u"😀"_s + QString(29, u'a') + u"b"_s << "?"_ba + QByteArray(29, 'a');
-    QTest::newRow("unrepresentable character becomes ?") << StudentRecord::Sentadillas << u"中25"_s
-                                                         << "?25       "_ba;
+    QTest::newRow("unrepresentable character becomes ?")
+        << StudentRecord::Sentadillas << u"中25"_s << "?25       "_ba;
     QTest::newRow("empty text gives blanks") << StudentRecord::Velocidad << QString() << QByteArray(10, ' ');
-    QTest::newRow("blanks in the text are kept") << StudentRecord::Resistencia << u" 3 20 "_s << " 3 20     "_ba;
-    QTest::newRow("exactly the width, nothing added") << StudentRecord::Lagartijas << u"1234567890"_s
-                                                      << "1234567890"_ba;
+    QTest::newRow("blanks in the text are kept")
+        << StudentRecord::Resistencia << u" 3 20 "_s << " 3 20     "_ba;
+    QTest::newRow("exactly the width, nothing added")
+        << StudentRecord::Lagartijas << u"1234567890"_s << "1234567890"_ba;
 }
 
 void TestStudentRecord::storingText()
