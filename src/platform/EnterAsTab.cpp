@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QWidget>
 
 namespace merlox2 {
@@ -31,18 +30,15 @@ protected:
 private:
     static void sendTab()
     {
-        QWidget *target = QApplication::focusWidget();
-        if (!target)
-            target = QApplication::activeWindow();
-        if (!target)
+        // The Tab goes to the window rather than to the control that has the focus: a control that
+        // takes Tab as text (a multi-line editor) would otherwise get a tab character instead of
+        // passing the focus on.
+        QWidget *window = QApplication::focusWidget() ? QApplication::focusWidget()->window()
+                                                      : QApplication::activeWindow();
+        if (!window)
             return;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
-        QApplication::sendEvent(target, &press);
-        QPointer<QWidget> focus = QApplication::focusWidget();
-        if (focus) {
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
-            QApplication::sendEvent(focus, &release);
-        }
+        QApplication::sendEvent(window, &press);
     }
 
     QWidget *m_screen;
