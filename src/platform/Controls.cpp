@@ -28,14 +28,15 @@ void FormLabel::setCaption(const QString &caption)
 QSize FormLabel::autoSizeFor(const QString &caption) const
 {
     // The old toolkit gave an empty 13.5 pt caption 7 x 24 pixels; text adds its advance, and each
-    // further line its height.
+    // further line its spacing. A line takes its leading too (height() alone leaves the 13.5 pt
+    // cell a pixel short).
     const QFontMetrics metrics(font());
     const QStringList lines = caption.split(u'\n');
     int width = 0;
     for (const QString &line : lines)
         width = std::max(width, metrics.horizontalAdvance(line));
     const int frame = 2 * frameWidth();
-    return {width + 7 + frame, int(lines.size()) * metrics.height() + 3 + frame};
+    return {width + 7 + frame, int(lines.size()) * metrics.lineSpacing() + 3 + frame};
 }
 
 // ---- FaceButton ------------------------------------------------------------------------------
