@@ -124,23 +124,46 @@ void putRecord(QByteArray &content, int n, const StudentRecord &record)
     std::copy_n(record.data(), StudentRecord::Size, content.begin() + offset);
 }
 
+// Where the folder refuses a temporary file but the grade file may be written, the new content goes
+// over the old in place. It never truncates: the new content is the old one with some records
+// replaced or added, so a failure part way leaves every other record as it was.
+Result<void> writeInPlace(const QString &path, const QByteArray &content)
+{
+    QFile CNumero(path);
+    errno = 0;
+    if (!CNumero.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return failure(Action::Save, path, errno);
+    errno = 0;
+    if (CNumero.write(content) != content.size() || !CNumero.flush())
+        return failure(Action::Save, path, errno);
+    errno = 0;
+    if (::fsync(CNumero.handle()) != 0)
+        return failure(Action::Save, path, errno);
+    return {};
+}
+
+bool folderWritableByUs(const QString &path)
+{
+    return writableByUs(QFileInfo(path).absolutePath());
+}
+
 // All or nothing: the new content goes to a temporary file beside the grade file, which then takes
-// its place. Only where the folder refuses the temporary file is the grade file written in place.
+// its place.
 Result<void> replaceContent(const QString &path, const QByteArray &content)
 {
     QSaveFile CNumero(path);
-    CNumero.setDirectWriteFallback(true);
     errno = 0;
-    if (!CNumero.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(Action::Save, path, errno);
+    if (!CNumero.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int openErrno = errno;
+        if (QFileInfo(path).isFile() && writableByUs(path) && !folderWritableByUs(path))
+            return writeInPlace(path, content);
+        return failure(Action::Save, path, openErrno);
+    }
     errno = 0;
     // A short write (the disk filled up part way) is no error to QSaveFile: check the count.
     if (CNumero.write(content) != content.size()) {
         const int writeErrno = errno;
-        // Always commit: an uncommitted QSaveFile removes the file it writes, which after a
-        // direct-write fallback is the grade file itself.
-        CNumero.cancelWriting();
-        (void)CNumero.commit();
+        CNumero.cancelWriting(); // the temporary file goes; the grade file stays as it was
         return failure(Action::Save, path, writeErrno);
     }
     errno = 0;
