@@ -29,8 +29,19 @@ void onClick(Form *form, QStringView button, std::function<void()> handler)
 QString timeOfDay(const QLocale &locale, QTime time)
 {
     // The long format carries the seconds but adds the time zone; the short one drops the seconds.
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(u"\\s*\\(?t+\\)?"_s));
+    // The zone goes together with its brackets and with the blank or comma that parts it from the
+    // time; quoted text ('h', 'min') is copied as it is.
+    static const QRegularExpression zone(u"('[^']*')|^[(\\[]?t+[)\\]]?[\\s,]*|[\\s,]*[(\\[]?t+[)\\]]?"_s);
+    const QString longFormat = locale.timeFormat(QLocale::LongFormat);
+    QString format;
+    qsizetype copied = 0;
+    for (QRegularExpressionMatchIterator it = zone.globalMatch(longFormat); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        format += QStringView(longFormat).sliced(copied, match.capturedStart() - copied);
+        format += match.captured(1); // empty unless quoted text
+        copied = match.capturedEnd();
+    }
+    format += QStringView(longFormat).sliced(copied);
     return locale.toString(time, format.trimmed());
 }
 
@@ -44,10 +55,7 @@ AccessScreen::AccessScreen(ScreenRegistry &screens) : Form(AccessLayout), m_scre
     Form_Load();
 }
 
-void AccessScreen::Form_Load()
-{
-    setCaption(control(u"Label4"), timeOfDay(QLocale(), QTime::currentTime()));
-}
+void AccessScreen::Form_Load() { setCaption(control(u"Label4"), timeOfDay(QLocale(), QTime::currentTime())); }
 
 void AccessScreen::Command1_Click()
 {
