@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -255,10 +256,17 @@ void Worksheet::setPrinting(bool printing)
 
 void Worksheet::Command2_Click()
 {
+    // Hiding the button that has the focus would pass it on to a text box, which then selects its
+    // text: the sheet would print with it highlighted. The focus comes back when printing is done.
+    const QPointer<QWidget> focus = focusWidget();
+    if (focus)
+        focus->clearFocus();
     setPrinting(true);
     const Result<void> printed = printOnDefaultPrinter(
         this, QRect(0, 0, twipsToPixels(WorksheetExtentWidth), twipsToPixels(WorksheetExtentHeight)));
     setPrinting(false);
+    if (focus)
+        focus->setFocus();
     if (!printed)
         reportFailure(this, printed.error());
 }
