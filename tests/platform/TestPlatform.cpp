@@ -326,10 +326,6 @@ void TestPlatform::autoSizeLabelEmpty()
     QVERIFY(label->autoSize());
     QCOMPARE(label->pos(), QPoint(8, 8));
     // The old toolkit gave an empty 13.5 pt caption 7 x 24 pixels.
-    QEXPECT_FAIL("",
-                 "FormLabel::autoSizeFor adds 3 to QFontMetrics::height() (20 px for the substitute font "
-                 "at 13.5 pt) and so makes the empty label one pixel too low",
-                 Continue);
     QCOMPARE(label->size(), QSize(7, 24));
 }
 
