@@ -64,6 +64,7 @@ private Q_SLOTS:
     void closedWorksheetReadsItsFileAgain();
     void documentScreens_data();
     void documentScreens();
+    void titleSalirEndsWithoutWriting();
 
 private:
     Form *screen(const QString &name) const { return qobject_cast<Form *>(m_fixture->screens().find(name)); }
@@ -335,6 +336,27 @@ void TestNavigation::documentScreens()
     QCOMPARE(screen(form), document);
     QCOMPARE(windowsNamed(form), 1);
     QCOMPARE(QApplication::activeWindow(), document);
+}
+
+void TestNavigation::titleSalirEndsWithoutWriting()
+{
+    // A grade opened for the first time (its file made empty) with a student typed and not saved.
+    enterProgram();
+    click(u"empezar"_s, u"Command1"_s);
+    click(u"MENU"_s, u"Command3"_s);
+    Form *sheet = screen(u"TERSECU"_s);
+    QVERIFY(sheet);
+    QTest::keyClicks(sheet->control<QLineEdit>(u"txtNombre"), u"Luis"_s);
+    click(u"TERSECU"_s, u"cmdRegSiguiente"_s); // into the roster, not into the file
+    QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), QByteArray());
+
+    QApplication::setActiveWindow(screen(u"empezar"_s));
+    click(u"empezar"_s, u"Command3"_s);
+    QVERIFY(m_fixture->screens().ended());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), QByteArray());
+    QCOMPARE(test::ProgramFixture::messages(), QStringList());
 }
 
 } // namespace merlox2
