@@ -226,7 +226,7 @@ void TestWorksheetLayout::walksTheFocusInTabOrder_data()
     withoutProcesar.removeOne(u"Command3"_s);
 
     QTest::newRow("Tab, no sex chosen") << Qt::Key_Tab << QString() << all;
-    QTest::newRow("Tab, Hombre chosen: both options still stops")
+    QTest::newRow("Tab, Hombre chosen: both options are still stops")
         << Qt::Key_Tab << u"Option1"_s << withoutDatos;
     QTest::newRow("Enter, no sex chosen") << Qt::Key_Return << QString() << all;
     QTest::newRow("Enter, Mujer chosen") << Qt::Key_Return << u"Option2"_s << withoutProcesar;
