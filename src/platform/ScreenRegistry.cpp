@@ -3,6 +3,7 @@
 #include "platform/FormBuilder.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 namespace merlox2 {
 
@@ -50,7 +51,10 @@ void ScreenRegistry::endProgram()
             screen->deleteLater();
         }
     }
-    QCoreApplication::exit(0);
+    // Only a running event loop has anything to leave; outside one (a test driving the screens),
+    // asking it to quit would make the next loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 } // namespace merlox2

@@ -13,8 +13,23 @@
 
 namespace merlox2::test {
 
+namespace {
+
+QtMessageHandler s_defaultHandler = nullptr;
+
+// The offscreen platform can't raise windows and says so at every screen opened; that is noise here.
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message == u"This plugin does not support raise()")
+        return;
+    s_defaultHandler(type, context, message);
+}
+
+} // namespace
+
 void initializeGuiTests()
 {
+    s_defaultHandler = qInstallMessageHandler(quietHandler);
     merlox2::initializePlatform(*qApp);
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
 }
