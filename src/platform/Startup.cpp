@@ -23,7 +23,6 @@ void initializePlatform(QApplication &app)
         QApplication::setStyle(style);
 
     QApplication::setApplicationName(u"MERLOX2"_s);
-    QApplication::setOrganizationName(u"MERLOX2"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
     app.setQuitOnLastWindowClosed(true);
 }
