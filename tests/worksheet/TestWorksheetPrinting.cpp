@@ -256,8 +256,8 @@ void TestWorksheetPrinting::printsOnePageWithoutWorkingControls()
         {"highlight of selected text", QApplication::palette().color(QPalette::Highlight).rgb()}};
     for (const Colour &colour : absent) {
         const int pixels = countNear(page, colour.rgb, 8);
-        QVERIFY2(pixels == 0, qPrintable(u"%1 pixels of the %2 on the page"_s.arg(pixels).arg(
-                                  QLatin1StringView(colour.what))));
+        QVERIFY2(pixels == 0, qPrintable(u"%1 pixels of the %2 on the page (%3)"_s.arg(pixels).arg(
+                                  QLatin1StringView(colour.what), pdf)));
     }
     const int ruling = countNear(page, qRgb(0, 0, 192), 8);
     QVERIFY2(ruling > 100, qPrintable(u"only %1 pixels of the panel's dark blue ruling"_s.arg(ruling)));
@@ -275,6 +275,7 @@ void TestWorksheetPrinting::printsOnePageWithoutWorkingControls()
     QVERIFY2(white * 10 > inside.width() * inside.height() * 7,
              qPrintable(u"only %1 of %2 pixels of the table are white"_s.arg(white).arg(inside.width() *
                                                                                         inside.height())));
+    QFile::remove(pdf); // kept only when a check fails, to be looked at
 }
 
 void TestWorksheetPrinting::printWithoutDefaultPrinter()
