@@ -3,11 +3,31 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
+
+namespace {
+
+// The screens' style: Fusion everywhere, so they look the same on every desktop, and a password box
+// that shows one "*" per typed character, as the access screen always has (styles draw a dot).
+class ScreensStyle : public QProxyStyle {
+public:
+    ScreensStyle() : QProxyStyle(QStyleFactory::create(u"Fusion"_s)) {}
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 void initializePlatform(QApplication &app)
 {
@@ -18,9 +38,7 @@ void initializePlatform(QApplication &app)
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
-    // One style everywhere, so the screens look the same on every desktop.
-    if (QStyle *style = QStyleFactory::create(u"Fusion"_s))
-        QApplication::setStyle(style);
+    QApplication::setStyle(new ScreensStyle);
 
     QApplication::setApplicationName(u"MERLOX2"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));

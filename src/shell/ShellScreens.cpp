@@ -49,7 +49,6 @@ AccessScreen::AccessScreen(ScreenRegistry &screens) : Form(AccessLayout), m_scre
 {
     auto *code = control<QLineEdit>(u"Text1");
     code->setEchoMode(QLineEdit::Password);
-    code->setStyleSheet(u"lineedit-password-character: 42"_s); // one "*" per typed character
     onClick(this, u"Command1", [this] { Command1_Click(); });
     onClick(this, u"Command2", [this] { m_screens.endProgram(); });
     Form_Load();
