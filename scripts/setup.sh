@@ -105,11 +105,26 @@ merlox2_setup() {
     fi
 }
 
-# The normal build, shared by run.sh and test.sh.
-merlox2_build_normal() {
+merlox2_configure_normal() {
     cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH=ON
-    cmake --build "$MERLOX2_ROOT/build" -j"$MERLOX2_JOBS"
+}
+
+# The normal build, shared by run.sh and test.sh: everything, or only the given targets.
+merlox2_build_normal() {
+    merlox2_configure_normal
+    merlox2_build_configured "$@"
+}
+
+merlox2_build_configured() {
+    local targets=()
+    [[ $# -gt 0 ]] && targets=(--target "$@")
+    cmake --build "$MERLOX2_ROOT/build" -j"$MERLOX2_JOBS" "${targets[@]}"
+}
+
+# Whether the configured normal build defines the given target.
+merlox2_has_target() {
+    grep -qE "^build $1: " "$MERLOX2_ROOT/build/build.ninja" 2>/dev/null
 }
 
 # The fuzzers need clang. Debug keeps Q_ASSERT and our asserts armed; -O1 keeps the runs fast enough.
