@@ -145,9 +145,15 @@ if [[ ${#fuzzers[@]} -eq 0 ]]; then
     echo "No fuzzer was built in build-fuzz/fuzz/"
     failures+=("no fuzzers")
 fi
+# libFuzzer reports every new input; the log keeps that, the output shows the outcome (or the report).
+mkdir -p build-fuzz/logs
 for fuzzer in "${fuzzers[@]}"; do
-    if ! merlox2_run_fuzzer "$fuzzer" "$fuzz_seconds"; then
-        echo "FAILED: fuzzer $fuzzer (the input that broke it is in build-fuzz/artifacts/$fuzzer/)"
+    log="build-fuzz/logs/$fuzzer.log"
+    if merlox2_run_fuzzer "$fuzzer" "$fuzz_seconds" >"$log" 2>&1; then
+        echo "$fuzzer: $(grep -E '^Done [0-9]+ runs' "$log" || echo done), no finding (log: $log)"
+    else
+        tail -n 80 "$log"
+        echo "FAILED: fuzzer $fuzzer (the input that broke it is in build-fuzz/artifacts/$fuzzer/; log: $log)"
         failures+=("fuzzer $fuzzer")
     fi
 done
