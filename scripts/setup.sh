@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by run.sh, test.sh and fuzz.sh; sourced, not run:
 #
 #     source "$(dirname "$0")/setup.sh" run|test|fuzz
@@ -139,12 +140,15 @@ merlox2_fuzzers() {
     find "$MERLOX2_ROOT/build-fuzz/fuzz" -maxdepth 1 -type f -executable -name 'Fuzz*' -printf '%f\n' | sort
 }
 
-# Sanitizer settings for the fuzzers and the sanitizer build: stop at the first finding, with a stack, and
-# keep LeakSanitizer quiet about third-party libraries only.
+# Sanitizer settings for the fuzzers and the sanitizer build: stop at the first finding, with a stack.
+# Leaks inside third-party libraries, should any show up, are suppressed by name in tests/lsan.supp.
 merlox2_export_sanitizer_options() {
     export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-    export LSAN_OPTIONS="suppressions=$MERLOX2_ROOT/tests/lsan.supp:print_suppressions=0"
+    export LSAN_OPTIONS="print_suppressions=0"
+    if [[ -f "$MERLOX2_ROOT/tests/lsan.supp" ]]; then
+        LSAN_OPTIONS+=":suppressions=$MERLOX2_ROOT/tests/lsan.supp"
+    fi
 }
 
 # Runs one fuzzer for the given number of seconds. New inputs go to build-fuzz/corpus/<name>; seeds kept in
