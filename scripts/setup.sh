@@ -84,9 +84,10 @@ merlox2_install_libfuzzer() {
 
 merlox2_setup() {
     local profile="${1:-}"
-    # Compiling, and what the program needs at run time: Qt, its fonts, xdg-open for the documents.
+    # Compiling, and what the program needs at run time: Qt and its Spanish texts, the fonts, xdg-open for
+    # the documents.
     local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-                    fonts-liberation xdg-utils libbenchmark-dev)
+                    fonts-liberation qt6-translations-l10n xdg-utils libbenchmark-dev)
     case "$profile" in
         run) ;;
         fuzz) packages+=(clang) ;;

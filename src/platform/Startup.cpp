@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
@@ -39,6 +41,13 @@ void initializePlatform(QApplication &app)
     QApplication::setFont(font);
 
     QApplication::setStyle(new ScreensStyle);
+
+    // Qt's own texts (a text box's context menu, the message box's button) in Spanish too, whatever
+    // the desktop's language: everything the teacher sees is in Spanish.
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Spanish), u"qtbase"_s, u"_"_s,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
 
     QApplication::setApplicationName(u"MERLOX2"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));

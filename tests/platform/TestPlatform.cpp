@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -20,7 +21,7 @@ namespace merlox2 {
 namespace {
 
 // clang-format off
-constexpr ControlSpec EntryControls[] = {
+constexpr ControlRow EntryControls[] = {
     {.name = "Label1", .kind = Kind::Label, .caption = "", .left = 120, .top = 120, .width = 105, .height = 360,
      .font = {13.5, Bold}, .autoSize = true},
     {.name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
@@ -32,7 +33,7 @@ constexpr ControlSpec EntryControls[] = {
 };
 // clang-format on
 
-FormSpec entryForm(bool keyPreview)
+FormTable entryForm(bool keyPreview)
 {
     return {.name = "prueba",
             .caption = "Prueba",
@@ -93,6 +94,7 @@ private Q_SLOTS:
 
     void messageBoxAnsweredInAdvance();
     void messageBoxLooksLikeTheProgramsOwn();
+    void qtsOwnTextsAreSpanish();
 
     // Last: once the program has ended, no nested event loop (a modal box) runs in this process.
     void registryCreatesOnceAndKeepsState();
@@ -319,13 +321,24 @@ void TestPlatform::messageBoxLooksLikeTheProgramsOwn()
     QVERIFY(modal);
 }
 
+void TestPlatform::qtsOwnTextsAreSpanish()
+{
+    // A text box's context menu is Qt's own: it must not show English to the teacher.
+    QLineEdit box;
+    std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts << action->text().section(u'\t', 0, 0); // without the shortcut
+    QVERIFY2(texts.contains(u"&Deshacer"_s) && texts.contains(u"&Pegar"_s), qPrintable(texts.join(u", ")));
+}
+
 void TestPlatform::autoSizeLabelEmpty()
 {
     Form form(entryForm(true));
     auto *label = form.control<FormLabel>(u"Label1");
     QVERIFY(label->autoSize());
     QCOMPARE(label->pos(), QPoint(8, 8));
-    // The old toolkit gave an empty 13.5 pt caption 7 x 24 pixels.
+    // An empty 13.5 pt auto-size caption is 7 x 24 pixels.
     QCOMPARE(label->size(), QSize(7, 24));
 }
 
