@@ -90,14 +90,21 @@ Reason reasonFor(Action action, const QString &path, int errnum)
     return {code, u"ocurrió un error inesperado"_s, tryAgain};
 }
 
-Error failure(Action action, const QString &path, int errnum)
+// action names what failed for the teacher; the reason is looked for as for reasonAction (reading the
+// file before a store is part of saving it, but a refusal there is a refusal to read).
+Error failure(Action action, const QString &path, int errnum, Action reasonAction)
 {
-    const Reason reason = reasonFor(action, path, errnum);
+    const Reason reason = reasonFor(reasonAction, path, errnum);
     const QString verb = action == Action::Read     ? u"leer"_s
                          : action == Action::Create ? u"crear"_s
                                                     : u"guardar"_s;
     return {reason.code,
             u"No se pudo %1 %2: %3. %4"_s.arg(verb, QFileInfo(path).fileName(), reason.why, reason.advice)};
+}
+
+Error failure(Action action, const QString &path, int errnum)
+{
+    return failure(action, path, errnum, action);
 }
 
 // The whole present content, tail included, so that a store can write it back around its records.
@@ -108,11 +115,11 @@ Result<QByteArray> readCurrent(const QString &path)
         return QByteArray();
     errno = 0;
     if (!existing.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failure(Action::Save, path, errno);
+        return failure(Action::Save, path, errno, Action::Read);
     errno = 0;
     QByteArray content = existing.readAll();
     if (existing.error() != QFileDevice::NoError)
-        return failure(Action::Save, path, errno);
+        return failure(Action::Save, path, errno, Action::Read);
     return content;
 }
 
@@ -142,6 +149,18 @@ Result<void> writeInPlace(const QString &path, const QByteArray &content)
     return {};
 }
 
+// The rename lives in the folder: flushing it too keeps a power cut from bringing back the old file.
+// A folder that can't be flushed changes nothing for the teacher: the new file is there already.
+void syncFolder(const QString &path)
+{
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::fsync(folder);
+    ::close(folder);
+}
+
 bool folderWritableByUs(const QString &path)
 {
     return writableByUs(QFileInfo(path).absolutePath());
@@ -169,6 +188,7 @@ Result<void> replaceContent(const QString &path, const QByteArray &content)
     errno = 0;
     if (!CNumero.commit())
         return failure(Action::Save, path, errno);
+    syncFolder(path);
     return {};
 }
 
