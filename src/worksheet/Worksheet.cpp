@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -52,7 +53,7 @@ const char *ordinal(int grade)
 
 } // namespace
 
-Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlSpec> &controls, Roster &roster,
+Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
                      ScreenRegistry &screens)
     : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(screens),
       m_file(GradeFile::fileNameForGrade(grade.grade))
@@ -104,9 +105,12 @@ bool Worksheet::lockGradeFile()
     if (m_lock->tryLock(0))
         return true;
     if (m_lock->error() == QLockFile::LockFailedError) {
-        MessageBox::show(nullptr, u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 "
-                                  "(archivo %2). Termine allí su trabajo con «Salir» y vuelva a abrir el grado."_s
-                                      .arg(QLatin1StringView(ordinal(m_grade.grade)), m_file.path()));
+        MessageBox::show(nullptr,
+                         u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
+                         "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
+                         "del programa abierta, borre el archivo %3 de la carpeta del programa e intente de "
+                         "nuevo."_s.arg(QLatin1StringView(ordinal(m_grade.grade)), m_file.path(),
+                                        QFileInfo(m_lock->fileName()).fileName()));
         return false;
     }
     // A folder where no lock can be made (read-only, with a writable grade file): work without it.
@@ -244,10 +248,14 @@ void Worksheet::setPrinting(bool printing)
         for (const char16_t *name : HiddenWhilePrinting)
             control(name)->hide();
     }
+    // Whitened options first, then the sheet; restored the other way round.
     const QColor background = printing ? QColor(Qt::white) : QColor(m_grade.background);
+    if (!printing)
+        setBackground(background);
     m_hombre->setBackground(background);
     m_mujer->setBackground(background);
-    setBackground(background);
+    if (printing)
+        setBackground(background);
     if (!printing) {
         for (const char16_t *name : HiddenWhilePrinting)
             control(name)->show();
