@@ -27,7 +27,7 @@ void FormLabel::setCaption(const QString &caption)
 
 QSize FormLabel::autoSizeFor(const QString &caption) const
 {
-    // The old toolkit gave an empty 13.5 pt caption 7 x 24 pixels; text adds its advance, and each
+    // An empty 13.5 pt caption is 7 x 24 pixels; text adds its advance, and each
     // further line its spacing. A line takes its leading too (height() alone leaves the 13.5 pt
     // cell a pixel short).
     const QFontMetrics metrics(font());

@@ -16,21 +16,21 @@ namespace merlox2 {
 
 namespace {
 
-QRect pixelRect(const ControlSpec &c)
+QRect pixelRect(const ControlRow &c)
 {
     return {twipsToPixels(c.left), twipsToPixels(c.top), twipsToPixels(c.width), twipsToPixels(c.height)};
 }
 
-QFont fontFor(const FontSpec &spec)
+QFont fontFor(const FontRow &row)
 {
     QFont font(u"MS Sans Serif"_s);
-    font.setPointSizeF(spec.size);
-    font.setBold(spec.style & Bold);
-    font.setItalic(spec.style & Italic);
+    font.setPointSizeF(row.size);
+    font.setBold(row.style & Bold);
+    font.setItalic(row.style & Italic);
     return font;
 }
 
-void setColours(QWidget *w, const ControlSpec &c)
+void setColours(QWidget *w, const ControlRow &c)
 {
     QPalette p = w->palette();
     const QColor text = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
@@ -47,7 +47,7 @@ void setColours(QWidget *w, const ControlSpec &c)
     w->setPalette(p);
 }
 
-// Front-to-back order of the old toolkit: option buttons, buttons, the frame, text boxes; labels,
+// Front-to-back order on every screen: option buttons, buttons, the frame, text boxes; labels,
 // pictures and lines lie on the form's surface behind all of them.
 int stackingRank(Kind kind)
 {
@@ -65,7 +65,7 @@ int stackingRank(Kind kind)
     }
 }
 
-QWidget *createControl(const ControlSpec &c, QWidget *form)
+QWidget *createControl(const ControlRow &c, QWidget *form)
 {
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
@@ -129,32 +129,32 @@ QWidget *createControl(const ControlSpec &c, QWidget *form)
 
 } // namespace
 
-Form::Form(const FormSpec &spec, QWidget *parent)
-    : QWidget(parent), m_placement(spec.placement),
-      m_screenPosition(twipsToPixels(spec.screenLeft), twipsToPixels(spec.screenTop))
+Form::Form(const FormTable &table, QWidget *parent)
+    : QWidget(parent), m_placement(table.placement),
+      m_screenPosition(twipsToPixels(table.screenLeft), twipsToPixels(table.screenTop))
 {
-    setObjectName(QString::fromUtf8(spec.name));
-    setWindowTitle(QString::fromUtf8(spec.caption));
+    setObjectName(QString::fromUtf8(table.name));
+    setWindowTitle(QString::fromUtf8(table.caption));
     setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);
-    setBackground(QColor(spec.background));
+    setBackground(QColor(table.background));
     setFont(fontFor({}));
-    resize(twipsToPixels(spec.clientWidth), twipsToPixels(spec.clientHeight));
-    buildControls(spec);
-    if (spec.keyPreview)
+    resize(twipsToPixels(table.clientWidth), twipsToPixels(table.clientHeight));
+    buildControls(table);
+    if (table.keyPreview)
         installEnterAsTab(this);
 }
 
-void Form::buildControls(const FormSpec &spec)
+void Form::buildControls(const FormTable &table)
 {
     struct Built {
-        const ControlSpec *spec;
+        const ControlRow *row;
         QWidget *widget;
     };
     std::vector<Built> built;
-    built.reserve(spec.controls.size());
-    for (const ControlSpec &c : spec.controls) {
+    built.reserve(table.controls.size());
+    for (const ControlRow &c : table.controls) {
         QWidget *w = createControl(c, this);
         w->setObjectName(QString::fromUtf8(c.name));
         w->setFont(fontFor(c.font));
@@ -163,7 +163,7 @@ void Form::buildControls(const FormSpec &spec)
         if (c.kind == Kind::Option && c.back != NoColour)
             static_cast<OptionButton *>(w)->setBackground(QColor(c.back));
         if (c.kind == Kind::Button)
-            static_cast<FaceButton *>(w)->setAutoDefault(spec.autoDefaultButtons);
+            static_cast<FaceButton *>(w)->setAutoDefault(table.autoDefaultButtons);
         if (c.kind == Kind::Label && c.autoSize)
             static_cast<FormLabel *>(w)->setAutoSize(true); // after the font: the size follows it
         const bool focusable = c.kind == Kind::TextBox || c.kind == Kind::Option || c.kind == Kind::Button;
@@ -173,13 +173,13 @@ void Form::buildControls(const FormSpec &spec)
 
     // Caption labels name their text boxes for screen readers.
     for (const Built &b : built) {
-        if (*b.spec->buddy)
+        if (*b.row->buddy)
             if (auto *label = qobject_cast<QLabel *>(b.widget))
-                label->setBuddy(control(QString::fromUtf8(b.spec->buddy)));
+                label->setBuddy(control(QString::fromUtf8(b.row->buddy)));
     }
 
     std::stable_sort(built.begin(), built.end(), [](const Built &a, const Built &b) {
-        return stackingRank(a.spec->kind) < stackingRank(b.spec->kind);
+        return stackingRank(a.row->kind) < stackingRank(b.row->kind);
     });
     for (const Built &b : built)
         b.widget->raise();
@@ -188,7 +188,7 @@ void Form::buildControls(const FormSpec &spec)
     std::copy_if(built.begin(), built.end(), std::back_inserter(tabStops),
                  [](const Built &b) { return b.widget->focusPolicy() != Qt::NoFocus; });
     std::sort(tabStops.begin(), tabStops.end(),
-              [](const Built &a, const Built &b) { return a.spec->tabIndex < b.spec->tabIndex; });
+              [](const Built &a, const Built &b) { return a.row->tabIndex < b.row->tabIndex; });
     for (std::size_t i = 1; i < tabStops.size(); ++i)
         QWidget::setTabOrder(tabStops[i - 1].widget, tabStops[i].widget);
     if (!tabStops.empty())
@@ -206,22 +206,16 @@ QWidget *Form::findControl(QStringView name) const
 
 void Form::present()
 {
-    switch (m_placement) {
-    case Placement::Maximized:
-        showMaximized();
-        break;
-    case Placement::AtScreenPosition:
-        if (!isVisible())
+    // A screen opens where its layout places it; opened again, it comes back as the teacher left it
+    // (a restored window stays restored), only brought out of the task bar.
+    if (!isVisible()) {
+        if (m_placement == Placement::AtScreenPosition)
             move(m_screenPosition);
-        showNormal();
-        break;
-    case Placement::Normal:
-        if (isMinimized())
-            showNormal();
-        else
-            show();
-        break;
+        if (m_placement == Placement::Maximized)
+            setWindowState(windowState() | Qt::WindowMaximized);
     }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }

@@ -11,7 +11,7 @@ namespace merlox2 {
 class Form : public QWidget {
     Q_OBJECT
 public:
-    explicit Form(const FormSpec &spec, QWidget *parent = nullptr);
+    explicit Form(const FormTable &table, QWidget *parent = nullptr);
 
     // Shows the screen where its layout places it, in front and active.
     void present();
@@ -28,7 +28,7 @@ public:
 
 private:
     QWidget *findControl(QStringView name) const;
-    void buildControls(const FormSpec &spec);
+    void buildControls(const FormTable &table);
 
     Placement m_placement;
     QPoint m_screenPosition;

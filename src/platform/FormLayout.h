@@ -14,7 +14,7 @@ enum class Kind { Label, TextBox, Option, Button, Frame, Image, Line, Document }
 enum FontStyle : unsigned { Regular = 0, Bold = 1, Italic = 2 };
 
 // A control without a font of its own: 8.25 pt regular.
-struct FontSpec {
+struct FontRow {
     double size = 8.25;
     unsigned style = Regular;
 };
@@ -42,7 +42,7 @@ constexpr QRgb Olive = rgb(192, 192, 0);
 
 // One row of a layout table. Lines use left/top as the first end point and width/height as the
 // second (x2, y2), with lineWidth in pixels.
-struct ControlSpec {
+struct ControlRow {
     const char *name;
     Kind kind;
     const char *caption = ""; // UTF-8
@@ -50,7 +50,7 @@ struct ControlSpec {
     int top = 0;
     int width = 0;
     int height = 0;
-    FontSpec font = {};
+    FontRow font = {};
     QRgb fore = NoColour; // text (or line) colour; black when not given
     QRgb back = NoColour; // background; transparent labels when not given
     Align align = Align::Left;
@@ -66,7 +66,7 @@ struct ControlSpec {
 
 enum class Placement { Normal, Maximized, AtScreenPosition };
 
-struct FormSpec {
+struct FormTable {
     const char *name;
     const char *caption;
     int clientWidth; // twips
@@ -77,7 +77,7 @@ struct FormSpec {
     int screenTop = 0;
     bool keyPreview = false; // Enter becomes Tab
     bool autoDefaultButtons = false; // Enter on a focused button clicks it
-    std::span<const ControlSpec> controls;
+    std::span<const ControlRow> controls;
 };
 
 } // namespace merlox2

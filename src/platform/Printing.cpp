@@ -21,7 +21,6 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     QPrinter printer(info, QPrinter::HighResolution);
     // Qt would otherwise fall back to A4 whatever the printer says.
     printer.setPageSize(info.defaultPageSize());
-    printer.setPageOrientation(QPageLayout::Portrait);
     printer.setDocName(screen->windowTitle());
 
     const auto failed = [&info](const QString &why) {

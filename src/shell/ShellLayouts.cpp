@@ -6,16 +6,16 @@ namespace {
 
 using namespace colours;
 
-constexpr FontSpec Pt24{24, Bold};
-constexpr FontSpec Pt18{18, Bold};
-constexpr FontSpec Pt13{13.5, Bold};
-constexpr FontSpec Pt13BoldItalic{13.5, Bold | Italic};
-constexpr FontSpec Pt12{12, Bold};
-constexpr FontSpec Pt9{9.75, Bold};
-constexpr FontSpec Default{8.25, Regular};
+constexpr FontRow Pt24{24, Bold};
+constexpr FontRow Pt18{18, Bold};
+constexpr FontRow Pt13{13.5, Bold};
+constexpr FontRow Pt13BoldItalic{13.5, Bold | Italic};
+constexpr FontRow Pt12{12, Bold};
+constexpr FontRow Pt9{9.75, Bold};
+constexpr FontRow Default{8.25, Regular};
 
 // clang-format off
-constexpr ControlSpec AccessControls[] = {
+constexpr ControlRow AccessControls[] = {
     {.name = "Label1", .kind = Kind::Label, .caption = "BIENVENIDO", .left = 840, .top = 120, .width = 3135,
      .height = 555, .font = Pt24, .fore = Yellow, .align = Align::Center, .autoSize = true},
     {.name = "Image1", .kind = Kind::Image, .left = 720, .top = 600, .width = 480, .height = 480,
@@ -36,7 +36,7 @@ constexpr ControlSpec AccessControls[] = {
      .height = 375, .font = Default, .back = Red, .tabIndex = 3},
 };
 
-constexpr ControlSpec TitleControls[] = {
+constexpr ControlRow TitleControls[] = {
     {.name = "Label2", .kind = Kind::Label, .caption = "MERLOX", .left = 480, .top = 120, .width = 11415,
      .height = 615, .font = Pt18, .fore = Olive},
     {.name = "Label1", .kind = Kind::Label, .caption = "MERLOX2", .left = 5040, .top = 720, .width = 1815,
@@ -61,7 +61,7 @@ constexpr ControlSpec TitleControls[] = {
      .height = 495, .font = Pt12, .back = Red, .tabIndex = 6},
 };
 
-constexpr ControlSpec MenuControls[] = {
+constexpr ControlRow MenuControls[] = {
     {.name = "Label1", .kind = Kind::Label, .caption = "MENU", .left = 1650, .top = 120, .width = 1515,
      .height = 555, .font = Pt24, .back = Orange, .align = Align::Center, .autoSize = true},
     {.name = "Label2", .kind = Kind::Label, .caption = "Elija el grado escolar que desee procesar", .left = 360,
@@ -80,7 +80,7 @@ constexpr ControlSpec MenuControls[] = {
      .height = 495, .font = Pt9, .back = Red, .tabIndex = 4},
 };
 
-constexpr ControlSpec MethodologyControls[] = {
+constexpr ControlRow MethodologyControls[] = {
     {.name = "Label1", .kind = Kind::Label, .caption = "METODOLOGIA", .left = 600, .top = 120, .width = 3975,
      .height = 615, .font = Pt24},
     {.name = "OLE1", .kind = Kind::Document, .caption = "Metodología", .left = 1920, .top = 960, .width = 1215,
@@ -92,7 +92,7 @@ constexpr ControlSpec MethodologyControls[] = {
      .height = 495, .font = Default, .back = Red, .tabIndex = 1},
 };
 
-constexpr ControlSpec FormatControls[] = {
+constexpr ControlRow FormatControls[] = {
     {.name = "Label1", .kind = Kind::Label, .caption = "FORMATO", .left = 360, .top = 120, .width = 3975,
      .height = 735, .font = Pt24, .align = Align::Center},
     {.name = "OLE1", .kind = Kind::Document, .caption = "Formato", .left = 1680, .top = 960, .width = 1215,
@@ -107,23 +107,23 @@ constexpr ControlSpec FormatControls[] = {
 
 } // namespace
 
-const FormSpec AccessLayout{.name = "CLAVESEC", .caption = "MERLOX 2 EDUC. FISICA SECUNDARIA",
+const FormTable AccessLayout{.name = "CLAVESEC", .caption = "MERLOX 2 EDUC. FISICA SECUNDARIA",
                             .clientWidth = 4680, .clientHeight = 3195, .background = Blue,
                             .placement = Placement::AtScreenPosition, .screenLeft = 3570, .screenTop = 2625,
                             .keyPreview = true, .controls = AccessControls};
 
-const FormSpec TitleLayout{.name = "empezar", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 11895,
+const FormTable TitleLayout{.name = "empezar", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 11895,
                            .clientHeight = 8415, .background = DarkBlue, .placement = Placement::Maximized,
                            .keyPreview = true, .controls = TitleControls};
 
-const FormSpec MenuLayout{.name = "MENU", .caption = "MERLOX2 MENU", .clientWidth = 5310, .clientHeight = 3855,
+const FormTable MenuLayout{.name = "MENU", .caption = "MERLOX2 MENU", .clientWidth = 5310, .clientHeight = 3855,
                           .background = Orange, .autoDefaultButtons = true, .controls = MenuControls};
 
-const FormSpec MethodologyLayout{.name = "metodologia", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 5055,
+const FormTable MethodologyLayout{.name = "metodologia", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 5055,
                                  .clientHeight = 3525, .background = Orange, .autoDefaultButtons = true,
                                  .controls = MethodologyControls};
 
-const FormSpec FormatLayout{.name = "formato", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 4680,
+const FormTable FormatLayout{.name = "formato", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 4680,
                             .clientHeight = 3195, .background = Orange, .autoDefaultButtons = true,
                             .controls = FormatControls};
 

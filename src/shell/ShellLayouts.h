@@ -5,10 +5,10 @@
 namespace merlox2 {
 
 // The layouts of the access screen, the title screen, the grade menu and the two document screens.
-extern const FormSpec AccessLayout;      // CLAVESEC
-extern const FormSpec TitleLayout;       // empezar
-extern const FormSpec MenuLayout;        // MENU
-extern const FormSpec MethodologyLayout; // metodologia
-extern const FormSpec FormatLayout;      // formato
+extern const FormTable AccessLayout;      // CLAVESEC
+extern const FormTable TitleLayout;       // empezar
+extern const FormTable MenuLayout;        // MENU
+extern const FormTable MethodologyLayout; // metodologia
+extern const FormTable FormatLayout;      // formato
 
 } // namespace merlox2

@@ -83,7 +83,7 @@ GradeMenu::GradeMenu(ScreenRegistry &screens) : Form(MenuLayout)
     onClick(this, u"Command4", [&screens] { screens.open(u"empezar"_s); });
 }
 
-DocumentScreen::DocumentScreen(const FormSpec &layout, ScreenRegistry &screens) : Form(layout)
+DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens) : Form(layout)
 {
     onClick(this, u"Command1", [&screens] { screens.open(u"empezar"_s); });
     connect(control<DocumentIcon>(u"OLE1"), &DocumentIcon::activated, this, &DocumentScreen::openDocument);

@@ -37,7 +37,7 @@ public:
 class DocumentScreen : public Form {
     Q_OBJECT
 public:
-    DocumentScreen(const FormSpec &layout, ScreenRegistry &screens);
+    DocumentScreen(const FormTable &layout, ScreenRegistry &screens);
 
 private:
     void openDocument();

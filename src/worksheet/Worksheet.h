@@ -35,7 +35,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    Worksheet(const WorksheetGrade &grade, const std::vector<ControlSpec> &controls, Roster &roster,
+    Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
               ScreenRegistry &screens);
 
     bool lockGradeFile();

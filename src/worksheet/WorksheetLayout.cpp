@@ -8,47 +8,47 @@ namespace {
 
 using namespace colours;
 
-constexpr FontSpec Pt24{24, Bold};
-constexpr FontSpec Pt13{13.5, Bold};
-constexpr FontSpec Pt12{12, Bold};
-constexpr FontSpec Pt12BoldItalic{12, Bold | Italic};
-constexpr FontSpec Pt9{9.75, Bold};
-constexpr FontSpec Pt8{8.25, Regular};
-constexpr FontSpec Pt8Bold{8.25, Bold};
+constexpr FontRow Pt24{24, Bold};
+constexpr FontRow Pt13{13.5, Bold};
+constexpr FontRow Pt12{12, Bold};
+constexpr FontRow Pt12BoldItalic{12, Bold | Italic};
+constexpr FontRow Pt9{9.75, Bold};
+constexpr FontRow Pt8{8.25, Regular};
+constexpr FontRow Pt8Bold{8.25, Bold};
 
 // Lines: left/top are the first end point, width/height the second.
-constexpr ControlSpec line(const char *name, int x1, int y1, int x2, int y2, int width, QRgb colour)
+constexpr ControlRow line(const char *name, int x1, int y1, int x2, int y2, int width, QRgb colour)
 {
     return {.name = name, .kind = Kind::Line, .left = x1, .top = y1, .width = x2, .height = y2, .fore = colour,
             .lineWidth = width};
 }
 
-constexpr ControlSpec caption(const char *name, const char *text, int top, int width, const char *buddy)
+constexpr ControlRow caption(const char *name, const char *text, int top, int width, const char *buddy)
 {
     return {.name = name, .kind = Kind::Label, .caption = text, .left = 480, .top = top, .width = width,
             .height = 495, .font = Pt13, .buddy = buddy};
 }
 
-constexpr ControlSpec box(const char *name, int top, int width, int tabIndex)
+constexpr ControlRow box(const char *name, int top, int width, int tabIndex)
 {
     return {.name = name, .kind = Kind::TextBox, .left = 2520, .top = top, .width = width, .height = 495,
             .font = Pt13, .back = White, .tabIndex = tabIndex};
 }
 
-constexpr ControlSpec panelLabel(const char *name, const char *text, int left, int top, int width, int height,
+constexpr ControlRow panelLabel(const char *name, const char *text, int left, int top, int width, int height,
                                  Align align = Align::Left, QRgb fore = NoColour)
 {
     return {.name = name, .kind = Kind::Label, .caption = text, .left = left, .top = top, .width = width,
             .height = height, .font = Pt13, .fore = fore, .align = align};
 }
 
-constexpr ControlSpec levelLabel(const char *name, int top)
+constexpr ControlRow levelLabel(const char *name, int top)
 {
     return {.name = name, .kind = Kind::Label, .left = 9240, .top = top, .width = 105, .height = 360,
             .font = Pt13, .autoSize = true};
 }
 
-constexpr ControlSpec button(const char *name, const char *text, int left, int width, QRgb face, FontSpec font,
+constexpr ControlRow button(const char *name, const char *text, int left, int width, QRgb face, FontRow font,
                              int tabIndex)
 {
     return {.name = name, .kind = Kind::Button, .caption = text, .left = left, .top = 7200, .width = width,
@@ -56,7 +56,7 @@ constexpr ControlSpec button(const char *name, const char *text, int left, int w
 }
 
 // clang-format off
-constexpr ControlSpec WorksheetTable[] = {
+constexpr ControlRow WorksheetTable[] = {
     // Heading and record number. Label8, Label28 and the options take their grade's values below.
     {.name = "Label8", .kind = Kind::Label, .caption = "", .left = 3120, .top = 360, .width = 5895, .height = 555,
      .font = Pt24, .fore = Navy, .align = Align::Center, .autoSize = true},
@@ -155,17 +155,17 @@ constexpr ControlSpec WorksheetTable[] = {
 };
 // clang-format on
 
-bool named(const ControlSpec &c, const char *name)
+bool named(const ControlRow &c, const char *name)
 {
     return std::strcmp(c.name, name) == 0;
 }
 
 } // namespace
 
-std::vector<ControlSpec> worksheetControls(const WorksheetGrade &grade)
+std::vector<ControlRow> worksheetControls(const WorksheetGrade &grade)
 {
-    std::vector<ControlSpec> controls(std::begin(WorksheetTable), std::end(WorksheetTable));
-    for (ControlSpec &c : controls) {
+    std::vector<ControlRow> controls(std::begin(WorksheetTable), std::end(WorksheetTable));
+    for (ControlRow &c : controls) {
         if (named(c, "Label8")) {
             c.name = grade.titleName;
             c.caption = grade.title;
@@ -183,7 +183,7 @@ std::vector<ControlSpec> worksheetControls(const WorksheetGrade &grade)
     return controls;
 }
 
-FormSpec worksheetForm(const WorksheetGrade &grade, const std::vector<ControlSpec> &controls)
+FormTable worksheetForm(const WorksheetGrade &grade, const std::vector<ControlRow> &controls)
 {
     return {.name = grade.formName,
             .caption = grade.caption,

@@ -37,7 +37,7 @@ inline constexpr int WorksheetExtentWidth = 11895;
 inline constexpr int WorksheetExtentHeight = 7815;
 
 // The layout of one grade's worksheet: the common table with that grade's differences applied.
-std::vector<ControlSpec> worksheetControls(const WorksheetGrade &grade);
-FormSpec worksheetForm(const WorksheetGrade &grade, const std::vector<ControlSpec> &controls);
+std::vector<ControlRow> worksheetControls(const WorksheetGrade &grade);
+FormTable worksheetForm(const WorksheetGrade &grade, const std::vector<ControlRow> &controls);
 
 } // namespace merlox2
