@@ -18,14 +18,15 @@ cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; r
 trap cleanup EXIT
 
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-# In Spanish, as on the teacher's desktop (the date on the worksheets follows the system's language).
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work" LANG=es_MX.UTF-8
+
+export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 sleep 1
 openbox >/dev/null 2>&1 & pids+=($!)
 sleep 1
 cd "$work" # the grade files of this session live here, never in the repository
-"$MERLOX2_ROOT/build/merlox2" >"$work/merlox2.log" 2>&1 & pids+=($!)
+# In Spanish, as on the teacher's desktop: the date on the worksheets follows the system's language.
+LANG=es_MX.UTF-8 "$MERLOX2_ROOT/build/merlox2" >"$work/merlox2.log" 2>&1 & pids+=($!)
 sleep 2
 
 step() { sleep 0.8; }
