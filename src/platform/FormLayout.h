@@ -19,6 +19,19 @@ struct FontRow {
     unsigned style = Regular;
 };
 
+// The sizes and styles the screens use.
+namespace fonts {
+constexpr FontRow Pt24{24, Bold};
+constexpr FontRow Pt18{18, Bold};
+constexpr FontRow Pt13{13.5, Bold};
+constexpr FontRow Pt13BoldItalic{13.5, Bold | Italic};
+constexpr FontRow Pt12{12, Bold};
+constexpr FontRow Pt12BoldItalic{12, Bold | Italic};
+constexpr FontRow Pt9{9.75, Bold};
+constexpr FontRow Pt8{8.25, Regular};
+constexpr FontRow Pt8Bold{8.25, Bold};
+} // namespace fonts
+
 enum class Align { Left, Center };
 
 constexpr QRgb NoColour = 0x00000000; // fully transparent: "not given"

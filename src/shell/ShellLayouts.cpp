@@ -5,14 +5,7 @@ namespace merlox2 {
 namespace {
 
 using namespace colours;
-
-constexpr FontRow Pt24{24, Bold};
-constexpr FontRow Pt18{18, Bold};
-constexpr FontRow Pt13{13.5, Bold};
-constexpr FontRow Pt13BoldItalic{13.5, Bold | Italic};
-constexpr FontRow Pt12{12, Bold};
-constexpr FontRow Pt9{9.75, Bold};
-constexpr FontRow Default{8.25, Regular};
+using namespace fonts;
 
 // clang-format off
 constexpr ControlRow AccessControls[] = {
@@ -31,9 +24,9 @@ constexpr ControlRow AccessControls[] = {
     {.name = "Label4", .kind = Kind::Label, .left = 840, .top = 2160, .width = 2895, .height = 495, .font = Pt13,
      .fore = BrightGreen, .back = Blue, .align = Align::Center, .border = true},
     {.name = "Command1", .kind = Kind::Button, .caption = "ENTRAR", .left = 480, .top = 2760, .width = 1335,
-     .height = 375, .font = Default, .back = Orange, .tabIndex = 2},
+     .height = 375, .font = Pt8, .back = Orange, .tabIndex = 2},
     {.name = "Command2", .kind = Kind::Button, .caption = "SALIR", .left = 2760, .top = 2760, .width = 1335,
-     .height = 375, .font = Default, .back = Red, .tabIndex = 3},
+     .height = 375, .font = Pt8, .back = Red, .tabIndex = 3},
 };
 
 constexpr ControlRow TitleControls[] = {
@@ -89,7 +82,7 @@ constexpr ControlRow MethodologyControls[] = {
      .caption = "Dar dos clicks con el mouse sobre el icono documento para ver las indicaciones", .left = 240,
      .top = 1920, .width = 4575, .height = 735, .font = Pt9, .align = Align::Center, .wordWrap = true},
     {.name = "Command1", .kind = Kind::Button, .caption = "SALIR", .left = 1920, .top = 2760, .width = 1215,
-     .height = 495, .font = Default, .back = Red, .tabIndex = 1},
+     .height = 495, .font = Pt8, .back = Red, .tabIndex = 1},
 };
 
 constexpr ControlRow FormatControls[] = {
@@ -101,7 +94,7 @@ constexpr ControlRow FormatControls[] = {
      .caption = "Dar dos clicks sobre el icono de documento para ver el formato de llenado", .left = 240,
      .top = 1800, .width = 4335, .height = 495, .font = Pt9, .align = Align::Center, .wordWrap = true},
     {.name = "Command1", .kind = Kind::Button, .caption = "SALIR", .left = 1680, .top = 2400, .width = 1215,
-     .height = 495, .font = Default, .back = Red, .tabIndex = 1},
+     .height = 495, .font = Pt8, .back = Red, .tabIndex = 1},
 };
 // clang-format on
 

@@ -7,14 +7,7 @@ namespace merlox2 {
 namespace {
 
 using namespace colours;
-
-constexpr FontRow Pt24{24, Bold};
-constexpr FontRow Pt13{13.5, Bold};
-constexpr FontRow Pt12{12, Bold};
-constexpr FontRow Pt12BoldItalic{12, Bold | Italic};
-constexpr FontRow Pt9{9.75, Bold};
-constexpr FontRow Pt8{8.25, Regular};
-constexpr FontRow Pt8Bold{8.25, Bold};
+using namespace fonts;
 
 // Lines: left/top are the first end point, width/height the second.
 constexpr ControlRow line(const char *name, int x1, int y1, int x2, int y2, int width, QRgb colour)
