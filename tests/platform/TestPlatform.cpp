@@ -1,7 +1,8 @@
+// The services every screen stands on: Enter as Tab, auto-size labels, the message box, Qt's own texts
+// in Spanish, and the screen registry.
+
 #include "platform/Controls.h"
-#include "platform/FormBuilder.h"
 #include "platform/MessageBox.h"
-#include "platform/ScreenRegistry.h"
 #include "support/GuiTest.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,7 +18,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace merlox2 {
+namespace merlox2::test {
 
 namespace {
 
@@ -33,47 +35,37 @@ constexpr ControlRow EntryControls[] = {
 };
 // clang-format on
 
-FormTable entryForm(bool keyPreview)
+Form *entryForm(bool keyPreview = true)
 {
-    return {.name = "prueba",
-            .caption = "Prueba",
-            .clientWidth = 3000,
-            .clientHeight = 2400,
-            .background = colours::LightGrey,
-            .keyPreview = keyPreview,
-            .controls = EntryControls};
+    return new Form({.name = "prueba",
+                     .caption = "Prueba",
+                     .clientWidth = 3000,
+                     .clientHeight = 2400,
+                     .background = colours::LightGrey,
+                     .keyPreview = keyPreview,
+                     .controls = EntryControls});
 }
 
 // A small form with key preview and, after its two boxes, a multi-line editor in the tab chain.
 struct EntryScreen {
-    explicit EntryScreen(bool keyPreview = true) : form(new Form(entryForm(keyPreview)))
+    explicit EntryScreen(bool keyPreview = true) : form(entryForm(keyPreview))
     {
-        first = form->control<QLineEdit>(u"txtPrimero");
-        second = form->control<QLineEdit>(u"txtSegundo");
-        button = form->control<QPushButton>(u"cmdAceptar");
-        notes = new QPlainTextEdit(form);
         notes->setObjectName(u"txtNotas"_s);
         notes->setGeometry(100, 10, 90, 60);
         QWidget::setTabOrder(second, notes);
         QWidget::setTabOrder(notes, button);
         form->present();
-        QApplication::setActiveWindow(form);
+        QApplication::setActiveWindow(form.get());
         first->setFocus();
-        test::settle();
+        settle();
     }
-    ~EntryScreen() { delete form; }
 
-    Form *form;
-    QLineEdit *first;
-    QLineEdit *second;
-    QPlainTextEdit *notes;
-    QPushButton *button;
+    std::unique_ptr<Form> form;
+    QLineEdit *first = form->control<QLineEdit>(u"txtPrimero");
+    QLineEdit *second = form->control<QLineEdit>(u"txtSegundo");
+    QPushButton *button = form->control<QPushButton>(u"cmdAceptar");
+    QPlainTextEdit *notes = new QPlainTextEdit(form.get());
 };
-
-QString focusName()
-{
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : u"(nada)"_s;
-}
 
 } // namespace
 
@@ -81,58 +73,40 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-
+    void initTestCase() { initializeGuiTests(); }
     void enterMovesFocusWithoutReachingTheControl_data();
     void enterMovesFocusWithoutReachingTheControl();
     void otherKeysPassUnchanged();
     void formWithoutKeyPreviewKeepsEnter();
-
-    void autoSizeLabelEmpty();
-    void autoSizeLabel_data();
-    void autoSizeLabel();
-
-    void messageBoxAnsweredInAdvance();
+    void autoSizeLabelFollowsItsCaption_data();
+    void autoSizeLabelFollowsItsCaption();
     void messageBoxLooksLikeTheProgramsOwn();
     void qtsOwnTextsAreSpanish();
-
     // Last: once the program has ended, no nested event loop (a modal box) runs in this process.
-    void registryCreatesOnceAndKeepsState();
+    void registryKeepsOneScreenUntilItsWindowCloses();
     void registryOpensNothingWhenFactoryFails();
-    void registryRemakesAScreenClosedByItsWindow();
     void registryEndsProgram();
 };
-
-void TestPlatform::initTestCase() { test::initializeGuiTests(); }
 
 void TestPlatform::enterMovesFocusWithoutReachingTheControl_data()
 {
     QTest::addColumn<QString>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<Qt::Key>("key");
     QTest::addColumn<QString>("to");
-
-    QTest::newRow("Return in the first box")
-        << u"txtPrimero"_s << int(Qt::Key_Return) << Qt::KeyboardModifiers() << u"txtSegundo"_s;
-    QTest::newRow("keypad Enter in the first box")
-        << u"txtPrimero"_s << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-        << u"txtSegundo"_s;
-    QTest::newRow("Return in the multi-line editor")
-        << u"txtNotas"_s << int(Qt::Key_Return) << Qt::KeyboardModifiers() << u"cmdAceptar"_s;
+    QTest::newRow("Return in the first box") << u"txtPrimero"_s << Qt::Key_Return << u"txtSegundo"_s;
+    QTest::newRow("keypad Enter in the first box") << u"txtPrimero"_s << Qt::Key_Enter << u"txtSegundo"_s;
+    QTest::newRow("Return in the multi-line editor") << u"txtNotas"_s << Qt::Key_Return << u"cmdAceptar"_s;
     QTest::newRow("keypad Enter in the multi-line editor")
-        << u"txtNotas"_s << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-        << u"cmdAceptar"_s;
+        << u"txtNotas"_s << Qt::Key_Enter << u"cmdAceptar"_s;
     QTest::newRow("Return on the button wraps to the first box")
-        << u"cmdAceptar"_s << int(Qt::Key_Return) << Qt::KeyboardModifiers() << u"txtPrimero"_s;
+        << u"cmdAceptar"_s << Qt::Key_Return << u"txtPrimero"_s;
 }
 
 void TestPlatform::enterMovesFocusWithoutReachingTheControl()
 {
     QFETCH(QString, from);
-    QFETCH(int, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(Qt::Key, key);
     QFETCH(QString, to);
-
     EntryScreen screen;
     screen.first->setText(u"Ana"_s);
     screen.second->setText(u"12"_s);
@@ -141,19 +115,15 @@ void TestPlatform::enterMovesFocusWithoutReachingTheControl()
     QSignalSpy returnPressed(screen.first, &QLineEdit::returnPressed);
     QSignalSpy clicked(screen.button, &QPushButton::clicked);
 
-    QWidget *start = from == u"txtNotas" ? static_cast<QWidget *>(screen.notes) : screen.form->control(from);
+    QWidget *start = screen.form->findChild<QWidget *>(from);
     start->setFocus();
-    QCOMPARE(focusName(), from);
-    QTest::keyClick(start, Qt::Key(key), modifiers);
+    QTest::keyClick(start, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
     QCOMPARE(focusName(), from); // the Tab is queued, not sent from inside the key handling
-    test::settle();
-
+    settle();
     QCOMPARE(focusName(), to);
-    QCOMPARE(screen.first->text(), u"Ana"_s);
-    QCOMPARE(screen.second->text(), u"12"_s);
+    QCOMPARE(screen.first->text() + screen.second->text(), u"Ana12"_s);
     QCOMPARE(screen.notes->toPlainText(), u"nota"_s); // neither a new line nor a tab character
-    QCOMPARE(returnPressed.count(), 0);
-    QCOMPARE(clicked.count(), 0);
+    QCOMPARE(returnPressed.count() + clicked.count(), 0);
 }
 
 void TestPlatform::otherKeysPassUnchanged()
@@ -162,14 +132,12 @@ void TestPlatform::otherKeysPassUnchanged()
     QTest::keyClicks(screen.first, u"Ana 7"_s);
     QTest::keyClick(screen.first, Qt::Key_Backspace);
     QTest::keyClicks(screen.notes, u"A"_s);
-    test::settle();
+    settle();
     QCOMPARE(screen.first->text(), u"Ana "_s);
     QCOMPARE(screen.notes->toPlainText(), u"A"_s);
-
-    // Tab itself still walks the tab order.
     screen.first->setFocus();
-    QTest::keyClick(screen.first, Qt::Key_Tab);
-    test::settle();
+    QTest::keyClick(screen.first, Qt::Key_Tab); // Tab itself still walks the tab order
+    settle();
     QCOMPARE(focusName(), u"txtSegundo"_s);
 }
 
@@ -180,185 +148,30 @@ void TestPlatform::formWithoutKeyPreviewKeepsEnter()
     EntryScreen without(false);
     QSignalSpy returnPressed(without.first, &QLineEdit::returnPressed);
     QTest::keyClick(without.first, Qt::Key_Return);
-    test::settle();
+    settle();
     QCOMPARE(returnPressed.count(), 1);
     QCOMPARE(focusName(), u"txtPrimero"_s);
     QTest::keyClick(without.notes, Qt::Key_Return);
     QCOMPARE(without.notes->toPlainText(), u"\n"_s);
 }
 
-void TestPlatform::registryCreatesOnceAndKeepsState()
-{
-    ScreenRegistry registry;
-    int made = 0;
-    registry.add(u"prueba"_s, [&made] {
-        ++made;
-        return new Form(entryForm(true));
-    });
-    QCOMPARE(registry.find(u"prueba"_s), nullptr);
-
-    auto *form = qobject_cast<Form *>(registry.open(u"prueba"_s));
-    QVERIFY(form);
-    QVERIFY(form->isVisible());
-    QCOMPARE(registry.find(u"prueba"_s), form);
-    form->control<QLineEdit>(u"txtPrimero")->setText(u"Ana"_s);
-
-    QCOMPARE(registry.open(u"prueba"_s), form);
-    test::settle();
-    QCOMPARE(made, 1);
-    QCOMPARE(form->control<QLineEdit>(u"txtPrimero")->text(), u"Ana"_s);
-
-    // A minimised screen comes back when it is opened again.
-    form->showMinimized();
-    registry.open(u"prueba"_s);
-    test::settle();
-    QVERIFY(!form->isMinimized());
-    QVERIFY(form->isVisible());
-    QCOMPARE(registry.open(u"desconocida"_s), nullptr);
-    delete form;
-}
-
-void TestPlatform::registryOpensNothingWhenFactoryFails()
-{
-    ScreenRegistry registry;
-    bool fail = true;
-    int asked = 0;
-    registry.add(u"prueba"_s, [&] {
-        ++asked;
-        return fail ? nullptr : new Form(entryForm(true));
-    });
-    QCOMPARE(registry.open(u"prueba"_s), nullptr);
-    QCOMPARE(registry.find(u"prueba"_s), nullptr);
-
-    // The next opening tries again.
-    fail = false;
-    QWidget *form = registry.open(u"prueba"_s);
-    QVERIFY(form);
-    QCOMPARE(asked, 2);
-    delete form;
-}
-
-void TestPlatform::registryRemakesAScreenClosedByItsWindow()
-{
-    ScreenRegistry registry;
-    int made = 0;
-    registry.add(u"prueba"_s, [&made] {
-        ++made;
-        return new Form(entryForm(true));
-    });
-    auto *form = qobject_cast<Form *>(registry.open(u"prueba"_s));
-    form->control<QLineEdit>(u"txtPrimero")->setText(u"Ana"_s);
-    QPointer<QWidget> first = form;
-
-    test::ProgramFixture::closeWindow(form);
-    QVERIFY(!first);
-    QCOMPARE(registry.find(u"prueba"_s), nullptr);
-
-    auto *again = qobject_cast<Form *>(registry.open(u"prueba"_s));
-    QVERIFY(again);
-    QCOMPARE(made, 2);
-    QCOMPARE(again->control<QLineEdit>(u"txtPrimero")->text(), QString());
-    delete again;
-}
-
-void TestPlatform::registryEndsProgram()
-{
-    ScreenRegistry registry;
-    registry.add(u"uno"_s, [] { return new Form(entryForm(true)); });
-    registry.add(u"dos"_s, [] { return new Form(entryForm(false)); });
-    QPointer<QWidget> one = registry.open(u"uno"_s);
-    QPointer<QWidget> two = registry.open(u"dos"_s);
-
-    registry.endProgram();
-    QVERIFY(registry.ended());
-    QVERIFY(!one->isVisible());
-    QVERIFY(!two->isVisible());
-    test::settle();
-    QVERIFY(!one);
-    QVERIFY(!two);
-
-    // Nothing opens once the program has ended.
-    QCOMPARE(registry.open(u"uno"_s), nullptr);
-}
-
-void TestPlatform::messageBoxAnsweredInAdvance()
-{
-    MessageBox::setAnsweredInAdvance(true);
-    MessageBox::show(nullptr, u" Dar la clave correcta por favor"_s);
-    MessageBox::show(nullptr, u"segundo"_s);
-    QCOMPARE(MessageBox::takeShownTexts(),
-             QStringList({u" Dar la clave correcta por favor"_s, u"segundo"_s}));
-    QCOMPARE(MessageBox::takeShownTexts(), QStringList());
-}
-
-void TestPlatform::messageBoxLooksLikeTheProgramsOwn()
-{
-    // The real box, closed by a click on its only button as soon as it is up.
-    MessageBox::setAnsweredInAdvance(false);
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    qsizetype buttons = 0;
-    bool modal = false;
-    QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = box->buttons().size();
-        modal = box->isModal();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    });
-    MessageBox::show(nullptr, u" Dar la clave correcta por favor"_s);
-    MessageBox::setAnsweredInAdvance(true);
-
-    QCOMPARE(title, u"MERLOX2"_s);
-    QCOMPARE(text, u" Dar la clave correcta por favor"_s);
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, 1);
-    QVERIFY(modal);
-}
-
-void TestPlatform::qtsOwnTextsAreSpanish()
-{
-    // A text box's context menu is Qt's own: it must not show English to the teacher.
-    QLineEdit box;
-    std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
-    QStringList texts;
-    for (const QAction *action : menu->actions())
-        texts << action->text().section(u'\t', 0, 0); // without the shortcut
-    QVERIFY2(texts.contains(u"&Deshacer"_s) && texts.contains(u"&Pegar"_s), qPrintable(texts.join(u", ")));
-}
-
-void TestPlatform::autoSizeLabelEmpty()
-{
-    Form form(entryForm(true));
-    auto *label = form.control<FormLabel>(u"Label1");
-    QVERIFY(label->autoSize());
-    QCOMPARE(label->pos(), QPoint(8, 8));
-    // An empty 13.5 pt auto-size caption is 7 x 24 pixels.
-    QCOMPARE(label->size(), QSize(7, 24));
-}
-
-void TestPlatform::autoSizeLabel_data()
+void TestPlatform::autoSizeLabelFollowsItsCaption_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("taller");
-
     QTest::newRow("one word grows to the right") << u"III"_s << false;
     QTest::newRow("two lines grow to the right and downwards") << u"II\nIII"_s << true;
 }
 
-void TestPlatform::autoSizeLabel()
+void TestPlatform::autoSizeLabelFollowsItsCaption()
 {
     QFETCH(QString, caption);
     QFETCH(bool, taller);
-
-    Form form(entryForm(true));
-    auto *label = form.control<FormLabel>(u"Label1");
+    const std::unique_ptr<Form> form(entryForm());
+    auto *label = form->control<FormLabel>(u"Label1");
+    QVERIFY(label->autoSize());
     const QRect empty = label->geometry();
+    QCOMPARE(empty, QRect(8, 8, 7, 24)); // an empty 13.5 pt caption is 105 x 360 twips
 
     setCaption(label, caption);
     QCOMPARE(label->text(), caption);
@@ -367,13 +180,101 @@ void TestPlatform::autoSizeLabel()
     QCOMPARE(label->height() > empty.height(), taller);
     if (taller)
         QVERIFY(label->height() >= empty.height() + label->fontMetrics().height());
-
-    // Emptied again, it goes back to its empty size.
     setCaption(label, QString());
     QCOMPARE(label->geometry(), empty);
 }
 
-} // namespace merlox2
+void TestPlatform::messageBoxLooksLikeTheProgramsOwn()
+{
+    // The real box, closed by a click on its only button as soon as it is up.
+    MessageBox::setAnsweredInAdvance(false);
+    QString seen;
+    QTimer::singleShot(0, this, [&seen] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen = u"%1|%2|%3|%4|%5"_s.arg(box->windowTitle(), box->text())
+                       .arg(box->icon())
+                       .arg(box->buttons().size())
+                       .arg(box->isModal());
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        }
+    });
+    MessageBox::show(nullptr, u" Dar la clave correcta por favor"_s);
+    MessageBox::setAnsweredInAdvance(true);
+    // Caption, text, no icon, one button, modal.
+    QCOMPARE(seen, u"MERLOX2| Dar la clave correcta por favor|0|1|1"_s);
+}
 
-QTEST_MAIN(merlox2::TestPlatform)
+void TestPlatform::qtsOwnTextsAreSpanish()
+{
+    // A text box's context menu is Qt's own: it must not show English to the teacher.
+    QLineEdit box;
+    const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts << action->text().section(u'\t', 0, 0); // without the shortcut
+    QVERIFY2(texts.contains(u"&Deshacer"_s) && texts.contains(u"&Pegar"_s), qPrintable(texts.join(u", ")));
+}
+
+void TestPlatform::registryKeepsOneScreenUntilItsWindowCloses()
+{
+    ScreenRegistry registry;
+    int made = 0;
+    registry.add(u"prueba"_s, [&made] {
+        ++made;
+        return entryForm();
+    });
+    QVERIFY(!registry.find(u"prueba"_s));
+    QVERIFY(!registry.open(u"desconocida"_s));
+    QPointer<Form> form = qobject_cast<Form *>(registry.open(u"prueba"_s));
+    QVERIFY(form && form->isVisible());
+    QCOMPARE(registry.find(u"prueba"_s), form);
+    form->control<QLineEdit>(u"txtPrimero")->setText(u"Ana"_s);
+
+    // Opened again, even minimised, it comes back as it was.
+    form->showMinimized();
+    QCOMPARE(registry.open(u"prueba"_s), form);
+    settle();
+    QVERIFY(!form->isMinimized() && form->isVisible());
+    QCOMPARE(made, 1);
+    QCOMPARE(form->control<QLineEdit>(u"txtPrimero")->text(), u"Ana"_s);
+
+    // Its window's close control discards it, and the next opening makes it anew.
+    closeWindow(form);
+    QVERIFY(!form && !registry.find(u"prueba"_s));
+    const std::unique_ptr<Form> again(qobject_cast<Form *>(registry.open(u"prueba"_s)));
+    QVERIFY(again);
+    QCOMPARE(made, 2);
+    QCOMPARE(again->control<QLineEdit>(u"txtPrimero")->text(), QString());
+}
+
+void TestPlatform::registryOpensNothingWhenFactoryFails()
+{
+    ScreenRegistry registry;
+    int asked = 0;
+    registry.add(u"prueba"_s, [&asked]() -> QWidget * { return ++asked == 1 ? nullptr : entryForm(); });
+    QVERIFY(!registry.open(u"prueba"_s));
+    QVERIFY(!registry.find(u"prueba"_s));
+    const std::unique_ptr<QWidget> form(registry.open(u"prueba"_s)); // the next opening tries again
+    QVERIFY(form);
+    QCOMPARE(asked, 2);
+}
+
+void TestPlatform::registryEndsProgram()
+{
+    ScreenRegistry registry;
+    registry.add(u"uno"_s, [] { return entryForm(); });
+    registry.add(u"dos"_s, [] { return entryForm(false); });
+    const QPointer<QWidget> one = registry.open(u"uno"_s);
+    const QPointer<QWidget> two = registry.open(u"dos"_s);
+    registry.endProgram();
+    QVERIFY(registry.ended());
+    QVERIFY(!one->isVisible() && !two->isVisible());
+    settle();
+    QVERIFY(!one && !two);
+    QVERIFY(!registry.open(u"uno"_s)); // nothing opens once the program has ended
+}
+
+} // namespace merlox2::test
+
+QTEST_MAIN(merlox2::test::TestPlatform)
 #include "TestPlatform.moc"

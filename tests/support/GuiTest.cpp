@@ -1,15 +1,17 @@
 #include "support/GuiTest.h"
 
+#include "platform/Controls.h"
 #include "platform/MessageBox.h"
 #include "platform/Startup.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QTest>
-#include <QWidget>
+
+using namespace Qt::StringLiterals;
 
 namespace merlox2::test {
 
@@ -20,9 +22,8 @@ QtMessageHandler s_defaultHandler = nullptr;
 // The offscreen platform can't raise windows and says so at every screen opened; that is noise here.
 void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (message == u"This plugin does not support raise()")
-        return;
-    s_defaultHandler(type, context, message);
+    if (message != u"This plugin does not support raise()")
+        s_defaultHandler(type, context, message);
 }
 
 } // namespace
@@ -62,30 +63,17 @@ ProgramFixture::~ProgramFixture()
     QDir::setCurrent(m_previousDir);
 }
 
-QWidget *ProgramFixture::open(const QString &formName)
+Form *ProgramFixture::open(const QString &formName)
 {
-    QWidget *screen = screens().open(formName);
+    auto *screen = qobject_cast<Form *>(screens().open(formName));
     settle();
     return screen;
-}
-
-void ProgramFixture::closeWindow(QWidget *screen)
-{
-    screen->close();
-    settle();
-}
-
-QStringList ProgramFixture::messages()
-{
-    return MessageBox::takeShownTexts();
 }
 
 QByteArray ProgramFixture::readFile(const QString &fileName) const
 {
     QFile file(path(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void ProgramFixture::writeFile(const QString &fileName, const QByteArray &bytes) const
@@ -93,6 +81,75 @@ void ProgramFixture::writeFile(const QString &fileName, const QByteArray &bytes)
     QFile file(path(fileName));
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
+}
+
+QStringList messages() { return MessageBox::takeShownTexts(); }
+
+QString onlyMessage()
+{
+    const QStringList shown = messages();
+    return shown.size() == 1 ? shown.first() : u"%1 messages: %2"_s.arg(shown.size()).arg(shown.join(u" | "));
+}
+
+QString focusName()
+{
+    QWidget *focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : u"<no focus>"_s;
+}
+
+int windowsNamed(const QString &name)
+{
+    int count = 0;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        count += window->objectName() == name ? 1 : 0;
+    return count;
+}
+
+void click(const Form *form, const QString &control)
+{
+    auto *button = form ? form->control<QAbstractButton>(control) : nullptr;
+    QVERIFY2(button, qPrintable(u"no button "_s + control));
+    // An option reacts to clicks on its indicator and text, which start at its left edge.
+    const bool option = qobject_cast<OptionButton *>(button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, option ? QPoint(8, button->height() / 2) : QPoint());
+    settle();
+}
+
+void pressKey(Qt::Key key)
+{
+    QTest::keyClick(QApplication::focusWidget(), key);
+    settle();
+}
+
+void closeWindow(QWidget *screen)
+{
+    screen->close();
+    settle();
+}
+
+QByteArray record(const QStringList &boxes, const QByteArray &reserved)
+{
+    constexpr int FieldWidths[] = {30, 10, 10, 10, 10, 10, 10};
+    QByteArray bytes;
+    for (int i = 0; i < 7; ++i)
+        bytes += boxes.value(i).toLatin1().left(FieldWidths[i]).leftJustified(FieldWidths[i], ' ');
+    return bytes + reserved;
+}
+
+QByteArray recordAt(const QByteArray &file, int n) { return file.mid(qsizetype(n - 1) * 130, 130); }
+
+ToolRun runTool(const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, u"%1 did not finish: %2"_s.arg(program, process.errorString())};
+    }
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, QString::fromLocal8Bit(process.readAll())};
 }
 
 } // namespace merlox2::test

@@ -1,19 +1,18 @@
 #pragma once
 
+#include "platform/FormBuilder.h"
 #include "shell/Program.h"
 
 #include <QByteArray>
-#include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
 
-class QWidget;
-
 namespace merlox2::test {
 
 // A whole program for one GUI test, in a temporary working directory of its own (the grade files
-// live in the working directory). Messages are answered in advance, so nothing ever blocks.
+// live there). Messages are answered in advance, so nothing ever blocks.
 class ProgramFixture {
 public:
     ProgramFixture();
@@ -26,13 +25,9 @@ public:
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
     // Opens a screen by its form name as the program would ("prisecu", "MENU", ...).
-    QWidget *open(const QString &formName);
-
-    // Closes a screen with the window's own close control and lets Qt discard it.
-    static void closeWindow(QWidget *screen);
-
-    // Messages shown since the last call.
-    static QStringList messages();
+    Form *open(const QString &formName);
+    // The screen if it exists now.
+    Form *form(const QString &formName) { return qobject_cast<Form *>(screens().find(formName)); }
 
     QByteArray readFile(const QString &fileName) const;
     void writeFile(const QString &fileName, const QByteArray &bytes) const;
@@ -46,7 +41,43 @@ private:
 // Sets up the application as main() does (font substitution, style); call from initTestCase().
 void initializeGuiTests();
 
-// Processes posted events, including queued keystrokes and deferred deletions.
+// Processes posted events: queued keystrokes (Enter's Tab) and deferred deletions.
 void settle();
 
+// Messages shown since the last call.
+QStringList messages();
+// The one message shown since the last call, or a description of what was shown instead.
+QString onlyMessage();
+
+QString focusName();
+int windowsNamed(const QString &name);
+
+// A mouse click as the user makes it, then whatever it queued.
+void click(const Form *form, const QString &control);
+// A key on the focused control, then whatever it queued.
+void pressKey(Qt::Key key);
+// Closes a screen with the window's own close control and lets Qt discard it.
+void closeWindow(QWidget *screen);
+
+// A grade-file record: the seven box fields padded with blanks, then the 40 reserved bytes.
+QByteArray record(const QStringList &boxes, const QByteArray &reserved = QByteArray(40, '\0'));
+QByteArray recordAt(const QByteArray &file, int n);
+
+// An outside tool run to its end: its exit code (-1 when it crashed or hung) and its output.
+struct ToolRun {
+    int exitCode = -1;
+    QString output;
+};
+ToolRun runTool(const QString &program, const QStringList &arguments, int timeoutMs = 240000);
+
 } // namespace merlox2::test
+
+// Where the machine lacks a tool a check needs, the check is skipped, except on CI, where a skip would
+// hide what went untested.
+#define MERLOX2_SKIP_OR_FAIL(reason)                                                                         \
+    do {                                                                                                     \
+        const QByteArray skipReason = QString(reason).toLocal8Bit();                                         \
+        if (qEnvironmentVariableIsSet("CI"))                                                                 \
+            QFAIL(("CI is set, so this must run: " + skipReason).constData());                               \
+        QSKIP(skipReason.constData());                                                                       \
+    } while (false)

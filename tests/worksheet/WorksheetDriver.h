@@ -1,37 +1,30 @@
 #pragma once
 
-// What the worksheet tests do as the teacher does: open a grade, type, press Enter, click.
+// What the worksheet tests do as the teacher does: type, press Enter, read the boxes and the panel.
 
 #include "platform/Controls.h"
-#include "platform/FormBuilder.h"
 #include "support/GuiTest.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QStringList>
 #include <QTest>
-
-#include <array>
 
 namespace merlox2::test {
 
 // The seven boxes in the order of the record's fields, and the result panel in the order the
 // evaluation writes it.
-inline const QStringList BoxNames{QStringLiteral("txtNombre"),      QStringLiteral("txtedad"),
-                                  QStringLiteral("txtresistencia"), QStringLiteral("txtvelocidad"),
-                                  QStringLiteral("txtlagartijas"),  QStringLiteral("txtabdominales"),
-                                  QStringLiteral("txtsentadillas")};
-inline const QStringList PanelNames{QStringLiteral("Label11"), QStringLiteral("Label23"),
-                                    QStringLiteral("Label12"), QStringLiteral("Label24"),
-                                    QStringLiteral("Label13"), QStringLiteral("Label19"),
-                                    QStringLiteral("Label25"), QStringLiteral("Label26")};
+inline const QStringList BoxNames =
+    QStringLiteral(
+        "txtNombre txtedad txtresistencia txtvelocidad txtlagartijas txtabdominales txtsentadillas")
+        .split(u' ');
+inline const QStringList PanelNames =
+    QStringLiteral("Label11 Label23 Label12 Label24 Label13 Label19 Label25 Label26").split(u' ');
+inline const QStringList EmptyBoxes(7, QString());
+inline const QStringList EmptyPanel(8, QString());
 
-inline Form *openWorksheet(ProgramFixture &fixture, const QString &formName)
-{
-    return qobject_cast<Form *>(fixture.open(formName));
-}
+// The worked example's student, and its panel for first-grade Hombre.
+inline const QStringList Ana = QStringLiteral("Ana 12 1.9 7.5 22 25 20").split(u' ');
+inline const QStringList AnaHombre = QStringLiteral("50 III 75 II 50 58 III III").split(u' ');
 
 // The text a user reads on a control: a box's content, a label's or button's caption.
 inline QString textOf(const Form *sheet, const QString &name)
@@ -48,54 +41,17 @@ inline QString textOf(const Form *sheet, const QString &name)
     return QStringLiteral("<no control %1>").arg(name);
 }
 
-inline QStringList panelOf(const Form *sheet)
+inline QStringList textsOf(const Form *sheet, const QStringList &names)
 {
     QStringList texts;
-    for (const QString &name : PanelNames)
+    for (const QString &name : names)
         texts << textOf(sheet, name);
     return texts;
 }
+inline QStringList boxesOf(const Form *sheet) { return textsOf(sheet, BoxNames); }
+inline QStringList panelOf(const Form *sheet) { return textsOf(sheet, PanelNames); }
 
-inline QStringList boxesOf(const Form *sheet)
-{
-    QStringList texts;
-    for (const QString &name : BoxNames)
-        texts << textOf(sheet, name);
-    return texts;
-}
-
-inline QString focusName()
-{
-    QWidget *focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("<no focus>");
-}
-
-// A mouse click as the user makes it, then whatever it queued.
-inline void click(const Form *sheet, const QString &name)
-{
-    auto *button = sheet->control<QAbstractButton>(name);
-    Q_ASSERT(button);
-    // A radio button reacts to clicks on its indicator and text, which start at its left edge.
-    const QPoint at =
-        qobject_cast<OptionButton *>(button) ? QPoint(8, button->height() / 2) : button->rect().center();
-    QTest::mouseClick(button, Qt::LeftButton, {}, at);
-    settle();
-}
-
-inline void clickTimes(const Form *sheet, const QString &name, int times)
-{
-    for (int i = 0; i < times; ++i)
-        click(sheet, name);
-}
-
-inline void pressKey(Qt::Key key)
-{
-    QTest::keyClick(QApplication::focusWidget(), key);
-    settle();
-}
-
-// Types each text into its box, moving on with Enter as the teacher does. Texts are for the boxes
-// from txtNombre on; the focus must be in txtNombre.
+// Each text typed into the focused box, then Enter, as the teacher moves on from txtNombre.
 inline void typeRecord(const QStringList &texts)
 {
     for (const QString &text : texts) {
