@@ -24,27 +24,21 @@ namespace {
 
 // clang-format off
 constexpr ControlRow EntryControls[] = {
-    {.name = "Label1", .kind = Kind::Label, .caption = "", .left = 120, .top = 120, .width = 105, .height = 360,
+    {.name = "Label1", .kind = Kind::Label, .left = 120, .top = 120, .width = 105, .height = 360,
      .font = {13.5, Bold}, .autoSize = true},
     {.name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
      .tabIndex = 0},
     {.name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
      .tabIndex = 1},
     {.name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320, .width = 1215,
-     .height = 375, .tabIndex = 2},
-};
-// clang-format on
+     .height = 375, .tabIndex = 2}};
 
 Form *entryForm(bool keyPreview = true)
 {
-    return new Form({.name = "prueba",
-                     .caption = "Prueba",
-                     .clientWidth = 3000,
-                     .clientHeight = 2400,
-                     .background = colours::LightGrey,
-                     .keyPreview = keyPreview,
-                     .controls = EntryControls});
+    return new Form({.name = "prueba", .caption = "Prueba", .clientWidth = 3000, .clientHeight = 2400,
+                     .background = colours::LightGrey, .keyPreview = keyPreview, .controls = EntryControls});
 }
+// clang-format on
 
 // A small form with key preview and, after its two boxes, a multi-line editor in the tab chain.
 struct EntryScreen {

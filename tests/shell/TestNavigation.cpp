@@ -1,10 +1,12 @@
 // Moving between the screens: single screens that keep their state, the keyboard on the title screen
-// and the menus, worksheets left and found again, and the SALIR buttons.
+// and the menus, worksheets left and found again, the SALIR buttons, and a typical day from the access
+// code to Salir, checked on the grade file byte for byte.
 
-#include "support/GuiTest.h"
+#include "worksheet/WorksheetDriver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -23,21 +25,16 @@ private Q_SLOTS:
     void cleanup() { m_fixture.reset(); }
     void titleAndMenuAreSingle();
     void enterWalksTheTitleScreenButtons();
-    void menuButtonOnEnterOrSpace_data();
-    void menuButtonOnEnterOrSpace();
-    void regresarAndBackShowsTheSameRecord();
-    void closedWorksheetReadsItsFileAgain();
-    void documentScreens_data();
-    void documentScreens();
+    void buttonsWithoutKeyPreviewOpen_data();
+    void buttonsWithoutKeyPreviewOpen();
+    void worksheetFoundAgain_data();
+    void worksheetFoundAgain();
     void salirEndsAtOnceWithoutWriting_data();
     void salirEndsAtOnceWithoutWriting();
+    void typicalRunFromAccessCodeToSalir();
 
 private:
     Form *screen(const QString &name) { return m_fixture->form(name); }
-    QString boxText(const QString &form, const QString &box)
-    {
-        return screen(form)->control<QLineEdit>(box)->text().trimmed();
-    }
     // From the access code to the title screen, as the teacher gets there.
     Form *enterProgram();
     // On to a grade's worksheet through the title screen and the menu.
@@ -114,138 +111,117 @@ void TestNavigation::enterWalksTheTitleScreenButtons()
     QVERIFY(!m_fixture->screens().ended());
 }
 
-void TestNavigation::menuButtonOnEnterOrSpace_data()
+void TestNavigation::buttonsWithoutKeyPreviewOpen_data()
 {
+    QTest::addColumn<QString>("titleButton"); // to the screen of the button
+    QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("button");
-    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::Key>("key"); // none: clicked
     QTest::addColumn<QString>("opens");
-    QTest::newRow("Enter on 1º GRADO") << u"Command1"_s << Qt::Key_Return << u"prisecu"_s;
-    QTest::newRow("Space on 1º GRADO") << u"Command1"_s << Qt::Key_Space << u"prisecu"_s;
-    QTest::newRow("keypad Enter on 2º GRADO") << u"Command2"_s << Qt::Key_Enter << u"segusecu"_s;
-    QTest::newRow("Enter on 3º GRADO") << u"Command3"_s << Qt::Key_Return << u"TERSECU"_s;
-    QTest::newRow("Enter on SALIR") << u"Command4"_s << Qt::Key_Return << u"empezar"_s;
+    const QString menu = u"Command1"_s;
+    QTest::newRow("Enter on 1º GRADO")
+        << menu << u"MENU"_s << u"Command1"_s << Qt::Key_Return << u"prisecu"_s;
+    QTest::newRow("Space on 1º GRADO") << menu << u"MENU"_s << u"Command1"_s << Qt::Key_Space << u"prisecu"_s;
+    QTest::newRow("keypad Enter on 2º GRADO")
+        << menu << u"MENU"_s << u"Command2"_s << Qt::Key_Enter << u"segusecu"_s;
+    QTest::newRow("Enter on 3º GRADO")
+        << menu << u"MENU"_s << u"Command3"_s << Qt::Key_Return << u"TERSECU"_s;
+    QTest::newRow("Enter on the menu's SALIR")
+        << menu << u"MENU"_s << u"Command4"_s << Qt::Key_Return << u"empezar"_s;
+    QTest::newRow("METODOLOGIA's SALIR clicked")
+        << u"Command2"_s << u"metodologia"_s << u"Command1"_s << Qt::Key_unknown << u"empezar"_s;
+    QTest::newRow("Enter on METODOLOGIA's SALIR")
+        << u"Command2"_s << u"metodologia"_s << u"Command1"_s << Qt::Key_Return << u"empezar"_s;
+    QTest::newRow("FORMATO's SALIR clicked")
+        << u"Command4"_s << u"formato"_s << u"Command1"_s << Qt::Key_unknown << u"empezar"_s;
+    QTest::newRow("Space on FORMATO's SALIR")
+        << u"Command4"_s << u"formato"_s << u"Command1"_s << Qt::Key_Space << u"empezar"_s;
 }
 
-void TestNavigation::menuButtonOnEnterOrSpace()
+void TestNavigation::buttonsWithoutKeyPreviewOpen()
 {
+    QFETCH(QString, titleButton);
+    QFETCH(QString, form);
     QFETCH(QString, button);
     QFETCH(Qt::Key, key);
     QFETCH(QString, opens);
     Form *title = enterProgram();
-    click(title, u"Command1"_s);
-    Form *menu = screen(u"MENU"_s);
-    QCOMPARE(QApplication::activeWindow(), menu);
-    menu->control(button)->setFocus();
-    pressKey(key);
-
+    click(title, titleButton);
+    Form *from = screen(form);
+    QVERIFY(from);
+    QCOMPARE(QApplication::activeWindow(), from);
+    if (key == Qt::Key_unknown) {
+        click(from, button);
+    } else {
+        from->control(button)->setFocus();
+        pressKey(key);
+    }
+    // The screen opened in front, the one it was opened from still open behind it.
     QVERIFY(screen(opens));
     QCOMPARE(QApplication::activeWindow(), screen(opens));
-    QVERIFY(menu->isVisible() && title->isVisible());
     QCOMPARE(windowsNamed(u"empezar"_s), 1);
+    QVERIFY(from->isVisible() && title->isVisible());
     QCOMPARE(messages(), QStringList());
+    QVERIFY(!m_fixture->screens().ended());
+    // Opened again from the title screen, it is the same screen.
+    QApplication::setActiveWindow(title);
+    click(title, titleButton);
+    QCOMPARE(screen(form), from);
+    QCOMPARE(windowsNamed(form), 1);
+    QCOMPARE(QApplication::activeWindow(), from);
 }
 
-void TestNavigation::regresarAndBackShowsTheSameRecord()
+void TestNavigation::worksheetFoundAgain_data()
 {
-    m_fixture->writeFile(u"secundaria1.dat"_s, record({u"Ana"_s, u"12"_s}) + record({u"Beto"_s, u"13"_s}));
-    Form *sheet = openGrade(u"Command1"_s, u"prisecu"_s);
-    QVERIFY(sheet);
-    QCOMPARE(boxText(u"prisecu"_s, u"txtNombre"_s), u"Ana"_s);
-    // Record 2, with an age typed over and not saved.
-    click(sheet, u"cmdRegSiguiente"_s);
-    auto *age = sheet->control<QLineEdit>(u"txtedad");
-    age->selectAll();
-    QTest::keyClicks(age, u"14"_s);
-    QCOMPARE(boxText(u"prisecu"_s, u"txtNombre"_s), u"Beto"_s);
-
-    click(sheet, u"cmdRegresar"_s);
-    QCOMPARE(QApplication::activeWindow(), screen(u"MENU"_s));
-    QVERIFY(sheet->isVisible());
-    // The file changes meanwhile: the worksheet must not read it again.
-    const QByteArray changed = record({u"Carla"_s, u"15"_s}) + record({u"Dora"_s, u"16"_s});
-    m_fixture->writeFile(u"secundaria1.dat"_s, changed);
-    click(screen(u"MENU"_s), u"Command1"_s);
-    QCOMPARE(screen(u"prisecu"_s), sheet);
-    QCOMPARE(windowsNamed(u"prisecu"_s), 1);
-    QCOMPARE(QApplication::activeWindow(), sheet);
-    QCOMPARE(sheet->control<QLabel>(u"Label9")->text(), u"2"_s);
-    QCOMPARE(boxText(u"prisecu"_s, u"txtNombre"_s), u"Beto"_s);
-    QCOMPARE(age->text(), u"14"_s);
-    // Slot 1 still holds what was read at the first opening, and nothing was written.
-    click(sheet, u"cmdRegAnterior"_s);
-    QCOMPARE(boxText(u"prisecu"_s, u"txtNombre"_s), u"Ana"_s);
-    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), changed);
+    QTest::addColumn<bool>("closed");   // else left with Regresar
+    QTest::addColumn<QString>("shown"); // record number, name, age
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QString>("then");
+    QTest::newRow("Regresar: as it was left, the file not read again")
+        << false << u"2|Beto|14"_s << u"cmdRegAnterior"_s << u"Ana"_s;
+    QTest::newRow("close control: made anew, the file read again")
+        << true << u"|Carla|15"_s << u"cmdRegSiguiente"_s << u"Dora"_s;
 }
 
-void TestNavigation::closedWorksheetReadsItsFileAgain()
+void TestNavigation::worksheetFoundAgain()
 {
+    QFETCH(bool, closed);
+    QFETCH(QString, shown);
+    QFETCH(QString, move);
+    QFETCH(QString, then);
     const QByteArray stored = record({u"Ana"_s, u"12"_s}) + record({u"Beto"_s, u"13"_s});
     m_fixture->writeFile(u"secundaria2.dat"_s, stored);
-    QPointer<Form> first = openGrade(u"Command2"_s, u"segusecu"_s);
-    QVERIFY(first);
-    click(first, u"cmdRegSiguiente"_s);
-    QTest::keyClicks(first->control<QLineEdit>(u"txtNombre"), u" sin guardar"_s);
-
-    // The close control discards the worksheet without a word and without writing.
-    closeWindow(first);
-    QVERIFY(!first && !screen(u"segusecu"_s));
+    QPointer<Form> sheet = openGrade(u"Command2"_s, u"segusecu"_s);
+    QVERIFY(sheet);
+    click(sheet, u"cmdRegSiguiente"_s);
+    retype(sheet, u"txtedad"_s, u"14"_s); // not saved
+    if (closed) {
+        closeWindow(sheet); // discarded without a word and without writing
+        QVERIFY(!sheet && !screen(u"segusecu"_s));
+    } else {
+        click(sheet, u"cmdRegresar"_s);
+        QCOMPARE(QApplication::activeWindow(), screen(u"MENU"_s));
+        QVERIFY(sheet->isVisible());
+    }
     QVERIFY(!m_fixture->screens().ended());
     QCOMPARE(messages(), QStringList());
     QCOMPARE(m_fixture->readFile(u"secundaria2.dat"_s), stored);
 
-    // Made anew: the file is read again and record 1 shows.
-    m_fixture->writeFile(u"secundaria2.dat"_s, record({u"Carla"_s, u"15"_s}) + record({u"Dora"_s, u"16"_s}));
+    const QByteArray changed = record({u"Carla"_s, u"15"_s}) + record({u"Dora"_s, u"16"_s});
+    m_fixture->writeFile(u"secundaria2.dat"_s, changed);
     QApplication::setActiveWindow(screen(u"MENU"_s));
     click(screen(u"MENU"_s), u"Command2"_s);
     Form *again = screen(u"segusecu"_s);
     QVERIFY(again);
+    QCOMPARE(again == sheet.data(), !closed);
     QCOMPARE(QApplication::activeWindow(), again);
-    QCOMPARE(boxText(u"segusecu"_s, u"txtNombre"_s), u"Carla"_s);
-    QCOMPARE(boxText(u"segusecu"_s, u"txtedad"_s), u"15"_s);
-    QCOMPARE(again->control<QLabel>(u"Label9")->text(), QString());
-    click(again, u"cmdRegSiguiente"_s);
-    QCOMPARE(boxText(u"segusecu"_s, u"txtNombre"_s), u"Dora"_s);
-}
-
-void TestNavigation::documentScreens_data()
-{
-    QTest::addColumn<QString>("titleButton");
-    QTest::addColumn<QString>("form");
-    QTest::addColumn<Qt::Key>("salirKey"); // none: clicked
-    QTest::newRow("METODOLOGIA, SALIR clicked") << u"Command2"_s << u"metodologia"_s << Qt::Key_unknown;
-    QTest::newRow("FORMATO, SALIR clicked") << u"Command4"_s << u"formato"_s << Qt::Key_unknown;
-    QTest::newRow("METODOLOGIA, Enter on SALIR") << u"Command2"_s << u"metodologia"_s << Qt::Key_Return;
-    QTest::newRow("FORMATO, Space on SALIR") << u"Command4"_s << u"formato"_s << Qt::Key_Space;
-}
-
-void TestNavigation::documentScreens()
-{
-    QFETCH(QString, titleButton);
-    QFETCH(QString, form);
-    QFETCH(Qt::Key, salirKey);
-    Form *title = enterProgram();
-    click(title, titleButton);
-    Form *document = screen(form);
-    QVERIFY(document);
-    QCOMPARE(document->control<QLabel>(u"Label1")->text(),
-             form == u"formato" ? u"FORMATO"_s : u"METODOLOGIA"_s);
-    QCOMPARE(QApplication::activeWindow(), document);
-    QCOMPARE(document->control<QAbstractButton>(u"Command1")->text(), u"SALIR"_s);
-    if (salirKey == Qt::Key_unknown) {
-        click(document, u"Command1"_s);
-    } else {
-        document->control(u"Command1")->setFocus();
-        pressKey(salirKey);
-    }
-    // The same title screen in front, the document screen open behind it, the program still running.
-    QCOMPARE(QApplication::activeWindow(), title);
-    QCOMPARE(windowsNamed(u"empezar"_s), 1);
-    QVERIFY(document->isVisible());
-    QVERIFY(!m_fixture->screens().ended());
-    click(title, titleButton);
-    QCOMPARE(screen(form), document);
-    QCOMPARE(windowsNamed(form), 1);
-    QCOMPARE(QApplication::activeWindow(), document);
+    QCOMPARE(windowsNamed(u"segusecu"_s), 1);
+    const auto trimmed = [again](const QString &name) { return textOf(again, name).trimmed(); };
+    QCOMPARE(QStringList({trimmed(u"Label9"_s), trimmed(u"txtNombre"_s), trimmed(u"txtedad"_s)}),
+             shown.split(u'|'));
+    click(again, move);
+    QCOMPARE(trimmed(u"txtNombre"_s), then);
+    QCOMPARE(m_fixture->readFile(u"secundaria2.dat"_s), changed);
 }
 
 void TestNavigation::salirEndsAtOnceWithoutWriting_data()
@@ -275,6 +251,61 @@ void TestNavigation::salirEndsAtOnceWithoutWriting()
     QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), stored);
     QCOMPARE(messages(), QStringList()); // no question asked
     QVERIFY(!m_fixture->screens().open(u"empezar"_s));
+}
+
+void TestNavigation::typicalRunFromAccessCodeToSalir()
+{
+    // The access code, ENTRAR, ENTRAR, 1º GRADO: the first-grade worksheet, empty, with today's date,
+    // and its file made empty.
+    Form *sheet = openGrade(u"Command1"_s, u"prisecu"_s);
+    QVERIFY(sheet);
+    QCOMPARE(QApplication::activeWindow(), sheet);
+    QCOMPARE(textOf(sheet, u"Label28"_s), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QVERIFY(QFile::exists(m_fixture->path(u"secundaria1.dat"_s)));
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), QByteArray());
+
+    // A student typed box after box, Enter between them, accented letters as a keyboard sends them.
+    const QStringList typed = u"María López|13|1.9|7.5|22|25|20"_s.split(u'|');
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        QCOMPARE(focusName(), BoxNames[i]);
+        for (const QChar ch : typed[i])
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
+                                QString(ch), Qt::NoModifier);
+        pressKey(Qt::Key_Return);
+    }
+    QCOMPARE(boxesOf(sheet), typed);
+
+    // Guardar Registro: record 1 in Windows-1252, each field padded with blanks, the reserved ones
+    // never written.
+    click(sheet, u"cmdGuardarReg"_s);
+    QByteArray student = QByteArray("Mar\xED"
+                                    "a L\xF3pez")
+                             .leftJustified(30, ' ');
+    for (const char *result : {"13", "1.9", "7.5", "22", "25", "20"})
+        student += QByteArray(result).leftJustified(10, ' ');
+    student += QByteArray(40, '\0');
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student);
+
+    // Hombre empties the panel and arms Procesar alone, which evaluates with the first-grade Hombre norms.
+    click(sheet, u"Option1"_s);
+    QCOMPARE(panelOf(sheet), EmptyPanel);
+    QVERIFY(sheet->control(u"Command3")->isEnabled() && !sheet->control(u"Command4")->isEnabled());
+    click(sheet, u"Command3"_s);
+    QCOMPARE(panelOf(sheet), u"50 III 75 II 50 58 III III"_s.split(u' '));
+
+    // Registro Siguiente: record 2, never written, shows empty.
+    click(sheet, u"cmdRegSiguiente"_s);
+    QCOMPARE(textOf(sheet, u"Label9"_s), u"2"_s);
+    QCOMPARE(boxesOf(sheet) + panelOf(sheet), QStringList(15, QString()));
+
+    // Salir writes the 30 slots and ends the program; slot 2 takes the empty boxes on screen: blanks.
+    click(sheet, u"cmdSalir"_s);
+    QVERIFY(m_fixture->screens().ended());
+    for (QWidget *window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    QCOMPARE(messages(), QStringList());
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s),
+             student + QByteArray(90, ' ') + QByteArray(40 + 28 * 130, '\0'));
 }
 
 } // namespace merlox2::test

@@ -136,7 +136,6 @@ QByteArray record(const QStringList &boxes, const QByteArray &reserved)
     return bytes + reserved;
 }
 
-QByteArray recordAt(const QByteArray &file, int n) { return file.mid(qsizetype(n - 1) * 130, 130); }
 
 ToolRun runTool(const QString &program, const QStringList &arguments, int timeoutMs)
 {

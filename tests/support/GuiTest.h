@@ -61,7 +61,6 @@ void closeWindow(QWidget *screen);
 
 // A grade-file record: the seven box fields padded with blanks, then the 40 reserved bytes.
 QByteArray record(const QStringList &boxes, const QByteArray &reserved = QByteArray(40, '\0'));
-QByteArray recordAt(const QByteArray &file, int n);
 
 // An outside tool run to its end: its exit code (-1 when it crashed or hung) and its output.
 struct ToolRun {

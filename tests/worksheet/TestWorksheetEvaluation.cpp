@@ -41,8 +41,6 @@ private Q_SLOTS:
     void initTestCase() { initializeGuiTests(); }
     void sexChoiceArmsOneButton_data();
     void sexChoiceArmsOneButton();
-    void buttonsApplyTheirNorms_data();
-    void buttonsApplyTheirNorms();
     void earlyStopKeepsTheRestOfThePanel_data();
     void earlyStopKeepsTheRestOfThePanel();
     void commandsEmptyThePanel_data();
@@ -52,67 +50,48 @@ private Q_SLOTS:
 
 void TestWorksheetEvaluation::sexChoiceArmsOneButton_data()
 {
+    QTest::addColumn<QString>("form");
     QTest::addColumn<QString>("clicks");
     QTest::addColumn<QString>("state");
-    QTest::newRow("none chosen: both buttons work") << QString() << u"Procesar Datos"_s;
-    QTest::newRow("Hombre: only Procesar") << u"Option1"_s << u"Hombre Procesar"_s;
-    QTest::newRow("Mujer: only Datos") << u"Option2"_s << u"Mujer Datos"_s;
-    QTest::newRow("Hombre then Mujer") << u"Option1 Option2"_s << u"Mujer Datos"_s;
-    QTest::newRow("Mujer then Hombre") << u"Option2 Option1"_s << u"Hombre Procesar"_s;
-    QTest::newRow("Hombre clicked again stays on") << u"Option1 Option1"_s << u"Hombre Procesar"_s;
+    QTest::addColumn<QStringList>("afterProcesar");
+    QTest::addColumn<QStringList>("afterDatos");
+    const QString first = u"prisecu"_s;
+    QTest::newRow("none chosen: both buttons work")
+        << first << QString() << u"Procesar Datos"_s << AnaHombre << AnaMujer;
+    QTest::newRow("Hombre: only Procesar")
+        << first << u"Option1"_s << u"Hombre Procesar"_s << AnaHombre << AnaHombre;
+    QTest::newRow("Mujer: only Datos") << first << u"Option2"_s << u"Mujer Datos"_s << EmptyPanel << AnaMujer;
+    QTest::newRow("Hombre then Mujer")
+        << first << u"Option1 Option2"_s << u"Mujer Datos"_s << EmptyPanel << AnaMujer;
+    QTest::newRow("Mujer then Hombre")
+        << first << u"Option2 Option1"_s << u"Hombre Procesar"_s << AnaHombre << AnaHombre;
+    QTest::newRow("Hombre clicked again stays on")
+        << first << u"Option1 Option1"_s << u"Hombre Procesar"_s << AnaHombre << AnaHombre;
+    QTest::newRow("second grade Mujer: first grade Hombre norms")
+        << u"segusecu"_s << u"Option2"_s << u"Mujer Datos"_s << EmptyPanel << AnaHombre;
 }
 
 void TestWorksheetEvaluation::sexChoiceArmsOneButton()
 {
+    QFETCH(QString, form);
     QFETCH(QString, clicks);
     QFETCH(QString, state);
+    QFETCH(QStringList, afterProcesar);
+    QFETCH(QStringList, afterDatos);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"TERSECU"_s);
+    Form *sheet = fixture.open(form);
     QVERIFY(sheet);
     for (const QString &option : clicks.split(u' ', Qt::SkipEmptyParts))
         click(sheet, option);
     QCOMPARE(sexStateOf(sheet), state);
 
-    // A disabled button can't be pressed: clicking it leaves the empty panel empty.
-    enterResults(sheet, WorkedExample);
-    for (const QString &button : {u"Command3"_s, u"Command4"_s}) {
-        if (!sheet->control(button)->isEnabled())
-            click(sheet, button);
-    }
-    QCOMPARE(panelOf(sheet), EmptyPanel);
-}
-
-void TestWorksheetEvaluation::buttonsApplyTheirNorms_data()
-{
-    QTest::addColumn<QString>("form");
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QStringList>("panel");
-    QTest::newRow("Procesar, no sex chosen: Hombre norms")
-        << u"prisecu"_s << QString() << u"Command3"_s << AnaHombre;
-    QTest::newRow("Datos, no sex chosen: Mujer norms")
-        << u"prisecu"_s << QString() << u"Command4"_s << AnaMujer;
-    QTest::newRow("Procesar after Hombre") << u"prisecu"_s << u"Option1"_s << u"Command3"_s << AnaHombre;
-    QTest::newRow("Datos after Mujer") << u"prisecu"_s << u"Option2"_s << u"Command4"_s << AnaMujer;
-    QTest::newRow("second grade Mujer: first grade Hombre norms")
-        << u"segusecu"_s << QString() << u"Command4"_s << AnaHombre;
-}
-
-void TestWorksheetEvaluation::buttonsApplyTheirNorms()
-{
-    QFETCH(QString, form);
-    QFETCH(QString, option);
-    QFETCH(QString, button);
-    QFETCH(QStringList, panel);
-    ProgramFixture fixture;
-    Form *sheet = fixture.open(form);
-    QVERIFY(sheet);
-    if (!option.isEmpty())
-        click(sheet, option);
+    // A disabled button can't be pressed: clicking it leaves the panel as it was.
     sheet->control(u"txtNombre")->setFocus(); // a clicked option keeps the focus
     typeRecord(Ana);
-    click(sheet, button);
-    QCOMPARE(panelOf(sheet), panel);
+    click(sheet, u"Command3"_s);
+    QCOMPARE(panelOf(sheet), afterProcesar);
+    click(sheet, u"Command4"_s);
+    QCOMPARE(panelOf(sheet), afterDatos);
     QCOMPARE(focusName(), u"txtNombre"_s);
     // Evaluating touches neither the roster nor the file.
     QVERIFY(fixture.program().roster(form == u"prisecu" ? 1 : 2)[1] == StudentRecord());
