@@ -12,7 +12,8 @@
 namespace merlox2::test {
 
 // A whole program for one GUI test, in a temporary working directory of its own (the grade files
-// live there). Messages are answered in advance, so nothing ever blocks.
+// live there). Messages are answered in advance, so nothing ever blocks, and the test fails if one was
+// shown that no check took.
 class ProgramFixture {
 public:
     ProgramFixture();

@@ -24,14 +24,8 @@ namespace {
 const QStringList Beto = u"Beto 13 1.6 7.1 30 31 29"_s.split(u' ');
 const QStringList Luis = u"Luis 12 1.4 7 30 30 30"_s.split(u' ');
 
-// Reserved bytes that no box could produce: NUL, high bytes, letters.
-QByteArray oddReservedBytes()
-{
-    QByteArray bytes(40, '\0');
-    for (int i = 1; i < 40; ++i)
-        bytes[i] = char((i * 37 + 11) % 256);
-    return bytes;
-}
+// Reserved bytes that no box could produce: NUL, the bytes Windows-1252 leaves undefined, high bytes.
+const QByteArray OddReserved = QByteArray::fromHex("00818d8f909d80ff41e9").repeated(4);
 
 // A stored record as the boxes show it: each field at its full width.
 QStringList atFullWidth(const QStringList &boxes)
@@ -114,7 +108,6 @@ void TestWorksheetRecords::firstUseThenGuardarWritesOnlyTheRecordOnScreen()
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              QByteArray((record - 1) * 130, '\0') + merlox2::test::record(typed));
     QCOMPARE(textOf(sheet, u"txtNombre"_s), typed.first()); // the box still shows what was typed
-    QCOMPARE(messages(), QStringList());
 }
 
 void TestWorksheetRecords::movesStopAtTheEnds_data()
@@ -147,7 +140,6 @@ void TestWorksheetRecords::movesStopAtTheEnds()
     QVERIFY(fixture.program().roster(1)[slot] == StudentRecord()); // not stored
     QCOMPARE(panelOf(sheet), EmptyPanel);
     QCOMPARE(focusName(), u"txtNombre"_s);
-    QCOMPARE(messages(), QStringList());
 }
 
 void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes_data()
@@ -171,10 +163,13 @@ void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes()
 
     ProgramFixture fixture;
     const QByteArray second = record(Beto, QByteArray(40, 'x'));
-    fixture.writeFile(u"secundaria1.dat"_s, record(Luis, oddReservedBytes()) + second);
+    fixture.writeFile(u"secundaria1.dat"_s, record(Luis, OddReserved) + second);
     Form *sheet = fixture.open(u"prisecu"_s);
     QVERIFY(sheet);
     QCOMPARE(boxesOf(sheet), atFullWidth(Luis));
+    // Evaluated as typed ones, the trailing blanks of the stored fields notwithstanding.
+    click(sheet, u"Command3"_s);
+    QCOMPARE(panelOf(sheet), u"100 I 100 I 100 100 I I"_s.split(u' '));
     // A digit typed after the blanks of the age lies beyond its field: it is cut off when stored.
     auto *age = sheet->control<QLineEdit>(u"txtedad");
     age->setFocus();
@@ -184,9 +179,8 @@ void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes()
         click(sheet, name);
 
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             record(boxesStored, oddReservedBytes()) + second + QByteArray(ends ? 28 * 130 : 0, '\0'));
+             record(boxesStored, OddReserved) + second + QByteArray(ends ? 28 * 130 : 0, '\0'));
     QCOMPARE(fixture.screens().ended(), ends);
-    QCOMPARE(messages(), QStringList());
 }
 
 void TestWorksheetRecords::movesKeepTheBoxesAndSalirWritesThemAll()
@@ -214,7 +208,6 @@ void TestWorksheetRecords::movesKeepTheBoxesAndSalirWritesThemAll()
     QVERIFY(fixture.screens().ended());
     QVERIFY(!fixture.screens().find(u"prisecu"_s)); // every screen closed
     QVERIFY(lock.tryLock(0));
-    QCOMPARE(messages(), QStringList());
 }
 
 void TestWorksheetRecords::gradesKeepTheirOwnStudents()
@@ -358,7 +351,6 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
 
     // The cause mended, Salir succeeds with everything that was kept.
     click(sheet, u"cmdSalir"_s);
-    QCOMPARE(messages(), QStringList());
     QVERIFY(fixture.screens().ended());
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              record(QStringList{u"Ana"_s} + Luis.mid(1)) + record(Beto) + QByteArray(28 * 130, '\0'));
