@@ -75,8 +75,7 @@ private Q_SLOTS:
     void messageBoxLooksLikeTheProgramsOwn();
     void qtsOwnTextsAreSpanish();
     // Last: once the program has ended, no nested event loop (a modal box) runs in this process.
-    void registryKeepsOneScreenUntilItsWindowCloses();
-    void registryEndsProgram();
+    void registryKeepsOneScreenUntilClosedOrEnded();
 };
 
 void TestPlatform::enterMovesFocusWithoutReachingTheControl_data()
@@ -186,7 +185,7 @@ void TestPlatform::qtsOwnTextsAreSpanish()
     QVERIFY2(texts.contains(u"&Deshacer"_s) && texts.contains(u"&Pegar"_s), qPrintable(texts.join(u", ")));
 }
 
-void TestPlatform::registryKeepsOneScreenUntilItsWindowCloses()
+void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
 {
     ScreenRegistry registry;
     int made = 0;
@@ -200,7 +199,7 @@ void TestPlatform::registryKeepsOneScreenUntilItsWindowCloses()
     int asked = 0;
     registry.add(u"falla"_s, [&asked]() -> QWidget * { return ++asked == 1 ? nullptr : entryForm(); });
     QVERIFY(!registry.open(u"falla"_s) && !registry.find(u"falla"_s));
-    const std::unique_ptr<QWidget> late(registry.open(u"falla"_s));
+    const QPointer<QWidget> late = registry.open(u"falla"_s);
     QVERIFY(late);
     QPointer<Form> form = qobject_cast<Form *>(registry.open(u"prueba"_s));
     QVERIFY(form && form->isVisible());
@@ -218,25 +217,17 @@ void TestPlatform::registryKeepsOneScreenUntilItsWindowCloses()
     // Its window's close control discards it, and the next opening makes it anew.
     closeWindow(form);
     QVERIFY(!form && !registry.find(u"prueba"_s));
-    const std::unique_ptr<Form> again(qobject_cast<Form *>(registry.open(u"prueba"_s)));
+    const QPointer<Form> again = qobject_cast<Form *>(registry.open(u"prueba"_s));
     QVERIFY(again);
     QCOMPARE(made, 2);
     QCOMPARE(again->control<QLineEdit>(u"txtPrimero")->text(), QString());
-}
 
-void TestPlatform::registryEndsProgram()
-{
-    ScreenRegistry registry;
-    registry.add(u"uno"_s, [] { return entryForm(); });
-    registry.add(u"dos"_s, [] { return entryForm(false); });
-    const QPointer<QWidget> one = registry.open(u"uno"_s);
-    const QPointer<QWidget> two = registry.open(u"dos"_s);
+    // Ending the program closes every screen at once, and nothing opens after it.
     registry.endProgram();
-    QVERIFY(registry.ended());
-    QVERIFY(!one->isVisible() && !two->isVisible());
+    QVERIFY(registry.ended() && !again->isVisible() && !late->isVisible());
     settle();
-    QVERIFY(!one && !two);
-    QVERIFY(!registry.open(u"uno"_s)); // nothing opens once the program has ended
+    QVERIFY(!again && !late);
+    QVERIFY(!registry.open(u"prueba"_s));
 }
 
 } // namespace merlox2::test
