@@ -58,14 +58,11 @@ class TestWorksheetRecords : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { initializeGuiTests(); }
-    void firstUseThenGuardarWritesOnlyTheRecordOnScreen_data();
-    void firstUseThenGuardarWritesOnlyTheRecordOnScreen();
-    void movesStopAtTheEnds_data();
-    void movesStopAtTheEnds();
+    void firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen_data();
+    void firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen();
     void storesKeepFieldWidthsAndReservedBytes_data();
     void storesKeepFieldWidthsAndReservedBytes();
-    void movesKeepTheBoxesAndSalirWritesThemAll();
-    void gradesKeepTheirOwnStudents();
+    void movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll();
     void reopeningBringsBackTheRoster_data();
     void reopeningBringsBackTheRoster();
     void doesNotOpen_data();
@@ -74,20 +71,23 @@ private Q_SLOTS:
     void failedStoreKeepsTheWorksheet();
 };
 
-void TestWorksheetRecords::firstUseThenGuardarWritesOnlyTheRecordOnScreen_data()
+void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen_data()
 {
     QTest::addColumn<int>("record");
     QTest::addColumn<QStringList>("typed");
-    QTest::newRow("record 1") << 1 << Ana;
-    QTest::newRow("record 7 of an empty file: 910 bytes") << 7 << Beto;
+    QTest::addColumn<QString>("edge"); // a move that goes nowhere before Guardar Registro
+    QTest::newRow("record 1, Registro Anterior stays") << 1 << Ana << u"cmdRegAnterior"_s;
+    QTest::newRow("record 7 of an empty file: 910 bytes") << 7 << Beto << QString();
     QTest::newRow("a long name keeps 30 characters")
-        << 2 << QStringList{u"Maria de los Angeles Perez Gomez"_s};
+        << 2 << QStringList{u"Maria de los Angeles Perez Gomez"_s} << QString();
+    QTest::newRow("record 30, Registro Siguiente stays") << 30 << Luis << u"cmdRegSiguiente"_s;
 }
 
-void TestWorksheetRecords::firstUseThenGuardarWritesOnlyTheRecordOnScreen()
+void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
 {
     QFETCH(int, record);
     QFETCH(QStringList, typed);
+    QFETCH(QString, edge);
 
     ProgramFixture fixture;
     QVERIFY(!QFile::exists(fixture.path(u"secundaria1.dat"_s)));
@@ -104,42 +104,21 @@ void TestWorksheetRecords::firstUseThenGuardarWritesOnlyTheRecordOnScreen()
     QCOMPARE(focusName(), u"txtNombre"_s);
     typeRecord(typed);
     QCOMPARE(focusName(), BoxNames.value(typed.size(), u"Option1"_s)); // Enter went on from box to box
+    if (!edge.isEmpty()) { // nothing stored, nothing changed but the panel, emptied
+        click(sheet, u"Command3"_s);
+        QVERIFY(!textOf(sheet, u"Label11"_s).isEmpty());
+        sheet->control(u"txtedad")->setFocus();
+        click(sheet, edge);
+        QCOMPARE(textOf(sheet, u"Label9"_s), QString::number(record));
+        QCOMPARE(boxesOf(sheet), typed);
+        QVERIFY(fixture.program().roster(1)[record] == StudentRecord());
+        QCOMPARE(panelOf(sheet), EmptyPanel);
+        QCOMPARE(focusName(), u"txtNombre"_s);
+    }
     click(sheet, u"cmdGuardarReg"_s);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              QByteArray((record - 1) * 130, '\0') + merlox2::test::record(typed));
     QCOMPARE(textOf(sheet, u"txtNombre"_s), typed.first()); // the box still shows what was typed
-}
-
-void TestWorksheetRecords::movesStopAtTheEnds_data()
-{
-    QTest::addColumn<int>("movesBefore");
-    QTest::addColumn<QString>("button");
-    QTest::newRow("Registro Anterior at record 1") << 0 << u"cmdRegAnterior"_s;
-    QTest::newRow("Registro Siguiente at record 30") << 29 << u"cmdRegSiguiente"_s;
-}
-
-void TestWorksheetRecords::movesStopAtTheEnds()
-{
-    QFETCH(int, movesBefore);
-    QFETCH(QString, button);
-
-    ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
-    QVERIFY(sheet);
-    for (int n = 0; n < movesBefore; ++n)
-        click(sheet, u"cmdRegSiguiente"_s);
-    const int slot = movesBefore + 1;
-    typeRecord(Ana);
-    click(sheet, u"Command3"_s);
-    QVERIFY(!textOf(sheet, u"Label11"_s).isEmpty());
-    sheet->control(u"txtedad")->setFocus();
-    click(sheet, button);
-
-    QCOMPARE(textOf(sheet, u"Label9"_s), QString::number(slot));
-    QCOMPARE(boxesOf(sheet), Ana);                                 // neither stored nor changed
-    QVERIFY(fixture.program().roster(1)[slot] == StudentRecord()); // not stored
-    QCOMPARE(panelOf(sheet), EmptyPanel);
-    QCOMPARE(focusName(), u"txtNombre"_s);
 }
 
 void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes_data()
@@ -183,56 +162,40 @@ void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes()
     QCOMPARE(fixture.screens().ended(), ends);
 }
 
-void TestWorksheetRecords::movesKeepTheBoxesAndSalirWritesThemAll()
+void TestWorksheetRecords::movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll()
 {
     ProgramFixture fixture;
+    const QByteArray secondGrade = record(Luis) + record(Ana);
+    fixture.writeFile(u"secundaria2.dat"_s, secondGrade);
     Form *sheet = fixture.open(u"prisecu"_s);
     QVERIFY(sheet);
-    const QList<QStringList> students{Ana, Beto, Luis};
-    for (const QStringList &student : students) {
+    for (const QStringList &student : {Ana, Beto}) {
         typeRecord(student);
-        if (student != Luis) // the last one on screen only: neither saved nor left
-            click(sheet, u"cmdRegSiguiente"_s);
+        click(sheet, u"cmdRegSiguiente"_s);
     }
     QCOMPARE(textOf(sheet, u"Label9"_s), u"3"_s);
-    for (int n = 1; n <= 2; ++n)
-        QCOMPARE(QByteArray(fixture.program().roster(1)[n].data(), 130), record(students[n - 1]));
+    QCOMPARE(boxesOf(sheet), EmptyBoxes);
+    typeRecord(Luis); // on screen only: neither saved nor left
+    QCOMPARE(QByteArray(fixture.program().roster(1)[1].data(), 260), record(Ana) + record(Beto));
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), QByteArray()); // moving writes nothing to the file
     QLockFile lock(fixture.path(u"secundaria1.dat.lock"_s));
     lock.setStaleLockTime(0);
     QVERIFY(!lock.tryLock(0)); // held while the worksheet is open
 
+    // Another grade, with its own students, then back to the first as it was left.
+    Form *second = fixture.open(u"segusecu"_s);
+    QVERIFY(second);
+    QCOMPARE(boxesOf(second), atFullWidth(Luis));
+    QCOMPARE(fixture.open(u"prisecu"_s), sheet);
+    QCOMPARE(boxesOf(sheet), Luis);
+
     click(sheet, u"cmdSalir"_s);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              record(Ana) + record(Beto) + record(Luis) + QByteArray(27 * 130, '\0'));
-    QVERIFY(fixture.screens().ended());
-    QVERIFY(!fixture.screens().find(u"prisecu"_s)); // every screen closed
-    QVERIFY(lock.tryLock(0));
-}
-
-void TestWorksheetRecords::gradesKeepTheirOwnStudents()
-{
-    ProgramFixture fixture;
-    const QByteArray secondGrade = record(Beto) + record(Luis);
-    fixture.writeFile(u"secundaria2.dat"_s, secondGrade);
-    Form *first = fixture.open(u"prisecu"_s);
-    QVERIFY(first);
-    typeRecord(Ana);
-    click(first, u"cmdRegSiguiente"_s);
-
-    Form *second = fixture.open(u"segusecu"_s);
-    QVERIFY(second);
-    QCOMPARE(boxesOf(second), atFullWidth(Beto));
-
-    QCOMPARE(fixture.open(u"prisecu"_s), first); // back to the first grade, as it was left
-    QCOMPARE(textOf(first, u"Label9"_s), u"2"_s);
-    QCOMPARE(boxesOf(first), EmptyBoxes);
-    click(first, u"cmdRegAnterior"_s);
-    QCOMPARE(boxesOf(first), atFullWidth(Ana));
-    click(first, u"cmdSalir"_s);
-
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(Ana) + record({}) + QByteArray(28 * 130, '\0'));
     QCOMPARE(fixture.readFile(u"secundaria2.dat"_s), secondGrade);
+    QVERIFY(fixture.screens().ended());
+    QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().find(u"segusecu"_s));
+    QVERIFY(lock.tryLock(0));
 }
 
 void TestWorksheetRecords::reopeningBringsBackTheRoster_data()
