@@ -26,6 +26,8 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         s_defaultHandler(type, context, message);
 }
 
+QStringList messages() { return MessageBox::takeShownTexts(); }
+
 } // namespace
 
 void initializeGuiTests()
@@ -84,8 +86,6 @@ void ProgramFixture::writeFile(const QString &fileName, const QByteArray &bytes)
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
 }
-
-QStringList messages() { return MessageBox::takeShownTexts(); }
 
 QString onlyMessage()
 {

@@ -45,8 +45,6 @@ void initializeGuiTests();
 // Processes posted events: queued keystrokes (Enter's Tab) and deferred deletions.
 void settle();
 
-// Messages shown since the last call.
-QStringList messages();
 // The one message shown since the last call, or a description of what was shown instead.
 QString onlyMessage();
 

@@ -38,7 +38,6 @@ private Q_SLOTS:
     void differsOnlyAsEachGradeShould();
     void walksTheFocusInTabOrder_data();
     void walksTheFocusInTabOrder();
-    void levelLabelFollowsItsTextToTheRight();
     void longCaptionWrapsInsideItsButton_data();
     void longCaptionWrapsInsideItsButton();
 };
@@ -56,6 +55,20 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
         {u"Command4"_s, {528, 480, 57, 33}},   {u"cmdSalir"_s, {680, 480, 81, 33}}};
     for (const auto &[name, geometry] : placed)
         QCOMPARE(std::pair(name, sheet->control(name)->geometry()), std::pair(name, geometry));
+
+    // The level label, empty and auto-size, widens to the right with its text and shrinks back.
+    auto *level = sheet->control<QLabel>(u"Label23");
+    QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
+    typeRecord(Ana);
+    click(sheet, u"Command3"_s);
+    QCOMPARE(level->text(), u"III"_s);
+    QCOMPARE(level->pos(), QPoint(616, 200));
+    QCOMPARE(level->height(), 24);
+    QVERIFY2(level->width() >= level->fontMetrics().horizontalAdvance(u"III"_s) && level->width() > 7,
+             qPrintable(u"%1 px wide"_s.arg(level->width())));
+    click(sheet, u"Command1"_s); // Borrar
+    QCOMPARE(level->text(), QString());
+    QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
 
     // Maximised, and within 793 x 521 pixels, so that all of it shows on an 800 x 600 screen.
     QVERIFY(sheet->windowState() & Qt::WindowMaximized);
@@ -179,25 +192,6 @@ void TestWorksheetLayout::walksTheFocusInTabOrder()
     // Enter reached every button and clicked none of them.
     QVERIFY(!fixture.screens().ended() && !fixture.screens().find(u"MENU"_s));
     QCOMPARE(textOf(sheet, u"Label9"_s), QString());
-}
-
-void TestWorksheetLayout::levelLabelFollowsItsTextToTheRight()
-{
-    ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
-    QVERIFY(sheet);
-    auto *level = sheet->control<QLabel>(u"Label23");
-    QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
-    typeRecord(Ana);
-    click(sheet, u"Command3"_s);
-    QCOMPARE(level->text(), u"III"_s);
-    QCOMPARE(level->pos(), QPoint(616, 200));
-    QCOMPARE(level->height(), 24);
-    QVERIFY2(level->width() >= level->fontMetrics().horizontalAdvance(u"III"_s) && level->width() > 7,
-             qPrintable(u"%1 px wide"_s.arg(level->width())));
-    click(sheet, u"Command1"_s); // Borrar empties the panel
-    QCOMPARE(level->text(), QString());
-    QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
 }
 
 void TestWorksheetLayout::longCaptionWrapsInsideItsButton_data()

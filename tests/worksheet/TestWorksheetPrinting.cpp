@@ -177,13 +177,11 @@ void TestWorksheetPrinting::printsOnePageWithoutWorkingControls()
     QVERIFY2(info.exitCode == 0 && info.output.contains(QRegularExpression(u"(?m)^Pages:\\s+1$"_s)),
              qPrintable(info.output));
 
-    QTemporaryDir pages;
-    const QString prefix = pages.filePath(u"page"_s);
+    const QString prefix = fixture.path(u"page"_s);
     const ToolRun rendered = runTool(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, u"50"_s, u"-aa"_s, u"no"_s,
                                                      u"-aaVector"_s, u"no"_s, u"-singlefile"_s, pdf, prefix});
-    QVERIFY2(rendered.exitCode == 0, qPrintable(rendered.output));
     const QImage page = QImage(prefix + u".png"_s).convertToFormat(QImage::Format_RGB32);
-    QVERIFY(!page.isNull());
+    QVERIFY2(rendered.exitCode == 0 && !page.isNull(), qPrintable(rendered.output));
 
     const std::pair<const char *, QRgb> absent[] = {
         {"orange of the record buttons", qRgb(255, 128, 0)},
