@@ -30,8 +30,8 @@ constexpr ControlRow EntryControls[] = {
      .tabIndex = 0},
     {.name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
      .tabIndex = 1},
-    {.name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320, .width = 1215,
-     .height = 375, .tabIndex = 2}};
+    {.name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320,
+     .width = 1215, .height = 375, .tabIndex = 2}};
 
 Form *entryForm(bool keyPreview = true)
 {

@@ -1,6 +1,5 @@
-// Moving between the screens: single screens that keep their state, the keyboard on the title screen
-// and the menus, worksheets left and found again, the SALIR buttons, and a typical day from the access
-// code to Salir, checked on the grade file byte for byte.
+// Moving between single screens that keep their state, the keyboard on the title screen and menus,
+// the SALIR buttons, and a typical day from the access code to Salir, checked byte for byte.
 
 #include "worksheet/WorksheetDriver.h"
 
@@ -36,7 +35,6 @@ private:
     Form *screen(const QString &name) { return m_fixture->form(name); }
     // From the access code to the title screen, as the teacher gets there.
     Form *enterProgram();
-    // On to a grade's worksheet through the title screen and the menu.
     Form *openGrade(const QString &menuButton, const QString &form);
 
     std::unique_ptr<ProgramFixture> m_fixture;
@@ -103,7 +101,7 @@ void TestNavigation::buttonsWithoutKeyPreviewOpen_data()
     QTest::addColumn<Qt::Key>("key"); // none: clicked
     QTest::addColumn<QString>("opens");
     QTest::newRow("Enter on 1º GRADO") << u"MENU"_s << u"Command1"_s << Qt::Key_Return << u"prisecu"_s;
-    QTest::newRow("keypad Enter on 2º GRADO") << u"MENU"_s << u"Command2"_s << Qt::Key_Enter << u"segusecu"_s;
+    QTest::newRow("keypad Enter, 2º GRADO") << u"MENU"_s << u"Command2"_s << Qt::Key_Enter << u"segusecu"_s;
     QTest::newRow("Enter on 3º GRADO") << u"MENU"_s << u"Command3"_s << Qt::Key_Return << u"TERSECU"_s;
     QTest::newRow("Enter on the menu's SALIR")
         << u"MENU"_s << u"Command4"_s << Qt::Key_Return << u"empezar"_s;
@@ -231,8 +229,7 @@ void TestNavigation::salirEndsAtOnceWithoutWriting()
 
 void TestNavigation::typicalRunFromAccessCodeToSalir()
 {
-    // The access code, ENTRAR, ENTRAR, 1º GRADO: the first-grade worksheet, empty, with today's date,
-    // and its file made empty.
+    // Code, ENTRAR, ENTRAR, 1º GRADO: the first-grade worksheet, empty, dated today, its file made empty.
     Form *sheet = openGrade(u"Command1"_s, u"prisecu"_s);
     QVERIFY(sheet);
     QCOMPARE(QApplication::activeWindow(), sheet);
@@ -251,8 +248,7 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
     }
     QCOMPARE(boxesOf(sheet), typed);
 
-    // Guardar Registro: record 1 in Windows-1252, each field padded with blanks, the reserved ones
-    // never written.
+    // Guardar Registro: record 1 in Windows-1252, fields padded with blanks, reserved bytes never written.
     click(sheet, u"cmdGuardarReg"_s);
     const QByteArray student = record(typed);
     QVERIFY(student.startsWith("Mar\xED"

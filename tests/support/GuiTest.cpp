@@ -117,18 +117,6 @@ void click(const Form *form, const QString &control)
     settle();
 }
 
-void pressKey(Qt::Key key)
-{
-    QTest::keyClick(QApplication::focusWidget(), key);
-    settle();
-}
-
-void closeWindow(QWidget *screen)
-{
-    screen->close();
-    settle();
-}
-
 QByteArray record(const QStringList &boxes, const QByteArray &reserved)
 {
     constexpr int FieldWidths[] = {30, 10, 10, 10, 10, 10, 10};

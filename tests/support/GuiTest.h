@@ -3,17 +3,18 @@
 #include "platform/FormBuilder.h"
 #include "shell/Program.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
 namespace merlox2::test {
 
-// A whole program for one GUI test, in a temporary working directory of its own (the grade files
-// live there). Messages are answered in advance, so nothing ever blocks, and the test fails if one was
-// shown that no check took.
+// A whole program in a temporary working directory of its own, where the grade files live. Messages are
+// answered in advance, so nothing blocks; one that no check took fails the test.
 class ProgramFixture {
 public:
     ProgramFixture();
@@ -54,9 +55,17 @@ int windowsNamed(const QString &name);
 // A mouse click as the user makes it, then whatever it queued.
 void click(const Form *form, const QString &control);
 // A key on the focused control, then whatever it queued.
-void pressKey(Qt::Key key);
+inline void pressKey(Qt::Key key)
+{
+    QTest::keyClick(QApplication::focusWidget(), key);
+    settle();
+}
 // Closes a screen with the window's own close control and lets Qt discard it.
-void closeWindow(QWidget *screen);
+inline void closeWindow(QWidget *screen)
+{
+    screen->close();
+    settle();
+}
 
 // A grade-file record: the seven box fields padded with blanks, then the 40 reserved bytes.
 QByteArray record(const QStringList &boxes, const QByteArray &reserved = QByteArray(40, '\0'));

@@ -119,8 +119,7 @@ void TestWorksheetLayout::differsOnlyAsEachGradeShould()
           sheet->control<OptionButton>(u"Option2")->background()})
         QCOMPARE(background, grade.background);
 
-    // Found whatever the case of its name, named as the grade names it, with the ordinal sign (not the
-    // degree sign), and as wide as its text, so none of it is cut off.
+    // Found whatever the case of its name, and as wide as its text, so that none of it is cut off.
     auto *title = sheet->control<QLabel>(u"LABEL8");
     QVERIFY(title);
     QCOMPARE(title->objectName(), grade.titleName);
@@ -211,8 +210,7 @@ void TestWorksheetLayout::longCaptionWrapsInsideItsButton()
     ProgramFixture fixture;
     Form *sheet = fixture.open(u"prisecu"_s);
     QVERIFY(sheet);
-    // The rows of the face inside its bevel, '#' where they hold dark text pixels: each run of '#' is a
-    // line of text, and blank rows at both ends mean that none of it is cut off.
+    // Rows inside the bevel with dark text pixels as '#': a run of them per line, blank rows at both ends.
     const QImage face = sheet->control(name)->grab().toImage();
     QString rows;
     for (int y = 3; y < face.height() - 3; ++y) {

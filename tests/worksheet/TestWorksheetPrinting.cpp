@@ -47,8 +47,7 @@ QString cupsUnavailable(QString *queue)
     return {};
 }
 
-// The PDF files cups-pdf wrote since a time: in the "Out" folder of its configuration (the home folder
-// from the user database by default, whatever HOME says) or in the folder for unknown users.
+// The PDF files cups-pdf wrote since a time, in its "Out" folder (home from the user database, not HOME).
 QStringList pdfsSince(const QDateTime &since)
 {
     QString out = u"${HOME}/PDF"_s;
@@ -74,7 +73,6 @@ QStringList pdfsSince(const QDateTime &since)
     return found;
 }
 
-// Asks every quarter second, for up to a minute.
 template <typename Check>
 bool withinAMinute(Check done)
 {
@@ -101,8 +99,7 @@ void checkRestored(const Form *sheet)
     QCOMPARE(sheet->background(), LightOrange);
 }
 
-// A second-grade student with an evaluation on screen, Hombre chosen: light orange can't arise from
-// anti-aliased black text on white, as grey can.
+// Second grade: its light orange can't arise from anti-aliased black text on white, as grey can.
 Form *sheetWithStudent(ProgramFixture &fixture)
 {
     Form *sheet = fixture.open(u"segusecu"_s);

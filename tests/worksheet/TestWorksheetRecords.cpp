@@ -36,8 +36,8 @@ QStringList atFullWidth(const QStringList &boxes)
     return texts;
 }
 
-// A click while no file may grow beyond 64 bytes, as on a full disk (this holds for root too), and only
-// around the click: the test's own output may go to a file.
+// A click while no file may grow beyond 64 bytes, as on a full disk, even for root; only then, as the
+// test's own output may go to a file.
 void clickOnAFullDisk(const Form *sheet, const QString &button)
 {
     rlimit previous{};

@@ -11,8 +11,7 @@
 
 namespace merlox2::test {
 
-// The seven boxes in the order of the record's fields, and the result panel in the order the
-// evaluation writes it.
+// The boxes in the order of the record's fields; the panel in the order the evaluation writes it.
 inline const QStringList BoxNames =
     QStringLiteral(
         "txtNombre txtedad txtresistencia txtvelocidad txtlagartijas txtabdominales txtsentadillas")
@@ -26,19 +25,13 @@ inline const QStringList EmptyPanel(8, QString());
 inline const QStringList Ana = QStringLiteral("Ana 12 1.9 7.5 22 25 20").split(u' ');
 inline const QStringList AnaHombre = QStringLiteral("50 III 75 II 50 58 III III").split(u' ');
 
-// The text a user reads on a control: a box's content, a label's or button's caption.
+// The text a user reads on a control: a box's content, a label's, button's or band's caption.
 inline QString textOf(const Form *sheet, const QString &name)
 {
     QWidget *w = sheet->control(name);
-    if (auto *box = qobject_cast<QLineEdit *>(w))
-        return box->text();
-    if (auto *label = qobject_cast<QLabel *>(w))
-        return label->text();
-    if (auto *button = qobject_cast<QAbstractButton *>(w))
-        return button->text();
     if (auto *band = qobject_cast<BandFrame *>(w))
         return band->caption();
-    return QStringLiteral("<no control %1>").arg(name);
+    return w ? w->property("text").toString() : QStringLiteral("<no control %1>").arg(name);
 }
 
 inline QStringList textsOf(const Form *sheet, const QStringList &names)
