@@ -26,8 +26,6 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         s_defaultHandler(type, context, message);
 }
 
-QStringList messages() { return MessageBox::takeShownTexts(); }
-
 } // namespace
 
 void initializeGuiTests()
@@ -62,7 +60,7 @@ ProgramFixture::~ProgramFixture()
     settle();
     m_program.reset();
     // A message that no check took is one the teacher would not have expected.
-    if (const QStringList left = messages(); !left.isEmpty() && !QTest::currentTestFailed())
+    if (const QStringList left = MessageBox::takeShownTexts(); !left.isEmpty() && !QTest::currentTestFailed())
         QTest::qFail(qPrintable(u"message not expected: "_s + left.join(u" | ")), __FILE__, __LINE__);
     QDir::setCurrent(m_previousDir);
 }
@@ -89,7 +87,7 @@ void ProgramFixture::writeFile(const QString &fileName, const QByteArray &bytes)
 
 QString onlyMessage()
 {
-    const QStringList shown = messages();
+    const QStringList shown = MessageBox::takeShownTexts();
     return shown.size() == 1 ? shown.first() : u"%1 messages: %2"_s.arg(shown.size()).arg(shown.join(u" | "));
 }
 

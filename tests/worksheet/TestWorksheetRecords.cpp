@@ -217,8 +217,7 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
         click(sheet, u"cmdRegSiguiente"_s);
     }
     closeWindow(sheet);
-    QVERIFY(!fixture.screens().find(u"prisecu"_s));
-    QVERIFY(!fixture.screens().ended());
+    QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().ended());
     QLockFile lock(fixture.path(u"secundaria1.dat.lock"_s));
     QVERIFY(lock.tryLock(0)); // released
     lock.unlock();
@@ -302,9 +301,8 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
         click(sheet, button);
     const QString message = onlyMessage();
     QVERIFY2(message.startsWith(u"No se pudo guardar secundaria1.dat"_s), qPrintable(message));
-    QVERIFY(!fixture.screens().ended());
+    QVERIFY(!fixture.screens().ended() && sheet->isVisible());
     QCOMPARE(fixture.screens().find(u"prisecu"_s), sheet);
-    QVERIFY(sheet->isVisible());
     QCOMPARE(boxesOf(sheet), onScreen);
     QCOMPARE(fixture.program().roster(1)[2].field(StudentRecord::Nombre), u"Beto"_s.leftJustified(30));
     if (fullDisk)
