@@ -171,8 +171,9 @@ void TestDocuments::asPrinted()
     QString office = QStandardPaths::findExecutable(u"soffice"_s);
     if (office.isEmpty())
         office = QStandardPaths::findExecutable(u"libreoffice"_s);
-    for (const QString &tool : {office, QStandardPaths::findExecutable(u"pdftotext"_s),
-                                QStandardPaths::findExecutable(u"pdftoppm"_s)}) {
+    for (const QString &tool :
+         {office, QStandardPaths::findExecutable(u"pdfinfo"_s),
+          QStandardPaths::findExecutable(u"pdftotext"_s), QStandardPaths::findExecutable(u"pdftoppm"_s)}) {
         if (tool.isEmpty())
             MERLOX2_SKIP_OR_FAIL(u"LibreOffice (soffice) or poppler-utils is missing: the documents' layout "
                                  u"can't be checked"_s);
