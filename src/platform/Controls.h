@@ -33,7 +33,6 @@ class FaceButton : public QPushButton {
 public:
     explicit FaceButton(QWidget *parent = nullptr) : QPushButton(parent) {}
     void setFaceColour(QColor colour) { m_face = colour; update(); }
-    QColor faceColour() const { return m_face; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -91,10 +90,6 @@ class LineWidget : public QWidget {
     Q_OBJECT
 public:
     LineWidget(QPoint from, QPoint to, int width, QColor colour, QWidget *parent = nullptr);
-    QPoint from() const { return m_from; }
-    QPoint to() const { return m_to; }
-    int lineWidth() const { return m_width; }
-    QColor colour() const { return m_colour; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -80,8 +80,8 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
     on(u"Command2", &Worksheet::Command2_Click);
     connect(m_hombre, &QAbstractButton::clicked, this, [this] { Option_Click(m_hombre); });
     connect(m_mujer, &QAbstractButton::clicked, this, [this] { Option_Click(m_mujer); });
-    connect(m_procesar, &QAbstractButton::clicked, this, [this] { evaluate(0); });
-    connect(m_datos, &QAbstractButton::clicked, this, [this] { evaluate(1); });
+    connect(m_procesar, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Hombre); });
+    connect(m_datos, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Mujer); });
 }
 
 Worksheet::~Worksheet() = default;
@@ -229,9 +229,8 @@ void Worksheet::Option_Click(OptionButton *chosen)
     m_datos->setEnabled(chosen == m_mujer);
 }
 
-void Worksheet::evaluate(int sexButton)
+void Worksheet::evaluate(Sex sex)
 {
-    const Sex sex = sexButton == 0 ? Sex::Hombre : Sex::Mujer;
     const QString texts[] = {m_boxes[2]->text(), m_boxes[3]->text(), m_boxes[4]->text(), m_boxes[5]->text(),
                              m_boxes[6]->text()};
     const Evaluation result =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "evaluation/NormSets.h"
 #include "platform/FormBuilder.h"
 #include "records/GradeFile.h"
 #include "records/Roster.h"
@@ -52,7 +53,7 @@ private:
     void cmdRegresar_Click();
     void cmdSalir_Click();
     void Option_Click(OptionButton *chosen);
-    void evaluate(int sexButton);
+    void evaluate(Sex sex); // "Procesar" with the Hombre norms, "Datos" with the Mujer norms
     void Command2_Click();
     void setPrinting(bool printing);
 
