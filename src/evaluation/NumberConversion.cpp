@@ -21,6 +21,8 @@ bool startsWithNonEmpty(QStringView text, const QString &prefix)
 // Reads [sign] digits [separator digits] into a plain ASCII decimal and lets the standard library
 // round it, so that a typed figure gives the double nearest to it. No grouping, no exponent, no
 // "nan" or "inf": the teacher types plain decimals, and anything else is more likely a slip.
+// Since grouping is never read, the comma and the point are both the decimal separator in every
+// locale: a teacher types "1,9" or "1.9" whatever the system's language, and means 1.9 by both.
 std::optional<double> toFiniteDouble(QStringView text, const QLocale &locale)
 {
     text = text.trimmed();
@@ -45,7 +47,6 @@ std::optional<double> toFiniteDouble(QStringView text, const QLocale &locale)
     }
 
     const QString decimalPoint = locale.decimalPoint();
-    const bool dotToo = decimalPoint == u",";
     // Locales that write other digits (Arabic-Indic, ...) take them besides the ASCII ones.
     const QString zeroDigit = locale.zeroDigit();
     const char16_t localZero = zeroDigit.size() == 1 ? zeroDigit.front().unicode() : u'0';
@@ -63,7 +64,7 @@ std::optional<double> toFiniteDouble(QStringView text, const QLocale &locale)
             buffer[length++] = static_cast<char>('0' + (c - localZero));
             digitSeen = true;
             ++i;
-        } else if (!separatorSeen && dotToo && c == u'.') {
+        } else if (!separatorSeen && (c == u'.' || c == u',')) {
             buffer[length++] = '.';
             separatorSeen = true;
             ++i;

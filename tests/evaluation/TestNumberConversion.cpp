@@ -30,11 +30,12 @@ void TestNumberConversion::toTime_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("converts");
     QTest::addColumn<double>("expected");
-    const auto value = [](const char *name, const QString &text, double expected, const QString &locale = C) {
-        QTest::newRow(name) << locale << text << true << expected;
+    const auto value = [](const QByteArray &name, const QString &text, double expected,
+                          const QString &locale = C) {
+        QTest::newRow(name.constData()) << locale << text << true << expected;
     };
-    const auto fails = [](const char *name, const QString &text, const QString &locale = C) {
-        QTest::newRow(name) << locale << text << false << 0.0;
+    const auto fails = [](const QByteArray &name, const QString &text, const QString &locale = C) {
+        QTest::newRow(name.constData()) << locale << text << false << 0.0;
     };
 
     // A typed figure must give the double nearest to it, the same double as the literal.
@@ -51,8 +52,17 @@ void TestNumberConversion::toTime_data()
     value("comma locale: dot read as decimal point", u"1.4"_s, 1.4, u"de_DE"_s);
     value("comma locale: 1.400 is no thousands", u"1.400"_s, 1.4, u"de_DE"_s);
     fails("comma locale: grouped thousands fail", u"1.400,5"_s, u"de_DE"_s);
-    value("dot locale: dot separator", u"1.4"_s, 1.4, u"es_MX"_s);
-    fails("dot locale: comma grouping fails", u"1,400"_s, u"es_MX"_s);
+    // Both separators in every locale, so "1,000" and "1.000" are 1 wherever they are typed.
+    for (const QString &locale : {u"es_MX"_s, u"en_US"_s, u"es_ES"_s}) {
+        const QByteArray in = locale.toLatin1();
+        value(in + ": comma separator", u"1,9"_s, 1.9, locale);
+        value(in + ": dot separator", u"1.9"_s, 1.9, locale);
+        value(in + ": 1,000 is one", u"1,000"_s, 1.0, locale);
+        value(in + ": 1.000 is one", u"1.000"_s, 1.0, locale);
+        fails(in + ": two commas", u"1,5,0"_s, locale);
+        fails(in + ": comma and point", u"1,5.0"_s, locale);
+        fails(in + ": blank grouping", u"1 000"_s, locale);
+    }
     value("locale minus sign", u"\u22121,5"_s, -1.5, u"sv_SE"_s);
     value("locale digits and separator", u"\u0661\u066b\u0665"_s, 1.5, u"ar_EG"_s);
 
@@ -100,6 +110,8 @@ void TestNumberConversion::toCount_data()
     row("13.5 halves to even 14", u"13.5"_s, Expect::Value, 14);
     row("-13.5 halves to even -14", u"-13.5"_s, Expect::Value, -14);
     row("comma locale 12,5 halves to even", u"12,5"_s, Expect::Value, 12, u"de_DE"_s);
+    row("dot locale 12,5 halves to even", u"12,5"_s, Expect::Value, 12, u"en_US"_s);
+    row("dot locale 1,000 is one, not a thousand", u"1,000"_s, Expect::Value, 1, u"es_MX"_s);
 
     row("largest", u"32767"_s, Expect::Value, 32767);
     row("32767.5 rounds to 32768 and overflows", u"32767.5"_s, Expect::Overflow);
