@@ -41,6 +41,11 @@ unsigned char fromCodePoint(char32_t codePoint)
     return Unrepresentable;
 }
 
+bool canEncode(char32_t codePoint)
+{
+    return codePoint == Unrepresentable || fromCodePoint(codePoint) != Unrepresentable;
+}
+
 QString decode(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);

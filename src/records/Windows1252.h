@@ -15,6 +15,9 @@ QChar toChar(unsigned char byte);
 // The byte for one code point; a character the code page can't hold becomes '?'.
 unsigned char fromCodePoint(char32_t codePoint);
 
+// Whether the code page holds this character, so that it survives a store and a load.
+bool canEncode(char32_t codePoint);
+
 QString decode(QByteArrayView bytes);
 
 // One byte per code point: a character outside the BMP is one character, never two.

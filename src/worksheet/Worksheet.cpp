@@ -5,6 +5,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Printing.h"
 #include "platform/ScreenRegistry.h"
+#include "platform/StorableTextValidator.h"
+#include "records/Windows1252.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -58,8 +60,10 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
     : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(screens),
       m_file(GradeFile::fileNameForGrade(grade.grade))
 {
-    for (std::size_t i = 0; i < BoxNames.size(); ++i)
+    for (std::size_t i = 0; i < BoxNames.size(); ++i) {
         m_boxes[i] = control<QLineEdit>(BoxNames[i]);
+        m_boxes[i]->setValidator(new StorableTextValidator(&Windows1252::canEncode, m_boxes[i]));
+    }
     for (std::size_t i = 0; i < PanelNames.size(); ++i)
         m_panel[i] = control<QLabel>(PanelNames[i]);
     m_hombre = control<OptionButton>(u"Option1");
@@ -147,8 +151,25 @@ void Worksheet::Update_Form()
         // A text box holds text only up to the first NUL, so a never-filled field shows empty.
         if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0)
             text.truncate(nul);
-        m_boxes[std::size_t(i)]->setText(text);
+        QLineEdit *box = m_boxes[std::size_t(i)];
+        box->setText(text);
+        // Typing goes in front of the field's trailing blanks, so it lies within the field's width
+        // and is stored; at the end it would be cut off.
+        box->setCursorPosition(0);
+        m_shown[std::size_t(i)] = text;
     }
+    m_cleared = false;
+}
+
+bool Worksheet::boxesChangedSinceShown() const
+{
+    if (m_cleared)
+        return true;
+    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
+        if (m_boxes[i]->text() != m_shown[i])
+            return true;
+    }
+    return false;
 }
 
 void Worksheet::Obtener_Datos()
@@ -198,6 +219,7 @@ void Worksheet::Command1_Click()
 {
     for (QLineEdit *box : m_boxes)
         box->setText(QString());
+    m_cleared = true; // blanks, not the slot's NULs, once stored: a change even where the boxes were empty
     clearPanel();
     m_boxes[0]->setFocus();
 }
@@ -210,7 +232,10 @@ void Worksheet::cmdRegresar_Click()
 void Worksheet::cmdSalir_Click()
 {
     // The student on screen is kept too: a typed record must not be lost by the command that saves all.
-    Obtener_Datos();
+    // Untouched boxes are not stored, so that a slot whose bytes they can't show (NULs of a record
+    // never filled) is written back as it was.
+    if (boxesChangedSinceShown())
+        Obtener_Datos();
     if (const Result<void> stored = m_file.storeRoster(m_roster); !stored) {
         reportFailure(this, stored.error()); // the worksheet stays, so the teacher can try again
         return;

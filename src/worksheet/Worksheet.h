@@ -43,6 +43,7 @@ private:
     bool Form_Load();
     void Update_Form();
     void Obtener_Datos();
+    bool boxesChangedSinceShown() const;
     void clearPanel();
 
     void cmdGuardarReg_Click();
@@ -66,6 +67,8 @@ private:
     qint16 IndiceReg = 1; // the slot on screen, 1 to 30
 
     std::array<QLineEdit *, StudentRecord::BoxFieldCount> m_boxes{};
+    std::array<QString, StudentRecord::BoxFieldCount> m_shown; // what Update_Form gave the boxes
+    bool m_cleared = false;                                     // "Borrar" since then
     std::array<QLabel *, 8> m_panel{}; // in the order the rule writes it
     OptionButton *m_hombre = nullptr;
     OptionButton *m_mujer = nullptr;

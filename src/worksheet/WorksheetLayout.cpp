@@ -180,8 +180,9 @@ FormTable worksheetForm(const WorksheetGrade &grade, const std::vector<ControlRo
 {
     return {.name = grade.formName,
             .caption = grade.caption,
-            .clientWidth = 4680,
-            .clientHeight = 3195,
+            // Restored from its maximised opening, the window still holds every control.
+            .clientWidth = WorksheetExtentWidth,
+            .clientHeight = WorksheetExtentHeight,
             .background = grade.background,
             .placement = Placement::Maximized,
             .keyPreview = true,

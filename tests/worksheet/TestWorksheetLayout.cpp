@@ -80,6 +80,11 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
     }
     QCOMPARE(QRect(0, 0, 793, 521).united(extent), QRect(0, 0, 793, 521));
 
+    // Restored with the window's own button, it still holds every control.
+    sheet->setWindowState(Qt::WindowNoState);
+    settle();
+    QVERIFY2(sheet->rect().contains(extent), qPrintable(u"restored to %1 x %2"_s.arg(sheet->width()).arg(sheet->height())));
+
     // Buttons and options stand in front of the band and the labels, Datos in front where it overlaps
     // Procesar, and the band contains nothing.
     const QStringList buttons = u"cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar Command1 Command3 "

@@ -1,0 +1,172 @@
+// What the teacher types into a shown record is what reaches the grade file: typing straight after a
+// record is shown, "Salir" on records nobody touched, and characters the file can't hold.
+
+#include "WorksheetDriver.h"
+
+using namespace Qt::StringLiterals;
+
+namespace merlox2::test {
+
+namespace {
+
+const QByteArray Blanks = record(EmptyBoxes, QByteArray(40, '\0')); // what "Salir" leaves in a record
+
+QByteArray nameField(const QByteArray &bytes, int n)
+{
+    return bytes.mid((n - 1) * 130, 30);
+}
+
+QByteArray padded(const QByteArray &name)
+{
+    return name + QByteArray(30 - name.size(), ' ');
+}
+
+} // namespace
+
+class TestWorksheetTyping : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { initializeGuiTests(); }
+    void typingRightAfterARecordIsShownIsStored();
+    void salirWritesUntouchedRecordsAsTheyWere_data();
+    void salirWritesUntouchedRecordsAsTheyWere();
+    void boxesTakeOnlyWhatTheFileCanStore_data();
+    void boxesTakeOnlyWhatTheFileCanStore();
+};
+
+void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
+{
+    ProgramFixture fixture;
+    fixture.writeFile(u"secundaria1.dat"_s, Blanks.repeated(3));
+    Form *sheet = fixture.open(u"prisecu"_s);
+    QVERIFY(sheet);
+    QCOMPARE(focusName(), u"txtNombre"_s);
+
+    // After the load, after "Registro Siguiente" and after "Registro Anterior": the focus is in the name
+    // box, whose text is the field at full width; what is typed must land in front of the blanks.
+    QTest::keyClicks(QApplication::focusWidget(), u"Luis"_s);
+    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet, u"cmdRegSiguiente"_s);
+    QTest::keyClicks(QApplication::focusWidget(), u"Ana"_s);
+    pressKey(Qt::Key_Return); // on to the age, whose text Tab selects: typing replaces it
+    QTest::keyClicks(QApplication::focusWidget(), u"12"_s);
+    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet, u"cmdRegAnterior"_s);
+    QTest::keyClicks(QApplication::focusWidget(), u"J "_s);
+    click(sheet, u"cmdGuardarReg"_s);
+
+    const QByteArray file = fixture.readFile(u"secundaria1.dat"_s);
+    QCOMPARE(nameField(file, 1), padded("J Luis"));
+    QCOMPARE(nameField(file, 2), padded("Ana"));
+    QCOMPARE(file.mid(130 + 30, 10), "12        "_ba);
+    QCOMPARE(file.mid(260), Blanks);
+
+    // "Borrar" empties the boxes; what is typed then is the whole field.
+    click(sheet, u"Command1"_s);
+    QTest::keyClicks(QApplication::focusWidget(), u"Eva"_s);
+    click(sheet, u"cmdGuardarReg"_s);
+    QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1), padded("Eva"));
+}
+
+void TestWorksheetTyping::salirWritesUntouchedRecordsAsTheyWere_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("typed"); // into the name box before the clicks
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray zeros(3900, '\0');
+    // A name the boxes can't show as it is: the NULs after "Ana" end the box's text.
+    QByteArray partlyNul = record({u"Ana"_s}, QByteArray(40, '\0'));
+    partlyNul.replace(3, 27, QByteArray(27, '\0'));
+
+    QTest::newRow("fresh grade, untouched: all zero bytes")
+        << QByteArray() << QStringList() << QStringList{u"cmdSalir"_s} << zeros;
+    QTest::newRow("name with NULs, untouched: unchanged")
+        << partlyNul << QStringList() << QStringList{u"cmdSalir"_s} << partlyNul + zeros.mid(130);
+    QTest::newRow("typed, then Salir: kept")
+        << QByteArray() << QStringList{u"Luis"_s} << QStringList{u"cmdSalir"_s}
+        << record({u"Luis"_s}) + zeros.mid(130);
+    QTest::newRow("typed and taken back: unchanged")
+        << partlyNul << QStringList{u"x"_s, u"\b"_s} << QStringList{u"cmdSalir"_s} << partlyNul + zeros.mid(130);
+    QTest::newRow("Borrar on an empty record, then Salir: blanks")
+        << QByteArray() << QStringList() << QStringList{u"Command1"_s, u"cmdSalir"_s}
+        << record(EmptyBoxes) + zeros.mid(130);
+    QTest::newRow("moved away and back, untouched: each move stores the boxes it leaves")
+        << QByteArray() << QStringList() << QStringList{u"cmdRegSiguiente"_s, u"cmdRegAnterior"_s, u"cmdSalir"_s}
+        << record(EmptyBoxes).repeated(2) + zeros.mid(260);
+}
+
+void TestWorksheetTyping::salirWritesUntouchedRecordsAsTheyWere()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, clicks);
+    QFETCH(QByteArray, expected);
+
+    ProgramFixture fixture;
+    if (!file.isEmpty())
+        fixture.writeFile(u"secundaria1.dat"_s, file);
+    Form *sheet = fixture.open(u"prisecu"_s);
+    QVERIFY(sheet);
+    for (const QString &text : typed) {
+        if (text == u"\b")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        else
+            QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    for (const QString &name : clicks)
+        click(sheet, name);
+
+    QVERIFY(fixture.screens().ended());
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), expected);
+}
+
+void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("stored");
+
+    QTest::newRow("Spanish letters") << u"Peña Núñez"_s << u"Peña Núñez"_s << "Pe\xf1" "a N\xfa\xf1" "ez"_ba;
+    QTest::newRow("combining acute composed") << u"Jose\u0301"_s << u"José"_s << "Jos\xe9"_ba;
+    QTest::newRow("combining tilde composed") << u"Pen\u0303a"_s << u"Peña"_s << "Pe\xf1" "a"_ba;
+    QTest::newRow("euro and curly quotes") << u"€ “x”"_s << u"€ “x”"_s << "\x80 \x93x\x94"_ba;
+    QTest::newRow("emoji refused") << u"Ana\U0001F600"_s << u"Ana"_s << "Ana"_ba;
+    QTest::newRow("Chinese refused") << u"Li\u674e"_s << u"Li"_s << "Li"_ba;
+    QTest::newRow("Arabic refused") << u"\u0639Ali"_s << u"Ali"_s << "Ali"_ba;
+    QTest::newRow("combining mark with no composed form refused") << u"An\u0308"_s << u"An"_s << "An"_ba;
+}
+
+void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, stored);
+
+    ProgramFixture fixture;
+    Form *sheet = fixture.open(u"prisecu"_s);
+    QVERIFY(sheet);
+    // One character at a time, as keys and input methods deliver them (a surrogate pair is one key).
+    auto *box = sheet->control<QLineEdit>(u"txtNombre"_s);
+    for (const uint codePoint : typed.toUcs4()) {
+        const char32_t character = codePoint;
+        const QString text = QString::fromUcs4(&character, 1);
+        QTest::sendKeyEvent(QTest::Press, box, Qt::Key_unknown, text, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, box, Qt::Key_unknown, text, Qt::NoModifier);
+    }
+    QCOMPARE(box->text(), shown);
+    click(sheet, u"cmdGuardarReg"_s);
+    QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1), padded(stored));
+
+    // Pasted all at once and decomposed, the same: composed where it can be, refused whole where not.
+    box->selectAll();
+    box->insert(typed.normalized(QString::NormalizationForm_D));
+    QCOMPARE(box->text(), shown);
+}
+
+} // namespace merlox2::test
+
+QTEST_MAIN(merlox2::test::TestWorksheetTyping)
+#include "TestWorksheetTyping.moc"
