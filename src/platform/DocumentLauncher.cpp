@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QSaveFile>
@@ -18,23 +19,56 @@ void DocumentLauncher::setOpenerForTesting(Opener opener)
     s_opener = std::move(opener);
 }
 
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "formato.rtf", then "formato (2).rtf", "formato (3).rtf"...: the first name that is free or already
+// holds this very document. A file there with anything else in it may be the teacher's work, saved
+// over an earlier copy: it is never overwritten.
+QString copyPathIn(const QString &folder, const QString &fileName, const QByteArray &content)
+{
+    const QFileInfo name(fileName);
+    for (int n = 1;; ++n) {
+        const QString candidate =
+            folder + u'/' +
+            (n == 1 ? fileName : u"%1 (%2).%3"_s.arg(name.completeBaseName()).arg(n).arg(name.suffix()));
+        const QFileInfo info(candidate);
+        if (!info.exists() && !info.isSymLink())
+            return candidate;
+        if (info.isFile() && contentOf(candidate) == content)
+            return candidate;
+    }
+}
+
+} // namespace
+
 Result<QString> DocumentLauncher::open(const QString &resourcePath, const QString &fileName)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
-    const QString path = folder + u'/' + fileName;
-
-    QFile source(resourcePath);
-    QByteArray content;
-    if (source.open(QIODevice::ReadOnly))
-        content = source.readAll();
-    QSaveFile copy(path);
-    if (content.isEmpty() || !QDir().mkpath(folder) || !copy.open(QIODevice::WriteOnly) ||
-        copy.write(content) != content.size() || !copy.commit()) {
+    const QByteArray content = contentOf(resourcePath);
+    const auto notPrepared = [&] {
         return Error{ErrorCode::WriteFailed,
                      u"No se pudo preparar el documento %1 en la carpeta %2. "
                      "Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, "
                      "e intente de nuevo."_s.arg(fileName, QDir::toNativeSeparators(folder))};
+    };
+    if (content.isEmpty() || !QDir().mkpath(folder))
+        return notPrepared();
+
+    const QString path = copyPathIn(folder, fileName, content);
+    if (!QFileInfo::exists(path)) {
+        QSaveFile copy(path);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size() || !copy.commit())
+            return notPrepared();
     }
+    // Read-only, so that the word processor asks for another name when the teacher saves a filled-in
+    // format, and the next copy can't be mistaken for the teacher's work.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 
     const bool opened = s_opener ? s_opener(path) : openWithDesktop(path);
     if (!opened) {

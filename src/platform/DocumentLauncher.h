@@ -8,9 +8,9 @@
 
 namespace merlox2 {
 
-// Opens an embedded document for reading and printing: a fresh copy is written to the user's cache
-// folder (nothing the user changes in the word processor is kept) and handed to the desktop's
-// registered application. Returns the path of the copy.
+// Opens an embedded document for reading and printing: a read-only copy is written to the user's cache
+// folder and handed to the desktop's registered application. A file there that differs from the
+// document is left alone and the copy takes another name. Returns the path of the copy.
 class DocumentLauncher {
 public:
     static Result<QString> open(const QString &resourcePath, const QString &fileName);

@@ -137,16 +137,26 @@ void TestDocuments::doubleClickOpensAFreshCopy()
     QCOMPARE(m_opened, QStringList{copy});
     QCOMPARE(fileBytes(copy), original);
 
-    // The teacher filled in the copy and saved it, then left it read-only: the next one is fresh.
+    // Read-only, so that a word processor asks for another name when the teacher saves; opened again
+    // unchanged, the same copy serves.
+    QVERIFY(!(QFile::permissions(copy) & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)));
+    QTest::mouseDClick(icon, Qt::LeftButton);
+    settle();
+    QCOMPARE(m_opened, QStringList({copy, copy}));
+
+    // The teacher made it writable, filled it in and saved it: that work is kept, and the next copy is
+    // fresh under another name.
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     QFile changed(copy);
     QVERIFY(changed.open(QIODevice::WriteOnly | QIODevice::Truncate));
     changed.write("{\\rtf1 Grupo 1A: Ana 12}");
     changed.close();
-    QFile::setPermissions(copy, QFile::ReadOwner);
     QTest::mouseDClick(icon, Qt::LeftButton);
     settle();
-    QCOMPARE(m_opened, QStringList({copy, copy}));
-    QCOMPARE(fileBytes(copy), original);
+    const QString second = copiesFolder() + u'/' + form + u" (2).rtf"_s;
+    QCOMPARE(m_opened, QStringList({copy, copy, second}));
+    QCOMPARE(fileBytes(copy), "{\\rtf1 Grupo 1A: Ana 12}"_ba);
+    QCOMPARE(fileBytes(second), original);
 }
 
 void TestDocuments::asPrinted_data()
