@@ -84,9 +84,9 @@ merlox2_install_libfuzzer() {
 
 merlox2_setup() {
     local profile="${1:-}"
-    # Compiling, and what the program needs at run time: Qt and its Spanish texts, the fonts, xdg-open for
-    # the documents.
-    local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+    # Compiling, and what the program needs at run time: Qt and its Spanish texts, libcups for printing, the
+    # fonts, xdg-open for the documents.
+    local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
                     fonts-liberation qt6-translations-l10n xdg-utils libbenchmark-dev)
     case "$profile" in
         run) ;;

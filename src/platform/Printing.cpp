@@ -1,46 +1,226 @@
 #include "platform/Printing.h"
 
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QLocale>
+#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QPdfWriter>
+#include <QScopeGuard>
 #include <QWidget>
+
+#include <cups/cups.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
 
+namespace {
+
+// How long the print server may take over one exchange (finding the printer, or taking the job). The
+// screen is still meanwhile, so this stays well under two seconds.
+constexpr int AnswerWithinMs = 1500;
+
+// The page's coordinates; the drawing stays vector, so the resolution costs no memory.
+constexpr int PageDpi = 1200;
+
+// The least margin of the page, where printers can't print or smudge: Qt's for a printer.
+constexpr qreal MinimumMarginPt = 10;
+
+QString lastCupsError() { return QString::fromUtf8(cupsLastErrorString()); }
+
+// A connection to the print server on which no wait outlasts the deadline. The connection is our own,
+// not libcups' shared one, so that its time limit applies to every request we make.
+class PrintServer {
+public:
+    PrintServer()
+    {
+        // Settings read afresh at each print: a teacher who fixes them can print again at once.
+        cupsSetServer(nullptr);
+        m_name = QString::fromLocal8Bit(cupsServer());
+        if (!m_name.startsWith(u'/')) // a host, not a socket file
+            m_name += u':' + QString::number(ippPort());
+        restartClock();
+        m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                              AnswerWithinMs, nullptr);
+        if (m_http)
+            httpSetTimeout(m_http, 0.1, &PrintServer::keepWaiting, this);
+        else
+            m_silent = m_deadline.hasExpired();
+    }
+    ~PrintServer()
+    {
+        if (m_http)
+            httpClose(m_http);
+    }
+    PrintServer(const PrintServer &) = delete;
+    PrintServer &operator=(const PrintServer &) = delete;
+
+    http_t *http() const { return m_http; }
+    const QString &name() const { return m_name; }
+    // Whether a wait on the server ran out of time.
+    bool silent() const { return m_silent; }
+    void restartClock() { m_deadline.setRemainingTime(AnswerWithinMs); }
+
+private:
+    static int keepWaiting(http_t *, void *self)
+    {
+        auto *server = static_cast<PrintServer *>(self);
+        if (!server->m_deadline.hasExpired())
+            return 1;
+        server->m_silent = true;
+        return 0;
+    }
+
+    http_t *m_http = nullptr;
+    QString m_name;
+    QDeadlineTimer m_deadline;
+    bool m_silent = false;
+};
+
+Error notAnswering(const PrintServer &server)
+{
+    return Error{ErrorCode::PrintFailed,
+                 u"No se pudo imprimir la hoja: el servidor de impresión no responde (%1 no contestó en %2 "
+                 "segundos). Revise que el servicio de impresión del sistema (CUPS) funcione, o reinícielo, "
+                 "e intente de nuevo."_s.arg(server.name(), QLocale().toString(AnswerWithinMs / 1000.0))};
+}
+
+// The printer's default paper (A4 where it names none), with the least margin on each side, more where
+// the printer can't print as near the edge.
+QPageLayout defaultPageLayout(const PrintServer &server, cups_dest_t *dest)
+{
+    QPageSize paper(QPageSize::A4);
+    QMarginsF margins(MinimumMarginPt, MinimumMarginPt, MinimumMarginPt, MinimumMarginPt);
+
+    cups_dinfo_t *info = cupsCopyDestInfo(server.http(), dest);
+    // The user's choice (lpoptions), else the printer's default. (cupsGetDestMediaDefault would skip
+    // the printer's default for US Letter.)
+    QByteArray media = cupsGetOption("media", dest->num_options, dest->options);
+    if (ipp_attribute_t *printerDefault = cupsFindDestDefault(server.http(), dest, info, "media");
+        media.isEmpty() && printerDefault)
+        media = ippGetString(printerDefault, 0, nullptr);
+    cups_size_t size{};
+    if (info && !media.isEmpty() &&
+        cupsGetDestMediaByName(server.http(), dest, info, media.constData(), 0, &size) && size.width > 0 &&
+        size.length > 0) {
+        // CUPS measures in hundredths of a millimetre.
+        const auto points = [](int hundredthsMm) {
+            return std::max(MinimumMarginPt, hundredthsMm / 100.0 / 25.4 * 72.0);
+        };
+        paper = QPageSize(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter);
+        margins = QMarginsF(points(size.left), points(size.top), points(size.right), points(size.bottom));
+    }
+    cupsFreeDestInfo(info);
+    return QPageLayout(paper, QPageLayout::Portrait, margins, QPageLayout::Point);
+}
+
+// The page as a PDF document, drawn with the widgets' own vector painting. (Drawing on a QPrinter
+// would not do: Qt paints a widget for a printer into a picture of the whole page at the printer's
+// resolution first, hundreds of megabytes.)
+QByteArray drawPage(QWidget *screen, QRect area, const QPageLayout &layout)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    writer.setResolution(PageDpi);
+    writer.setPageLayout(layout);
+    writer.setTitle(screen->windowTitle());
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return {};
+    const qreal scale = qreal(writer.width()) / area.width();
+    painter.scale(scale, scale);
+    screen->render(&painter, QPoint(), QRegion(area), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (!painter.end())
+        return {};
+    return pdf.data();
+}
+
+// Why the print system turned the job away, and what the teacher can do about it.
+QString refusal(ipp_status_t status)
+{
+    switch (status) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return u"no acepta trabajos (%1). Haga que los acepte en la configuración de impresoras del "
+               "sistema, o elija otra impresora predeterminada, e intente de nuevo."_s.arg(lastCupsError());
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return u"ya no existe en el sistema (%1). Elija otra impresora predeterminada e intente "
+               "de nuevo."_s.arg(lastCupsError());
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+        return u"el sistema de impresión no le permite imprimir en ella (%1). Pida permiso a quien "
+               "administra el equipo o elija otra impresora predeterminada, e intente de nuevo."_s.arg(
+                   lastCupsError());
+    default:
+        return u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté encendida y "
+               "disponible e intente de nuevo."_s.arg(lastCupsError());
+    }
+}
+
+} // namespace
+
 Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
+    PrintServer server;
+    if (!server.http()) {
+        if (server.silent())
+            return notAnswering(server);
+        return Error{
+            ErrorCode::NoPrinter,
+            u"No se pudo imprimir la hoja: no hay conexión con el servidor de impresión (%1). El "
+            "servicio de impresión del sistema (CUPS) no está en marcha, así que no hay una impresora "
+            "predeterminada. Póngalo en marcha, configure una impresora predeterminada e intente de "
+            "nuevo."_s.arg(server.name())};
+    }
+
+    // The default as libcups chooses it: LPDEST or PRINTER, then lpoptions, then the server's.
+    cups_dest_t *dest = cupsGetNamedDest(server.http(), nullptr, nullptr);
+    const auto freeDest = qScopeGuard([&dest] { cupsFreeDests(dest ? 1 : 0, dest); });
+    if (server.silent())
+        return notAnswering(server);
+    if (!dest) {
         return Error{ErrorCode::NoPrinter,
                      u"No se pudo imprimir la hoja: no hay una impresora predeterminada. "
                      "Configure una impresora como predeterminada en el sistema e intente de nuevo."_s};
     }
-
-    QPrinter printer(info, QPrinter::HighResolution);
-    // Qt would otherwise fall back to A4 whatever the printer says.
-    printer.setPageSize(info.defaultPageSize());
-    printer.setDocName(screen->windowTitle());
-
-    const auto failed = [&info](const QString &why) {
+    const QString printerName = QString::fromLocal8Bit(dest->name);
+    const auto failed = [&printerName](const QString &why) {
         return Error{ErrorCode::PrintFailed,
-                     u"No se pudo imprimir la hoja en la impresora %1: %2. "
-                     "Revise que la impresora esté encendida y disponible e intente de nuevo."_s.arg(
-                         info.printerName(), why)};
+                     u"No se pudo imprimir la hoja en la impresora %1: %2"_s.arg(printerName, why)};
     };
+    const QPageLayout layout = defaultPageLayout(server, dest);
+    if (server.silent())
+        return notAnswering(server);
 
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return failed(u"la impresora no aceptó el trabajo"_s);
+    const QByteArray pdf = drawPage(screen, area, layout);
+    if (pdf.isEmpty())
+        return failed(u"no se pudo preparar la página. Intente de nuevo."_s);
 
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    const qreal scale = page.width() / area.width();
-    painter.scale(scale, scale);
-    screen->render(&painter, QPoint(), QRegion(area),
-                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
-        return failed(u"el sistema de impresión informó un error"_s);
+    server.restartClock();
+    const QByteArray title = screen->windowTitle().toUtf8();
+    const int job = cupsCreateJob(server.http(), dest->name, title.constData(), 0, nullptr);
+    if (server.silent())
+        return notAnswering(server);
+    if (job == 0)
+        return failed(refusal(cupsLastError()));
+    http_status_t sent =
+        cupsStartDocument(server.http(), dest->name, job, title.constData(), CUPS_FORMAT_PDF, 1);
+    if (sent == HTTP_STATUS_CONTINUE)
+        sent = cupsWriteRequestData(server.http(), pdf.constData(), size_t(pdf.size()));
+    const ipp_status_t finished =
+        sent == HTTP_STATUS_CONTINUE ? cupsFinishDocument(server.http(), dest->name) : cupsLastError();
+    if (server.silent())
+        return notAnswering(server);
+    if (sent != HTTP_STATUS_CONTINUE || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        const QString why = refusal(finished);
+        // A job without its page would wait on the server for nothing.
+        cupsCancelJob2(server.http(), dest->name, job, 0);
+        return failed(why);
+    }
     return {};
 }
 

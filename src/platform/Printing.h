@@ -9,8 +9,9 @@ class QWidget;
 namespace merlox2 {
 
 // Prints one page on the default printer, on its default paper: the given area of the screen as it
-// is drawn now, at the printer's resolution, at the top left of the printable area and scaled to
-// its width. The page goes to the printer when this returns.
+// is drawn now, at the top left of the printable area and scaled to its width. The page goes to the
+// printer when this returns, and only a job the print system accepted counts as printed. No wait on
+// the print server lasts more than a moment, so a server that does not answer can't hold the screen.
 Result<void> printOnDefaultPrinter(QWidget *screen, QRect area);
 
 } // namespace merlox2
