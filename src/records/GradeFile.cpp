@@ -1,14 +1,11 @@
 #include "records/GradeFile.h"
 
-#include <QFile>
+#include "records/FileSystem.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +13,8 @@ namespace merlox2 {
 
 namespace {
 
-enum class Action { Read, Create, Save };
+// Finish: the new content took the file's place, but the disk did not confirm that it will stay there.
+enum class Action { Read, Create, Save, Finish };
 
 struct Reason {
     ErrorCode code;
@@ -27,7 +25,7 @@ struct Reason {
 // Checked with the effective ids, the ones the kernel uses when the file is opened.
 bool writableByUs(const QString &path)
 {
-    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+    return filesystem::checkWritable(path) == 0;
 }
 
 // Qt's own error strings are English; the teacher gets the kind of failure in Spanish instead.
@@ -40,6 +38,8 @@ Reason reasonFor(Action action, const QString &path, int errnum)
     if (info.isDir() || errnum == EISDIR)
         return {ErrorCode::IsFolder, u"en su lugar hay una carpeta con el mismo nombre"_s,
                 u"Cambie el nombre de esa carpeta o muévala a otro sitio e intente de nuevo."_s};
+    if (action == Action::Finish)
+        action = Action::Save;
     if (errnum == 0 && action == Action::Save && info.exists() && !writableByUs(path))
         errnum = EACCES;
 
@@ -73,6 +73,9 @@ Reason reasonFor(Action action, const QString &path, int errnum)
     case EAGAIN:
         return {ErrorCode::Locked, u"el archivo está en uso"_s,
                 u"Cierre el programa que lo esté usando e intente de nuevo."_s};
+    case ENOMEM:
+        return {ErrorCode::Other, u"el sistema se quedó sin memoria"_s,
+                u"Cierre otros programas e intente de nuevo."_s};
     case EMFILE:
     case ENFILE:
         return {ErrorCode::Other, u"hay demasiados archivos abiertos"_s,
@@ -97,6 +100,7 @@ Error failure(Action action, const QString &path, int errnum, Action reasonActio
     const Reason reason = reasonFor(reasonAction, path, errnum);
     const QString verb = action == Action::Read     ? u"leer"_s
                          : action == Action::Create ? u"crear"_s
+                         : action == Action::Finish ? u"terminar de guardar"_s
                                                     : u"guardar"_s;
     return {reason.code,
             u"No se pudo %1 %2: %3. %4"_s.arg(verb, QFileInfo(path).fileName(), reason.why, reason.advice)};
@@ -107,20 +111,25 @@ Error failure(Action action, const QString &path, int errnum)
     return failure(action, path, errnum, action);
 }
 
-// The whole present content, tail included, so that a store can write it back around its records.
-Result<QByteArray> readCurrent(const QString &path)
+// The file a store replaces: its whole present content, tail included, so that the store can write it
+// back around its records, and what the new file must keep of the old one.
+struct Current {
+    QString target; // symbolic links followed
+    QByteArray content;
+    filesystem::Attributes attributes;
+    bool exists = false;
+};
+
+Result<Current> readCurrent(const QString &path)
 {
-    QFile existing(path);
-    if (!existing.exists() && !QFileInfo(path).isDir())
-        return QByteArray();
-    errno = 0;
-    if (!existing.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failure(Action::Save, path, errno, Action::Read);
-    errno = 0;
-    QByteArray content = existing.readAll();
-    if (existing.error() != QFileDevice::NoError)
-        return failure(Action::Save, path, errno, Action::Read);
-    return content;
+    Current current;
+    if (const int error = filesystem::resolveLinks(path, current.target))
+        return failure(Action::Save, path, error, Action::Read);
+    bool missing = false;
+    if (const int error = filesystem::read(current.target, -1, current.content, current.attributes, missing))
+        return failure(Action::Save, current.target, error, Action::Read);
+    current.exists = !missing;
+    return current;
 }
 
 void putRecord(QByteArray &content, int n, const StudentRecord &record)
@@ -131,64 +140,48 @@ void putRecord(QByteArray &content, int n, const StudentRecord &record)
     std::copy_n(record.data(), StudentRecord::Size, content.begin() + offset);
 }
 
-// Where the folder refuses a temporary file but the grade file may be written, the new content goes
-// over the old in place. It never truncates: the new content is the old one with some records
-// replaced or added, so a failure part way leaves every other record as it was.
+// The new content goes over the old in place. It never truncates: the new content is the old one with
+// some records replaced or added, so a failure part way leaves every other record as it was.
 Result<void> writeInPlace(const QString &path, const QByteArray &content)
 {
-    QFile CNumero(path);
-    errno = 0;
-    if (!CNumero.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return failure(Action::Save, path, errno);
-    errno = 0;
-    if (CNumero.write(content) != content.size() || !CNumero.flush())
-        return failure(Action::Save, path, errno);
-    errno = 0;
-    if (::fsync(CNumero.handle()) != 0)
-        return failure(Action::Save, path, errno);
+    if (const int error = filesystem::writeOver(path, content))
+        return failure(Action::Save, path, error);
     return {};
 }
 
-// The rename lives in the folder: flushing it too keeps a power cut from bringing back the old file.
-// A folder that can't be flushed changes nothing for the teacher: the new file is there already.
-void syncFolder(const QString &path)
+// All or nothing: the new content goes to a temporary file beside the grade file, which then takes its
+// place with the old file's permissions, owner and group. Where the folder refuses the temporary file,
+// or the temporary file can't be given what the old one had, the file is written in place instead.
+Result<void> replaceContent(const Current &current, const QByteArray &content)
 {
-    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return;
-    ::fsync(folder);
-    ::close(folder);
-}
-
-bool folderWritableByUs(const QString &path)
-{
-    return writableByUs(QFileInfo(path).absolutePath());
-}
-
-// All or nothing: the new content goes to a temporary file beside the grade file, which then takes
-// its place.
-Result<void> replaceContent(const QString &path, const QByteArray &content)
-{
-    QSaveFile CNumero(path);
-    errno = 0;
-    if (!CNumero.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int openErrno = errno;
-        if (QFileInfo(path).isFile() && writableByUs(path) && !folderWritableByUs(path))
-            return writeInPlace(path, content);
-        return failure(Action::Save, path, openErrno);
+    const QString &path = current.target;
+    // A write-protected file is not replaced behind its protection.
+    if (current.exists) {
+        if (const int error = filesystem::checkWritable(path))
+            return failure(Action::Save, path, error);
     }
-    errno = 0;
-    // A short write (the disk filled up part way) is no error to QSaveFile: check the count.
-    if (CNumero.write(content) != content.size()) {
-        const int writeErrno = errno;
-        CNumero.cancelWriting(); // the temporary file goes; the grade file stays as it was
-        return failure(Action::Save, path, writeErrno);
+    bool inPlace = false;
+    {
+        filesystem::Replacement replacement(path);
+        if (const int error = replacement.create(current.exists)) {
+            if (!current.exists || (error != EACCES && error != EPERM))
+                return failure(Action::Save, path, error);
+            inPlace = true; // the folder refuses new files; the file itself may be written
+        } else if (current.exists && replacement.keep(current.attributes) != 0) {
+            inPlace = true; // another owner, or a mode we may not set: the temporary file goes
+        } else {
+            if (const int error = replacement.write(content))
+                return failure(Action::Save, path, error);
+            bool renamed = false;
+            if (const int error = replacement.commit(renamed))
+                return failure(renamed ? Action::Finish : Action::Save, path, error);
+        }
     }
-    errno = 0;
-    if (!CNumero.commit())
-        return failure(Action::Save, path, errno);
-    syncFolder(path);
+    if (inPlace) {
+        if (Result<void> written = writeInPlace(path, content); !written)
+            return written;
+    }
+    filesystem::removeLeftovers(path);
     return {};
 }
 
@@ -202,18 +195,22 @@ QString GradeFile::fileNameForGrade(int grade)
 
 Result<void> GradeFile::loadRoster(Roster &roster) const
 {
-    QFile CNumero(m_path);
-    // A write-protected file can still be read; only a missing one needs opening for writing,
-    // which creates it empty.
-    const bool existed = CNumero.exists();
-    errno = 0;
-    if (!CNumero.open((existed ? QIODevice::ReadOnly : QIODevice::ReadWrite) | QIODevice::Unbuffered))
-        return failure(existed ? Action::Read : Action::Create, m_path, errno);
-
-    errno = 0;
-    const QByteArray content = CNumero.read(FullSize);
-    if (CNumero.error() != QFileDevice::NoError)
-        return failure(Action::Read, m_path, errno);
+    QByteArray content;
+    for (int attempt = 0;; ++attempt) {
+        filesystem::Attributes attributes;
+        bool missing = false;
+        if (const int error = filesystem::read(m_path, FullSize, content, attributes, missing))
+            return failure(Action::Read, m_path, error);
+        if (!missing)
+            break;
+        // A missing file is created empty. One that appeared meanwhile is read after all.
+        const int error = filesystem::createEmpty(m_path);
+        if (error == EEXIST && attempt == 0)
+            continue;
+        if (error != 0)
+            return failure(Action::Create, m_path, error);
+        return {};
+    }
     if (content.isEmpty())
         return {};
 
@@ -234,23 +231,23 @@ Result<void> GradeFile::storeRecord(const Roster &roster, int n) const
                      u"No se pudo guardar %1: el registro %2 no existe, solo hay registros del 1 al 30. "
                      "Avise a quien da mantenimiento al programa."_s.arg(QFileInfo(m_path).fileName())
                          .arg(n)};
-    Result<QByteArray> current = readCurrent(m_path);
+    const Result<Current> current = readCurrent(m_path);
     if (!current)
         return current.error();
-    QByteArray content = std::move(current).value();
+    QByteArray content = current.value().content;
     putRecord(content, n, roster[n]);
-    return replaceContent(m_path, content);
+    return replaceContent(current.value(), content);
 }
 
 Result<void> GradeFile::storeRoster(const Roster &roster) const
 {
-    Result<QByteArray> current = readCurrent(m_path);
+    const Result<Current> current = readCurrent(m_path);
     if (!current)
         return current.error();
-    QByteArray content = std::move(current).value();
+    QByteArray content = current.value().content;
     for (int X = Roster::FirstSlot; X <= Roster::LastSlot; ++X)
         putRecord(content, X, roster[X]);
-    return replaceContent(m_path, content);
+    return replaceContent(current.value(), content);
 }
 
 } // namespace merlox2

@@ -10,7 +10,8 @@ namespace merlox2 {
 // The file of one grade: fixed-length records of 130 bytes, record n at (n - 1) * 130, no header.
 // Each operation opens the file, does its transfers and closes it; nothing stays open.
 // Stores replace the whole file at once (temporary file, flush, rename), so a crash or a full
-// disk leaves either the old file or the new one, never a mixture.
+// disk leaves either the old file or the new one, never a mixture; the file keeps its permissions,
+// owner and group. A successful store removes the temporary files that killed stores left behind.
 class GradeFile {
 public:
     static constexpr int LongitudReg = StudentRecord::Size;

@@ -1,9 +1,11 @@
 #include "records/GradeFile.h"
+#include "records/SystemCalls.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +38,13 @@ private Q_SLOTS:
     void reservedBytesRoundTrip();
     void failures_data();
     void failures();
+    void failingCalls_data();
+    void failingCalls();
+    void keepsOwnerAndPermissions_data();
+    void keepsOwnerAndPermissions();
+    void killedStore_data();
+    void killedStore();
+    void removesOnlyLeftovers();
 };
 
 namespace {
@@ -156,6 +166,107 @@ bool succeeded(const Result<void> &result)
         qWarning("%s", qPrintable(result.error().message));
     return result.ok();
 }
+
+// A system call of the file layer that fails: its occurrence-th call (from 0) fails with errnum, or the
+// process dies there when errnum is Kill.
+struct Fault {
+    const char *call;
+    int occurrence;
+    int errnum;
+};
+constexpr int Kill = -1;
+
+QList<Fault> g_faults;
+QHash<QByteArray, int> g_calls; // calls made so far, by name
+QStringList g_trace;            // the calls, failed ones marked, for the log of a failed test
+int g_injected = 0;
+
+bool injected(const char *call)
+{
+    const int seen = g_calls[call]++;
+    for (const Fault &fault : std::as_const(g_faults)) {
+        if (qstrcmp(fault.call, call) != 0 || fault.occurrence != seen)
+            continue;
+        if (fault.errnum == Kill)
+            ::kill(::getpid(), SIGKILL);
+        g_trace << u"%1#%2 fails"_s.arg(QLatin1StringView(call)).arg(seen);
+        ++g_injected;
+        errno = fault.errnum;
+        return true;
+    }
+    g_trace << u"%1#%2"_s.arg(QLatin1StringView(call)).arg(seen);
+    return false;
+}
+
+// The real calls, each of which fails where g_faults says so; the real table comes back at scope end.
+[[nodiscard]] auto injectFaults(QList<Fault> faults)
+{
+    using filesystem::realSystemCalls;
+    g_faults = std::move(faults);
+    g_calls.clear();
+    g_trace.clear();
+    g_injected = 0;
+    filesystem::SystemCalls &calls = filesystem::systemCalls();
+    calls.open = [](const char *path, int flags, mode_t mode) {
+        return injected("open") ? -1 : realSystemCalls().open(path, flags, mode);
+    };
+    calls.close = [](int fd) {
+        if (injected("close")) {
+            realSystemCalls().close(fd); // a failed close still releases the descriptor
+            return -1;
+        }
+        return realSystemCalls().close(fd);
+    };
+    calls.fstat = [](int fd, struct stat *status) {
+        return injected("fstat") ? -1 : realSystemCalls().fstat(fd, status);
+    };
+    calls.lstat = [](const char *path, struct stat *status) {
+        return injected("lstat") ? -1 : realSystemCalls().lstat(path, status);
+    };
+    calls.readlink = [](const char *path, char *buffer, size_t size) {
+        return injected("readlink") ? ssize_t(-1) : realSystemCalls().readlink(path, buffer, size);
+    };
+    calls.read = [](int fd, void *buffer, size_t size) {
+        return injected("read") ? ssize_t(-1) : realSystemCalls().read(fd, buffer, size);
+    };
+    calls.write = [](int fd, const void *buffer, size_t size) {
+        return injected("write") ? ssize_t(-1) : realSystemCalls().write(fd, buffer, size);
+    };
+    calls.fsync = [](int fd) { return injected("fsync") ? -1 : realSystemCalls().fsync(fd); };
+    calls.fchmod = [](int fd, mode_t mode) {
+        return injected("fchmod") ? -1 : realSystemCalls().fchmod(fd, mode);
+    };
+    calls.fchown = [](int fd, uid_t owner, gid_t group) {
+        return injected("fchown") ? -1 : realSystemCalls().fchown(fd, owner, group);
+    };
+    calls.rename = [](const char *from, const char *to) {
+        return injected("rename") ? -1 : realSystemCalls().rename(from, to);
+    };
+    calls.unlink = [](const char *path) { return injected("unlink") ? -1 : realSystemCalls().unlink(path); };
+    calls.faccessat = [](int folder, const char *path, int mode, int flags) {
+        return injected("faccessat") ? -1 : realSystemCalls().faccessat(folder, path, mode, flags);
+    };
+    return qScopeGuard([] {
+        filesystem::systemCalls() = filesystem::realSystemCalls();
+        g_faults.clear();
+    });
+}
+
+struct Owner {
+    uid_t user;
+    gid_t group;
+    friend bool operator==(const Owner &, const Owner &) = default;
+};
+
+Owner ownerOf(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {uid_t(-1), gid_t(-1)};
+    return {status.st_uid, status.st_gid};
+}
+
+char *toString(const Owner &owner) { return QTest::toString(u"%1:%2"_s.arg(owner.user).arg(owner.group)); }
 
 const QString FileName = GradeFile::fileNameForGrade(1);
 
@@ -362,6 +473,304 @@ void TestGradeFile::failures()
     QCOMPARE(result->error().message, message);
     QCOMPARE(roster, filledRoster());
     QCOMPARE(snapshot(dir), before);
+}
+
+// What became of a store or load whose system call failed.
+enum class Outcome {
+    Refused,     // reported; every file, and the roster, as they were
+    Stored,      // the new content, with the file's permissions, owner and group
+    InPlace,     // the same, written over the old file because the new one could not take its attributes
+    Unconfirmed, // reported, though the new content is already in place
+};
+
+// Every system call of load and store, failing alone: only "no such file" may be taken for a missing file,
+// and no failure passes for a good store.
+void TestGradeFile::failingCalls_data()
+{
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QList<Fault>>("faults");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<ErrorCode>("code");
+    QTest::addColumn<QString>("message");
+
+    const QString again =
+        u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
+    const QString io = u"el disco no respondió como debía (error de entrada y salida). "_s + again;
+    const QString memory = u"el sistema se quedó sin memoria. Cierre otros programas e intente de nuevo."_s;
+    const QString full = u"no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s;
+    const QString save = u"No se pudo guardar secundaria1.dat: "_s;
+    const QString read = u"No se pudo leer secundaria1.dat: "_s;
+    const auto row = [](const char *name, Operation operation, QList<Fault> faults, Outcome outcome,
+                        ErrorCode code = ErrorCode::Other, const QString &message = {}, bool exists = true) {
+        QTest::newRow(name) << operation << exists << faults << outcome << code << message;
+    };
+    const auto Record = Operation::StoreRecord5;
+
+    // Store, in the order the calls are made. Before the first of them fails, the store reads the file.
+    row("existence check: I/O error", Record, {{"lstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
+        save + io);
+    row("existence check: no memory", Record, {{"lstat", 0, ENOMEM}}, Outcome::Refused, ErrorCode::Other,
+        save + memory);
+    row("existence check, roster store: I/O error", Operation::StoreRoster, {{"lstat", 0, EIO}},
+        Outcome::Refused, ErrorCode::ReadFailed, save + io);
+    row("opening to read: I/O error", Record, {{"open", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
+        save + io);
+    row("opening to read: no memory", Operation::StoreRoster, {{"open", 0, ENOMEM}}, Outcome::Refused,
+        ErrorCode::Other, save + memory);
+    row("opening to read: refused", Record, {{"open", 0, EACCES}}, Outcome::Refused,
+        ErrorCode::PermissionDenied,
+        save + u"no hay permiso para leer el archivo. Compruebe los permisos e intente de nuevo."_s);
+    row("attributes of the file", Record, {{"fstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
+        save + io);
+    row("reading", Record, {{"read", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed, save + io);
+    row("reading to the end", Operation::StoreRoster, {{"read", 1, EIO}}, Outcome::Refused,
+        ErrorCode::ReadFailed, save + io);
+    row("whether the file may be written", Record, {{"faccessat", 0, EIO}}, Outcome::Refused,
+        ErrorCode::WriteFailed, save + io);
+    row("creating the temporary file", Record, {{"open", 1, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
+        save + io);
+    row("owner of the temporary file unknown", Record, {{"fstat", 1, EIO}}, Outcome::InPlace);
+    row("owner and group not given", Record, {{"fchown", 0, EPERM}}, Outcome::InPlace);
+    row("permissions not given", Record, {{"fchmod", 0, EPERM}}, Outcome::InPlace);
+    row("permissions not given, roster store", Operation::StoreRoster, {{"fchmod", 0, EIO}},
+        Outcome::InPlace);
+    row("writing: disk full", Record, {{"write", 0, ENOSPC}}, Outcome::Refused, ErrorCode::DiskFull,
+        save + full);
+    row("flushing the data to disk", Record, {{"fsync", 0, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
+        save + io);
+    row("flushing the data to disk, roster store", Operation::StoreRoster, {{"fsync", 0, EIO}},
+        Outcome::Refused, ErrorCode::WriteFailed, save + io);
+    row("closing the temporary file", Record, {{"close", 1, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
+        save + io);
+    row("putting the new file in place", Record, {{"rename", 0, EIO}}, Outcome::Refused,
+        ErrorCode::WriteFailed, save + io);
+    row("opening the folder to flush it", Record, {{"open", 2, EIO}}, Outcome::Unconfirmed,
+        ErrorCode::WriteFailed, u"No se pudo terminar de guardar secundaria1.dat: "_s + io);
+    row("flushing the folder", Record, {{"fsync", 1, EIO}}, Outcome::Unconfirmed, ErrorCode::WriteFailed,
+        u"No se pudo terminar de guardar secundaria1.dat: "_s + io);
+    row("a folder that can't be flushed", Record, {{"fsync", 1, EINVAL}}, Outcome::Stored);
+    // In place, after the temporary file could not take the file's permissions.
+    row("in place: opening", Record, {{"fchmod", 0, EPERM}, {"open", 2, EIO}}, Outcome::Refused,
+        ErrorCode::WriteFailed, save + io);
+    row("in place: writing", Record, {{"fchmod", 0, EPERM}, {"write", 0, ENOSPC}}, Outcome::Refused,
+        ErrorCode::DiskFull, save + full);
+    row("in place: flushing", Record, {{"fchmod", 0, EPERM}, {"fsync", 0, EIO}}, Outcome::Unconfirmed,
+        ErrorCode::WriteFailed, save + io);
+
+    // Load.
+    row("load: opening, I/O error", Operation::Load, {{"open", 0, EIO}}, Outcome::Refused,
+        ErrorCode::ReadFailed, read + io);
+    row("load: opening, no memory", Operation::Load, {{"open", 0, ENOMEM}}, Outcome::Refused,
+        ErrorCode::Other, read + memory);
+    row("load: attributes", Operation::Load, {{"fstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
+        read + io);
+    row("load: reading", Operation::Load, {{"read", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
+        read + io);
+    row("load of a missing file: creating it", Operation::Load, {{"open", 1, EIO}}, Outcome::Refused,
+        ErrorCode::ReadFailed, u"No se pudo crear secundaria1.dat: "_s + io, false);
+}
+
+void TestGradeFile::failingCalls()
+{
+    QFETCH(Operation, operation);
+    QFETCH(bool, exists);
+    QFETCH(QList<Fault>, faults);
+    QFETCH(Outcome, outcome);
+    QFETCH(ErrorCode, code);
+    QFETCH(QString, message);
+    const bool owned = std::any_of(faults.begin(), faults.end(),
+                                   [](const Fault &fault) { return qstrcmp(fault.call, "fchown") == 0; });
+    if (owned && geteuid() != 0)
+        QSKIP("the file belongs to another user only where the test runs as root");
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    // The tail shows that a roster store keeps it.
+    const QByteArray old = pattern(3900) + "tail"_ba;
+    if (exists)
+        placeFile(path, old, 0644);
+    const Owner owner = ownerOf(path);
+    const QMap<QString, QByteArray> before = snapshot(dir);
+
+    Roster roster = filledRoster();
+    std::optional<Result<void>> result;
+    {
+        const auto realCalls = injectFaults(faults);
+        result = perform(operation, path, roster, As::Root);
+    }
+    QVERIFY2(g_injected == faults.size(), qPrintable(g_trace.join(u' ')));
+
+    const bool load = operation == Operation::Load;
+    const bool one = operation == Operation::StoreRecord5;
+    const QByteArray stored = written(filledRoster(), one ? 5 : 1, one ? 5 : 30, old);
+    switch (outcome) {
+    case Outcome::Refused:
+    case Outcome::Unconfirmed:
+        QVERIFY(!result->ok());
+        QCOMPARE(result->error().code, code);
+        QCOMPARE(result->error().message, message);
+        break;
+    case Outcome::Stored:
+    case Outcome::InPlace: QVERIFY(succeeded(*result)); break;
+    }
+    QCOMPARE(roster, filledRoster());
+    if (outcome == Outcome::Refused || load) {
+        QCOMPARE(snapshot(dir), before);
+        return;
+    }
+    QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, stored}}));
+    QCOMPARE(modeOf(path), 0644);
+    QCOMPARE(ownerOf(path), owner);
+}
+
+// Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,
+// or writes over the old one where it can't.
+void TestGradeFile::keepsOwnerAndPermissions_data()
+{
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<As>("as");
+    QTest::addColumn<bool>("nobodysFile"); // else root's
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("inPlace");
+
+    const int nogroup = int(getpwnam("nobody") ? getpwnam("nobody")->pw_gid : 65534);
+    QTest::newRow("root stores another user's write-protected file")
+        << Operation::StoreRecord5 << As::Root << true << nogroup << 0444 << false;
+    QTest::newRow("root stores another user's file, roster store")
+        << Operation::StoreRoster << As::Root << true << nogroup << 0604 << false;
+    QTest::newRow("root's file stored by another user in a shared folder")
+        << Operation::StoreRecord5 << As::Nobody << false << 0 << 0666 << true;
+    QTest::newRow("root's file stored by another user in a shared folder, roster store")
+        << Operation::StoreRoster << As::Nobody << false << 0 << 0666 << true;
+    QTest::newRow("own file of a group the user is not in")
+        << Operation::StoreRecord5 << As::Nobody << true << 0 << 0664 << true;
+}
+
+void TestGradeFile::keepsOwnerAndPermissions()
+{
+    QFETCH(Operation, operation);
+    QFETCH(As, as);
+    QFETCH(bool, nobodysFile);
+    QFETCH(int, group);
+    QFETCH(int, mode);
+    QFETCH(bool, inPlace);
+    const passwd *nobody = getpwnam("nobody");
+    if (geteuid() != 0 || !nobody)
+        QSKIP("files of other users can be made only by root, and there must be a user 'nobody'");
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QByteArray old = pattern(4000);
+    placeFile(path, old, mode);
+    const Owner owner{nobodysFile ? nobody->pw_uid : 0, gid_t(group)};
+    QCOMPARE(::chown(QFile::encodeName(path).constData(), owner.user, owner.group), 0);
+    setMode(dir.path(), 0777);
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    const ino_t oldFile = status.st_ino;
+
+    Roster roster = filledRoster();
+    const auto result = perform(operation, path, roster, as);
+    if (!result)
+        QSKIP("no user 'nobody' who can reach the temporary folder");
+    QVERIFY(succeeded(*result));
+
+    const bool one = operation == Operation::StoreRecord5;
+    QCOMPARE(snapshot(dir),
+             (QMap<QString, QByteArray>{{FileName, written(roster, one ? 5 : 1, one ? 5 : 30, old)}}));
+    QCOMPARE(modeOf(path), mode);
+    QCOMPARE(ownerOf(path), owner);
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &status), 0);
+    // Replaced where it could be, so that a crash leaves either file whole.
+    QCOMPARE(status.st_ino == oldFile, inPlace);
+}
+
+// A store killed at each step leaves the old content or the new, byte for byte, and at most its own temporary
+// file, which the next store removes.
+void TestGradeFile::killedStore_data()
+{
+    QTest::addColumn<QList<Fault>>("faults");
+    QTest::addColumn<bool>("newContent");
+    QTest::addColumn<bool>("leftover");
+
+    QTest::newRow("before reading") << QList<Fault>{{"open", 0, Kill}} << false << false;
+    QTest::newRow("before writing the temporary file") << QList<Fault>{{"write", 0, Kill}} << false << true;
+    QTest::newRow("before flushing it") << QList<Fault>{{"fsync", 0, Kill}} << false << true;
+    QTest::newRow("before the rename") << QList<Fault>{{"rename", 0, Kill}} << false << true;
+    QTest::newRow("before flushing the folder") << QList<Fault>{{"fsync", 1, Kill}} << true << false;
+    QTest::newRow("in place, before writing")
+        << QList<Fault>{{"fchmod", 0, EPERM}, {"write", 0, Kill}} << false << false;
+}
+
+void TestGradeFile::killedStore()
+{
+    QFETCH(QList<Fault>, faults);
+    QFETCH(bool, newContent);
+    QFETCH(bool, leftover);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QByteArray old = pattern(3900) + "tail"_ba;
+    placeFile(path, old);
+    Roster roster = filledRoster();
+
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const auto realCalls = injectFaults(faults);
+        const bool stored = GradeFile(path).storeRoster(roster).ok();
+        ::_exit(stored ? 0 : 1); // only reached where the store was not killed
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    const QByteArray stored = written(roster, 1, 30, old);
+    QMap<QString, QByteArray> entries = snapshot(dir);
+    QCOMPARE(entries.take(FileName), newContent ? stored : old);
+    QCOMPARE(entries.size(), leftover ? 1 : 0);
+    if (leftover)
+        QVERIFY(entries.firstKey().startsWith(FileName + u'.'));
+
+    roster[7].setField(StudentRecord::Nombre, u"Otro alumno"_s);
+    QVERIFY(succeeded(GradeFile(path).storeRecord(roster, 7)));
+    QCOMPARE(snapshot(dir),
+             (QMap<QString, QByteArray>{{FileName, written(roster, 7, 7, newContent ? stored : old)}}));
+}
+
+// Only names of the form of the store's own temporary files go, and only its own grade's.
+void TestGradeFile::removesOnlyLeftovers()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    const QStringList leftovers{FileName + u".Ab3xYz"_s, FileName + u".QWERTY"_s, FileName + u".000000"_s};
+    const QStringList others{
+        FileName + u".lock"_s,       FileName + u".bak"_s,
+        FileName + u".Ab3xYz.txt"_s, FileName + u".Ab3xYzW"_s,
+        FileName + u".Ab3x_z"_s,     FileName + u".Ab3xYñ"_s,
+        u"secundaria2.dat.Ab3xYz"_s, u"x"_s + FileName + u".Ab3xYz"_s,
+        u"secundaria1.datAb3xYzW"_s,
+    };
+    for (const QString &name : leftovers + others)
+        placeFile(dir.filePath(name), "copia"_ba);
+    QVERIFY(QDir(dir.path()).mkdir(FileName + u".Folder"_s));
+    Roster roster = filledRoster();
+
+    // A failed store leaves them all.
+    setMode(path, 0400);
+    const auto refused = perform(Operation::StoreRecord5, path, roster, As::Nobody);
+    setMode(path, 0644);
+    if (refused)
+        QVERIFY(!refused->ok());
+
+    QMap<QString, QByteArray> expected = snapshot(dir);
+    QVERIFY(succeeded(GradeFile(path).storeRecord(roster, 5)));
+    for (const QString &name : leftovers)
+        QVERIFY2(expected.remove(name) == 1, qPrintable(name));
+    expected[FileName] = written(roster, 5, 5, pattern(3900));
+    QCOMPARE(snapshot(dir), expected);
 }
 
 } // namespace merlox2

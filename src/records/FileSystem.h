@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The file-system steps of the grade file, kept apart so that the system's calls live in one small place
+// (FileSystemPosix.cpp). Each step returns 0 or the system's error number, an errno value.
+namespace merlox2::filesystem {
+
+// What a file that takes another's place must keep of it.
+struct Attributes {
+    quint32 permissions = 0;
+    quint32 owner = 0;
+    quint32 group = 0;
+};
+
+// The file that path names once symbolic links are followed: a store replaces that file, not the link.
+int resolveLinks(const QString &path, QString &target);
+
+// Reads at most limit bytes (everything when limit < 0) and the file's attributes. missing becomes true,
+// with 0 returned, only when there is no file of that name; any other failure is returned as it is. A
+// folder of that name gives EISDIR.
+int read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes, bool &missing);
+
+// Creates the file empty; EEXIST where it appeared meanwhile.
+int createEmpty(const QString &path);
+
+// 0 where the effective user may write to the file or folder.
+int checkWritable(const QString &path);
+
+// Writes content over the file from its first byte without ever truncating it, and flushes it to disk.
+int writeOver(const QString &path, const QByteArray &content);
+
+// A temporary file beside the file it is to replace, named as leftoverName() recognises.
+class Replacement {
+public:
+    explicit Replacement(QString path) : m_path(std::move(path)) {}
+    ~Replacement(); // removes the temporary file unless it took the file's place
+    Replacement(const Replacement &) = delete;
+    Replacement &operator=(const Replacement &) = delete;
+
+    // private: readable and writable by the owner only, until keep() gives it the old file's permissions.
+    int create(bool privateFile);
+    int keep(const Attributes &attributes);
+    int write(const QByteArray &content);
+    // Flushes the content to disk, puts the file in place and flushes the folder, which holds the rename.
+    // renamed tells whether the file took its place before a failure.
+    int commit(bool &renamed);
+
+private:
+    void discard();
+
+    QString m_path;
+    QString m_temporary;
+    int m_fd = -1;
+};
+
+// Whether name (without folder) is one that a store of gradeFileName makes for its temporary file:
+// the grade file's name, a dot and six ASCII letters or digits.
+bool isLeftoverName(const QString &gradeFileName, const QString &name);
+
+// Removes the temporary files that killed stores of path left beside it. Best effort: what can't be
+// removed stays for the next store.
+void removeLeftovers(const QString &path);
+
+} // namespace merlox2::filesystem
