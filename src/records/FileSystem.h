@@ -56,7 +56,7 @@ private:
 };
 
 // Whether name (without folder) is one that a store of gradeFileName makes for its temporary file:
-// the grade file's name, a dot and six ASCII letters or digits.
+// the grade file's name, ".guardando-" and six ASCII letters or digits.
 bool isLeftoverName(const QString &gradeFileName, const QString &name);
 
 // Removes the temporary files that killed stores of path left beside it. Best effort: what can't be

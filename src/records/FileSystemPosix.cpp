@@ -65,6 +65,10 @@ int writeAll(int fd, const QByteArray &content)
     return 0;
 }
 
+// Between the grade file's name and six random letters or digits. A name no teacher gives a backup
+// copy ("secundaria1.dat.backup" is one), since leftovers of this form are deleted unasked.
+constexpr QLatin1StringView TemporaryInfix(".guardando-");
+
 QString randomSuffix()
 {
     static constexpr char Characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -204,7 +208,7 @@ int Replacement::create(bool privateFile)
 {
     discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = m_path + QLatin1Char('.') + randomSuffix();
+        const QString candidate = m_path + TemporaryInfix + randomSuffix();
         errno = 0;
         const int fd = g_calls.open(encoded(candidate).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                                     privateFile ? 0600 : 0666);
@@ -266,10 +270,11 @@ int Replacement::commit(bool &renamed)
 
 bool isLeftoverName(const QString &gradeFileName, const QString &name)
 {
-    if (name.size() != gradeFileName.size() + 7 || !name.startsWith(gradeFileName) ||
-        name.at(gradeFileName.size()) != QLatin1Char('.'))
+    const qsizetype prefix = gradeFileName.size() + TemporaryInfix.size();
+    if (name.size() != prefix + 6 || !name.startsWith(gradeFileName) ||
+        QStringView(name).sliced(gradeFileName.size(), TemporaryInfix.size()) != TemporaryInfix)
         return false;
-    for (const QChar c : QStringView(name).sliced(gradeFileName.size() + 1)) {
+    for (const QChar c : QStringView(name).sliced(prefix)) {
         const char16_t u = c.unicode();
         if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
             return false;
