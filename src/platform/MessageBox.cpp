@@ -1,6 +1,7 @@
 #include "platform/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -8,6 +9,7 @@ namespace merlox2 {
 
 bool MessageBox::s_answeredInAdvance = false;
 QStringList MessageBox::s_shown;
+QList<bool> MessageBox::s_answers;
 
 void MessageBox::show(QWidget *parent, const QString &text)
 {
@@ -20,10 +22,32 @@ void MessageBox::show(QWidget *parent, const QString &text)
     box.exec();
 }
 
+bool MessageBox::ask(QWidget *parent, const QString &question)
+{
+    if (s_answeredInAdvance) {
+        s_shown.append(question);
+        return !s_answers.isEmpty() && s_answers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::NoIcon, u"MERLOX2"_s, question, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(u"Sí"_s, QMessageBox::YesRole);
+    QPushButton *no = box.addButton(u"No"_s, QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 void MessageBox::setAnsweredInAdvance(bool on)
 {
     s_answeredInAdvance = on;
     s_shown.clear();
+    s_answers.clear();
+}
+
+void MessageBox::answerNextQuestion(bool yes)
+{
+    s_answers.append(yes);
 }
 
 QStringList MessageBox::takeShownTexts()

@@ -13,14 +13,19 @@ namespace merlox2 {
 class MessageBox {
 public:
     static void show(QWidget *parent, const QString &text);
+    // The same box with "Sí" and "No", "No" being the default; true for "Sí".
+    static bool ask(QWidget *parent, const QString &question);
 
-    // For tests: while answered in advance, texts are recorded instead of shown, so nothing blocks.
+    // For tests: while answered in advance, texts (questions too) are recorded instead of shown, so
+    // nothing blocks, and questions get the answers queued here, then "No".
     static void setAnsweredInAdvance(bool on);
+    static void answerNextQuestion(bool yes);
     static QStringList takeShownTexts();
 
 private:
     static bool s_answeredInAdvance;
     static QStringList s_shown;
+    static QList<bool> s_answers;
 };
 
 // A failure met while the program runs: the teacher is told what failed and why, and the program

@@ -10,6 +10,8 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +60,7 @@ const char *ordinal(int grade)
 Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
                      ScreenRegistry &screens)
     : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(screens),
-      m_file(GradeFile::fileNameForGrade(grade.grade))
+      m_file(GradeFile::fileNameForGrade(grade.grade)), m_lock(m_file.path())
 {
     for (std::size_t i = 0; i < BoxNames.size(); ++i) {
         m_boxes[i] = control<QLineEdit>(BoxNames[i]);
@@ -103,29 +105,55 @@ Worksheet *Worksheet::open(const WorksheetGrade &grade, Roster &roster, ScreenRe
 bool Worksheet::lockGradeFile()
 {
     // Another copy of the program working on the same grade would overwrite this one's work on
-    // leaving; the lock lives beside the grade file for as long as the worksheet is open.
-    m_lock = std::make_unique<QLockFile>(m_file.path() + u".lock"_s);
-    m_lock->setStaleLockTime(0); // held for hours; a lock whose process is gone is still taken over
-    if (m_lock->tryLock(0))
-        return true;
-    if (m_lock->error() == QLockFile::LockFailedError) {
+    // leaving, so the grade is locked for as long as the worksheet is open.
+    const QString grade = QLatin1StringView(ordinal(m_grade.grade));
+    GradeLock::Outcome outcome = m_lock.acquire();
+    while (outcome == GradeLock::Outcome::OpenElsewhere) {
+        const QDateTime since = m_lock.lockedSince();
+        const QString question =
+            u"El %1 grado (archivo %2) quedó marcado como abierto en la computadora «%3» el %4 a las %5. "
+            "Si el programa MERLOX2 sigue abierto allí, conteste «No», termine allí su trabajo con «Salir» y "
+            "vuelva a abrir el grado aquí: si el grado está abierto en las dos computadoras a la vez, una "
+            "borrará lo que guarde la otra. ¿Ha comprobado que el programa ya no está abierto en «%3» y "
+            "quiere abrir el grado aquí?"_s.arg(grade, m_file.path(), m_lock.otherMachine(),
+                                                QLocale().toString(since.date(), QLocale::ShortFormat),
+                                                QLocale().toString(since.time(), QLocale::ShortFormat));
+        if (!MessageBox::ask(nullptr, question))
+            return false;
+        outcome = m_lock.acquire(GradeLock::OtherMachine::Replace);
+    }
+    const QString lockFile = QFileInfo(m_lock.lockFileName()).fileName();
+    switch (outcome) {
+    case GradeLock::Outcome::OpenHere: {
+        const bool beside = m_lock.refusedBy() == m_lock.lockFileName();
         MessageBox::show(nullptr,
                          u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
                          "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
-                         "del programa abierta, borre el archivo %3 de la carpeta del programa e intente de "
-                         "nuevo."_s.arg(QLatin1StringView(ordinal(m_grade.grade)), m_file.path(),
-                                        QFileInfo(m_lock->fileName()).fileName()));
+                         "del programa abierta, borre el archivo %3 e intente de nuevo."_s
+                             .arg(grade, m_file.path(),
+                                  beside ? lockFile + u" de la carpeta del programa"_s
+                                         : QDir::toNativeSeparators(m_lock.refusedBy())));
         return false;
     }
-    // A folder where no lock can be made (read-only, with a writable grade file): work without it.
-    m_lock.reset();
+    case GradeLock::Outcome::AcquiredLeftBehind:
+        MessageBox::show(nullptr,
+                         u"En la carpeta del programa quedó el archivo %1, que marca el %2 grado como abierto, "
+                         "pero el programa que lo dejó ya no está abierto. No se puede borrar porque no se "
+                         "permite escribir en esa carpeta. El grado se abre de todos modos. Para que este aviso "
+                         "no vuelva a aparecer, haga que se pueda escribir en la carpeta del programa (o pida "
+                         "ayuda a quien cuida la computadora) y borre ese archivo."_s.arg(lockFile, grade));
+        return true;
+    case GradeLock::Outcome::Acquired:
+    case GradeLock::Outcome::OpenElsewhere:
+        break;
+    }
     return true;
 }
 
 void Worksheet::closeEvent(QCloseEvent *event)
 {
     // The window's close control discards the worksheet; its grade is free for another copy at once.
-    m_lock.reset();
+    m_lock.release();
     Form::closeEvent(event);
 }
 

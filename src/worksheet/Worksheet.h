@@ -3,10 +3,9 @@
 #include "evaluation/NormSets.h"
 #include "platform/FormBuilder.h"
 #include "records/GradeFile.h"
+#include "records/GradeLock.h"
 #include "records/Roster.h"
 #include "worksheet/WorksheetLayout.h"
-
-#include <QLockFile>
 
 #include <array>
 #include <memory>
@@ -62,7 +61,7 @@ private:
     Roster &m_roster;
     ScreenRegistry &m_screens;
     GradeFile m_file;
-    std::unique_ptr<QLockFile> m_lock;
+    GradeLock m_lock;
 
     qint16 IndiceReg = 1; // the slot on screen, 1 to 30
 

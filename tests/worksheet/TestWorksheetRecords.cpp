@@ -3,17 +3,25 @@
 
 #include "WorksheetDriver.h"
 
+#include "platform/MessageBox.h"
+#include "records/GradeLock.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QLockFile>
+#include <QMap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSysInfo>
 
 #include <csignal>
 
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +59,61 @@ void clickOnAFullDisk(const Form *sheet, const QString &button)
     std::signal(SIGXFSZ, handler);
 }
 
+// What can stand in the way of opening a grade.
+enum class Blocker { FolderInPlace, OtherCopy, OtherCopyReadOnlyFolder, OtherMachine };
+
+// A lock file as QLockFile writes it for a process of this machine.
+QByteArray lockOf(qint64 pid)
+{
+    return QByteArray::number(pid) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+}
+
+void setMode(const QString &path, int mode)
+{
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+}
+
+void setModified(const QString &path, const QDateTime &when)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// The folder's entries with their content (a folder's is empty).
+QMap<QString, QByteArray> entries(const ProgramFixture &fixture)
+{
+    QMap<QString, QByteArray> found;
+    for (const QString &name :
+         QDir(fixture.path(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        found.insert(name, fixture.readFile(name));
+    return found;
+}
+
+const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
+
+bool canRunAsNobody() { return geteuid() != 0 || nobodyIfRoot(); }
+
+// Root passes every permission check, so the cases of a read-only folder run with the effective ids of
+// "nobody".
+class AsNobody {
+public:
+    explicit AsNobody(bool on)
+    {
+        if (const passwd *nobody = on ? nobodyIfRoot() : nullptr)
+            m_switched = setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
+    }
+    ~AsNobody()
+    {
+        if (m_switched && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("could not return to root");
+    }
+    AsNobody(const AsNobody &) = delete;
+    AsNobody &operator=(const AsNobody &) = delete;
+
+private:
+    bool m_switched = false;
+};
+
 } // namespace
 
 class TestWorksheetRecords : public QObject {
@@ -67,6 +130,8 @@ private Q_SLOTS:
     void reopeningBringsBackTheRoster();
     void doesNotOpen_data();
     void doesNotOpen();
+    void opensDespiteALockNobodyHolds_data();
+    void opensDespiteALockNobodyHolds();
     void failedStoreKeepsTheWorksheet_data();
     void failedStoreKeepsTheWorksheet();
 };
@@ -235,40 +300,145 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
 
 void TestWorksheetRecords::doesNotOpen_data()
 {
-    QTest::addColumn<bool>("openElsewhere"); // else a folder stands where the file should be
+    QTest::addColumn<Blocker>("blocker");
     QTest::addColumn<QString>("told");
-    QTest::newRow("a folder in place of the file") << false << u"carpeta"_s;
+    QTest::newRow("a folder in place of the file") << Blocker::FolderInPlace << u"carpeta"_s;
     QTest::newRow("the grade open in another copy")
-        << true << u"ya está abierto en otra ventana del programa"_s;
+        << Blocker::OtherCopy << u"ya está abierto en otra ventana del programa"_s;
+    QTest::newRow("the grade open in another copy, in a read-only folder")
+        << Blocker::OtherCopyReadOnlyFolder << u"ya está abierto en otra ventana del programa"_s;
+    QTest::newRow("the grade open on another machine, not confirmed")
+        << Blocker::OtherMachine << u"en la computadora «aula-2» el 05/03/24 a las 10:15"_s;
 }
 
 void TestWorksheetRecords::doesNotOpen()
 {
-    QFETCH(bool, openElsewhere);
+    QFETCH(Blocker, blocker);
     QFETCH(QString, told);
     ProgramFixture fixture;
+    const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
     QProcess other;
-    if (openElsewhere) {
-        // Another copy of the program: a live process named in a lock file in QLockFile's own format.
+    const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
+    switch (blocker) {
+    case Blocker::FolderInPlace: QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s))); break;
+    case Blocker::OtherCopy:
+    case Blocker::OtherCopyReadOnlyFolder:
+        // Another copy of the program: a live process named in a lock file in QLockFile's own format. In
+        // the read-only folder, where we act as "nobody", it is nobody's, as a copy of the same user is.
+        if (const passwd *nobody = blocker == Blocker::OtherCopyReadOnlyFolder ? nobodyIfRoot() : nullptr) {
+            other.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+                if (::setgid(gid) != 0 || ::setuid(uid) != 0)
+                    ::_exit(1);
+            });
+        }
         other.start(u"sleep"_s, {u"30"_s});
         QVERIFY(other.waitForStarted());
-        fixture.writeFile(u"secundaria1.dat.lock"_s, QByteArray::number(other.processId()) + "\nsleep\n" +
-                                                         QSysInfo::machineHostName().toUtf8() + '\n');
-        QLockFile probe(fixture.path(u"secundaria1.dat.lock"_s));
-        probe.setStaleLockTime(0);
-        QVERIFY2(!probe.tryLock(0), "the hand-made lock file is not taken for a live lock");
-    } else {
-        QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s)));
+        if (blocker == Blocker::OtherCopy) {
+            fixture.writeFile(u"secundaria1.dat.lock"_s, lockOf(other.processId()));
+            QLockFile probe(lockFile);
+            probe.setStaleLockTime(0);
+            QVERIFY2(!probe.tryLock(0), "the hand-made lock file is not taken for a live lock");
+        } else {
+            // The other copy opened the grade where its folder takes no lock file; it holds the lock of
+            // this machine instead.
+            fixture.writeFile(u"secundaria1.dat"_s, record(Ana));
+            setMode(fixture.path(u"secundaria1.dat"_s), 0666);
+            setMode(fixture.path(QString()), 0555);
+        }
+        break;
+    case Blocker::OtherMachine:
+        fixture.writeFile(u"secundaria1.dat.lock"_s, "4242\nmerlox2\naula-2\n");
+        setModified(lockFile, QDateTime(QDate(2024, 3, 5), QTime(10, 15)));
+        break;
     }
-    QVERIFY(!fixture.open(u"prisecu"_s));
+    const QMap<QString, QByteArray> before = entries(fixture);
+
+    const bool readOnly = blocker == Blocker::OtherCopyReadOnlyFolder;
+    if (readOnly && !canRunAsNobody())
+        QSKIP("no user 'nobody' to run as");
+    {
+        const AsNobody nobody(readOnly);
+        QFile machineLock(GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName());
+        const auto removeMachineLock = qScopeGuard([&] {
+            if (readOnly)
+                machineLock.remove();
+        });
+        if (readOnly) {
+            QVERIFY(machineLock.open(QIODevice::WriteOnly));
+            QVERIFY(machineLock.write(lockOf(other.processId())) > 0);
+            machineLock.close();
+        }
+        QVERIFY(!fixture.open(u"prisecu"_s));
+    }
     QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().ended());
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
     // The other copy's lock is left alone, and nothing is left behind.
-    QCOMPARE(QFile::exists(fixture.path(u"secundaria1.dat.lock"_s)), openElsewhere);
-    QCOMPARE(QFile::exists(fixture.path(u"secundaria1.dat"_s)), !openElsewhere);
+    QCOMPARE(entries(fixture), before);
     other.kill();
     other.waitForFinished();
+}
+
+void TestWorksheetRecords::opensDespiteALockNobodyHolds_data()
+{
+    QTest::addColumn<QByteArray>("lock"); // in the read-only folder, one naming an ended process
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::addColumn<QString>("told"); // nothing when empty
+    QTest::newRow("an empty lock file") << QByteArray() << false << QString();
+    // The other machine's name is only the start of the question; the teacher answers "Sí".
+    QTest::newRow("a lock taken on another machine, closed there")
+        << "4242\nmerlox2\naula-2\n"_ba << false
+        << u"¿Ha comprobado que el programa ya no está abierto en «aula-2»"_s;
+    QTest::newRow("a lock left by an ended copy in a folder made read-only")
+        << QByteArray() << true << u"no se permite escribir en esa carpeta"_s;
+}
+
+void TestWorksheetRecords::opensDespiteALockNobodyHolds()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(QString, told);
+    if (readOnlyFolder && !canRunAsNobody())
+        QSKIP("no user 'nobody' to run as");
+
+    ProgramFixture fixture;
+    const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
+    const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
+    fixture.writeFile(u"secundaria1.dat"_s, record(Ana));
+    if (readOnlyFolder) {
+        // Left by a copy that has ended since: the folder was made read-only while it worked.
+        QProcess ended;
+        ended.start(u"true"_s, {});
+        QVERIFY(ended.waitForStarted());
+        lock = lockOf(ended.processId());
+        QVERIFY(ended.waitForFinished());
+        setMode(fixture.path(u"secundaria1.dat"_s), 0666);
+        setMode(fixture.path(QString()), 0555);
+    }
+    fixture.writeFile(u"secundaria1.dat.lock"_s, lock);
+    MessageBox::answerNextQuestion(true);
+
+    Form *sheet = nullptr;
+    {
+        const AsNobody nobody(readOnlyFolder);
+        sheet = fixture.open(u"prisecu"_s);
+    }
+    QVERIFY(sheet);
+    QCOMPARE(boxesOf(sheet), atFullWidth(Ana));
+    if (told.isEmpty()) {
+        QCOMPARE(MessageBox::takeShownTexts(), QStringList());
+    } else {
+        const QString message = onlyMessage();
+        QVERIFY2(message.contains(told), qPrintable(message));
+    }
+    // Taken over where the folder lets it; else left as it was.
+    const QByteArray lockNow = fixture.readFile(u"secundaria1.dat.lock"_s);
+    if (readOnlyFolder)
+        QCOMPARE(lockNow, lock);
+    else
+        QVERIFY(lockNow.startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    closeWindow(sheet);
+    QCOMPARE(QFile::exists(lockFile), readOnlyFolder);
 }
 
 void TestWorksheetRecords::failedStoreKeepsTheWorksheet_data()

@@ -1,0 +1,319 @@
+// Whether a second copy of the program is kept off a grade, and whether a lock that nobody holds any
+// more keeps the teacher out. The other copy is a real process: this test program, started again.
+
+#include "records/GradeLock.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace merlox2::test {
+
+namespace {
+
+// Set in the copy of this program that plays the other copy: the grade file it opens.
+constexpr char OtherCopyGrade[] = "MERLOX2_TEST_OTHER_COPY_GRADE";
+constexpr char OtherCopyAsNobody[] = "MERLOX2_TEST_OTHER_COPY_AS_NOBODY";
+
+using Outcome = GradeLock::Outcome;
+
+const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
+
+// Root passes every permission check, so the cases of a folder that refuses files run with the
+// effective ids of "nobody".
+class AsNobody {
+public:
+    explicit AsNobody(bool on = true)
+    {
+        if (const passwd *nobody = on ? nobodyIfRoot() : nullptr)
+            m_switched = setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
+    }
+    ~AsNobody()
+    {
+        if (m_switched && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("could not return to root");
+    }
+    AsNobody(const AsNobody &) = delete;
+    AsNobody &operator=(const AsNobody &) = delete;
+
+private:
+    bool m_switched = false;
+};
+
+// The other copy: opens the grade, says how that went, and keeps the grade until its input closes,
+// as the program keeps it until "Salir".
+int runOtherCopy()
+{
+    if (const passwd *nobody = qEnvironmentVariableIsSet(OtherCopyAsNobody) ? nobodyIfRoot() : nullptr) {
+        if (setegid(nobody->pw_gid) != 0 || seteuid(nobody->pw_uid) != 0)
+            return 2;
+    }
+    {
+        GradeLock lock(qEnvironmentVariable(OtherCopyGrade));
+        const Outcome outcome = lock.acquire();
+        std::printf("%d\n", int(outcome));
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+    }
+    // Back to the real ids, so that the leak checker may still look at the process as it ends.
+    if (getuid() == 0 && (seteuid(0) != 0 || setegid(0) != 0))
+        return 3;
+    return 0;
+}
+
+class OtherCopy {
+public:
+    OtherCopy() { m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
+    ~OtherCopy()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    OtherCopy(const OtherCopy &) = delete;
+    OtherCopy &operator=(const OtherCopy &) = delete;
+
+    // What the other copy got when it opened the grade; -1 when it gave no answer.
+    int open(const QString &grade, bool asNobody)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(OtherCopyGrade), grade);
+        if (asNobody)
+            environment.insert(QString::fromLatin1(OtherCopyAsNobody), u"1"_s);
+        m_process.setProcessEnvironment(environment);
+        m_process.start(QCoreApplication::applicationFilePath(), {});
+        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(30000))
+            return -1;
+        bool number = false;
+        const int outcome = m_process.readLine().trimmed().toInt(&number);
+        return number ? outcome : -1;
+    }
+
+    // Leaves as "Salir" does: the process ends and lets go of its locks.
+    bool leave()
+    {
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(30000) && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
+    }
+
+private:
+    QProcess m_process;
+};
+
+void setMode(const QString &path, int mode)
+{
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+}
+
+// A folder for the grade that "nobody" owns where we are root, so that its mode alone decides.
+bool prepareFolder(const QTemporaryDir &dir)
+{
+    if (const passwd *nobody = nobodyIfRoot()) {
+        if (::chown(QFile::encodeName(dir.path()).constData(), nobody->pw_uid, nobody->pw_gid) != 0)
+            return false;
+    } else if (geteuid() == 0) {
+        return false;
+    }
+    return ::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    setMode(path, mode);
+}
+
+// A lock file this process holds starts with its process number.
+bool heldByUs(const QString &lockFile)
+{
+    return contentOf(lockFile).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n');
+}
+
+} // namespace
+
+class TestGradeLock : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void secondCopyIsRefused_data();
+    void secondCopyIsRefused();
+    void lockFileNobodyHoldsIsStale_data();
+    void lockFileNobodyHoldsIsStale();
+    void lockOfAnotherMachine_data();
+    void lockOfAnotherMachine();
+};
+
+void TestGradeLock::secondCopyIsRefused_data()
+{
+    QTest::addColumn<int>("firstMode");      // the folder's, when the first copy opens the grade
+    QTest::addColumn<int>("secondMode");     // when the second copy tries
+    QTest::addColumn<bool>("refusedBeside"); // by the lock beside the grade file, else by this machine's
+    QTest::addColumn<Outcome>("afterFirstLeft");
+    QTest::newRow("writable folder") << 0755 << 0755 << true << Outcome::Acquired;
+    QTest::newRow("read-only folder") << 0555 << 0555 << false << Outcome::Acquired;
+    QTest::newRow("folder made writable while the first copy works")
+        << 0555 << 0755 << false << Outcome::Acquired;
+    // The first copy can't delete its lock file on leaving: it stays, held by nobody.
+    QTest::newRow("folder made read-only while the first copy works")
+        << 0755 << 0555 << true << Outcome::AcquiredLeftBehind;
+}
+
+void TestGradeLock::secondCopyIsRefused()
+{
+    QFETCH(int, firstMode);
+    QFETCH(int, secondMode);
+    QFETCH(bool, refusedBeside);
+    QFETCH(Outcome, afterFirstLeft);
+
+    QTemporaryDir dir;
+    if (!prepareFolder(dir))
+        QSKIP("no user 'nobody' to run as");
+    const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
+    const QString grade = dir.filePath(u"secundaria1.dat"_s);
+    writeFile(grade, QByteArray(130, 'a'), 0666);
+
+    setMode(dir.path(), firstMode);
+    OtherCopy first;
+    QCOMPARE(first.open(grade, true), int(Outcome::Acquired));
+    setMode(dir.path(), secondMode);
+
+    const AsNobody nobody;
+    GradeLock second(grade);
+    const QByteArray firstLock = contentOf(second.lockFileName());
+    QCOMPARE(second.acquire(), Outcome::OpenHere);
+    QCOMPARE(second.refusedBy(), refusedBeside ? second.lockFileName() : second.localLockFileName());
+    // The refused copy leaves no lock file of its own behind.
+    QCOMPARE(contentOf(second.lockFileName()), firstLock);
+
+    QVERIFY(first.leave());
+    QCOMPARE(second.acquire(), afterFirstLeft);
+    QCOMPARE(heldByUs(second.lockFileName()), afterFirstLeft == Outcome::Acquired && secondMode == 0755);
+    // Still one copy at a time, though the lock file beside the grade is not ours.
+    OtherCopy third;
+    QCOMPARE(third.open(grade, true), int(Outcome::OpenHere));
+    QVERIFY(third.leave());
+    second.release();
+    QCOMPARE(QFile::exists(second.lockFileName()), afterFirstLeft == Outcome::AcquiredLeftBehind);
+}
+
+void TestGradeLock::lockFileNobodyHoldsIsStale_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("empty: a crash before it was written") << QByteArray() << 0644 << false;
+    QTest::newRow("zeros: a crash before it reached the disk") << QByteArray(64, '\0') << 0644 << false;
+    QTest::newRow("no process number") << "merlox2\nvm\n\n"_ba << 0644 << false;
+    QTest::newRow("unreadable") << "1\nmerlox2\nvm\n"_ba << 0000 << false;
+    QTest::newRow("empty, in a read-only folder") << QByteArray() << 0644 << true;
+}
+
+void TestGradeLock::lockFileNobodyHoldsIsStale()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, fileMode);
+    QFETCH(bool, readOnlyFolder);
+
+    QTemporaryDir dir;
+    if (!prepareFolder(dir))
+        QSKIP("no user 'nobody' to run as");
+    const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
+    const QString grade = dir.filePath(u"secundaria1.dat"_s);
+    const QString lockFile = grade + u".lock"_s;
+    writeFile(lockFile, content, fileMode);
+    if (readOnlyFolder)
+        setMode(dir.path(), 0555);
+
+    const AsNobody nobody;
+    GradeLock lock(grade);
+    QCOMPARE(lock.acquire(), readOnlyFolder ? Outcome::AcquiredLeftBehind : Outcome::Acquired);
+    QCOMPARE(heldByUs(lockFile), !readOnlyFolder);
+    OtherCopy other;
+    QCOMPARE(other.open(grade, true), int(Outcome::OpenHere));
+    QVERIFY(other.leave());
+    lock.release();
+    QCOMPARE(QFile::exists(lockFile), readOnlyFolder);
+}
+
+void TestGradeLock::lockOfAnotherMachine_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("machine");
+    QTest::newRow("another machine's name") << "4242\nmerlox2\naula-2\n"_ba << u"aula-2"_s;
+    // Machines installed from one image often share a name; their machine ids differ.
+    const QString ours = QSysInfo::machineHostName();
+    QTest::newRow("this machine's name, another machine id")
+        << "4242\nmerlox2\n"_ba + ours.toUtf8() + "\n0123456789abcdef0123456789abcdef\nx\n"
+        << ours;
+}
+
+void TestGradeLock::lockOfAnotherMachine()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, machine);
+    if (content.count('\n') > 3 && QSysInfo::machineUniqueId().isEmpty())
+        QSKIP("this machine has no machine id");
+
+    QTemporaryDir dir;
+    const QString grade = dir.filePath(u"secundaria1.dat"_s);
+    const QString lockFile = grade + u".lock"_s;
+    writeFile(lockFile, content);
+    const QDateTime taken(QDate(2024, 3, 5), QTime(10, 15));
+    {
+        QFile file(lockFile);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(taken, QFileDevice::FileModificationTime));
+    }
+
+    GradeLock lock(grade);
+    QCOMPARE(lock.acquire(), Outcome::OpenElsewhere);
+    QCOMPARE(lock.otherMachine(), machine);
+    QCOMPARE(lock.lockedSince(), taken);
+    QCOMPARE(contentOf(lockFile), content);
+
+    // The teacher has checked that the program is not open there.
+    QCOMPARE(lock.acquire(GradeLock::OtherMachine::Replace), Outcome::Acquired);
+    QVERIFY(heldByUs(lockFile));
+    lock.release();
+    QVERIFY(!QFile::exists(lockFile));
+}
+
+} // namespace merlox2::test
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet(merlox2::test::OtherCopyGrade))
+        return merlox2::test::runOtherCopy();
+    QCoreApplication app(argc, argv);
+    merlox2::test::TestGradeLock test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestGradeLock.moc"
