@@ -209,8 +209,10 @@ void Form::present()
     // A screen opens where its layout places it; opened again, it comes back as the teacher left it
     // (a restored window stays restored), only brought out of the task bar.
     if (!isVisible()) {
+        // The layout places the client area; move() would place the frame there instead, and the
+        // client area would end up lower and further right by the title bar and the border.
         if (m_placement == Placement::AtScreenPosition)
-            move(m_screenPosition);
+            setGeometry(QRect(m_screenPosition, size()));
         if (m_placement == Placement::Maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
     }
