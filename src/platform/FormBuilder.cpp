@@ -3,7 +3,6 @@
 #include "platform/Controls.h"
 #include "platform/EnterAsTab.h"
 
-#include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
 
@@ -135,7 +134,8 @@ Form::Form(const FormTable &table, QWidget *parent)
 {
     setObjectName(QString::fromUtf8(table.name));
     setWindowTitle(QString::fromUtf8(table.caption));
-    setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
+    // No icon of its own: the application's, set once at start-up, serves every screen. An icon made
+    // per screen left its pixmaps in Qt's pixmap cache each time a screen was opened.
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);
     setBackground(QColor(table.background));
