@@ -1,5 +1,8 @@
 #include "platform/Controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -89,10 +92,105 @@ void FaceButton::paintEvent(QPaintEvent *)
 
 // ---- OptionButton ----------------------------------------------------------------------------
 
+namespace {
+
+// Qt's own interface announces a radio button that is not auto-exclusive as a check box.
+class OptionButtonAccessible : public QAccessibleWidget {
+public:
+    explicit OptionButtonAccessible(OptionButton *option)
+        : QAccessibleWidget(option, QAccessible::RadioButton)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = option()->isChecked();
+        s.pressed = option()->isDown();
+        return s;
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !option()->accessibleName().isEmpty())
+            return QAccessibleWidget::text(t);
+        // The caption as read: a mnemonic's "&" dropped, a doubled "&&" read as one.
+        QString caption = option()->text();
+        for (qsizetype i = caption.indexOf(u'&'); i >= 0; i = caption.indexOf(u'&', i + 1))
+            caption.remove(i, 1);
+        return caption;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (option()->isEnabled())
+            names.prepend(toggleAction());
+        return names;
+    }
+
+    void doAction(const QString &name) override
+    {
+        // Choosing from a screen reader is a click, so the screen's handler runs as for the mouse.
+        if (name == toggleAction() || name == pressAction())
+            option()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    OptionButton *option() const { return static_cast<OptionButton *>(widget()); }
+};
+
+QAccessibleInterface *optionButtonAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1StringView(OptionButton::staticMetaObject.className()))
+        return nullptr;
+    auto *option = qobject_cast<OptionButton *>(object);
+    return option ? new OptionButtonAccessible(option) : nullptr;
+}
+
+} // namespace
+
 OptionButton::OptionButton(QWidget *parent) : QRadioButton(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(&optionButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setAutoExclusive(false);
     setAutoFillBackground(true);
+}
+
+void OptionButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    const bool backward = key == Qt::Key_Up || key == Qt::Key_Left;
+    if ((!forward && !backward) || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QRadioButton::keyPressEvent(event);
+        return;
+    }
+    // As the mouse would: the focus first, then the click that runs the screen's handler.
+    if (OptionButton *next = neighbour(forward)) {
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        next->click();
+    }
+}
+
+OptionButton *OptionButton::neighbour(bool forward) const
+{
+    const auto step = [forward](QWidget *w) {
+        return forward ? w->nextInFocusChain() : w->previousInFocusChain();
+    };
+    for (QWidget *w = step(const_cast<OptionButton *>(this)); w && w != this; w = step(w)) {
+        auto *option = qobject_cast<OptionButton *>(w);
+        if (option && option->parentWidget() == parentWidget() && option->isEnabled() && !option->isHidden())
+            return option;
+    }
+    return nullptr;
 }
 
 void OptionButton::setBackground(QColor colour)

@@ -42,7 +42,9 @@ private:
 };
 
 // An option button that takes the focus on its own (not auto-exclusive, so Tab stops on each of a
-// group); clicking it when it is on leaves it on. Its screen keeps at most one of a group on.
+// group); clicking it when it is on leaves it on. Its screen keeps at most one of a group on. The
+// options of a group are those that share a parent: an arrow key moves the focus to the next or the
+// previous of them in tab order and clicks it. Screen readers hear a radio button.
 class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
@@ -52,6 +54,10 @@ public:
 
 protected:
     void nextCheckState() override { setChecked(true); }
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    OptionButton *neighbour(bool forward) const;
 };
 
 // A coloured band with a caption, drawn behind the buttons that stand on it; it contains nothing.

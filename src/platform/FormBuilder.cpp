@@ -3,7 +3,6 @@
 #include "platform/Controls.h"
 #include "platform/EnterAsTab.h"
 
-#include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
 
@@ -135,7 +134,8 @@ Form::Form(const FormTable &table, QWidget *parent)
 {
     setObjectName(QString::fromUtf8(table.name));
     setWindowTitle(QString::fromUtf8(table.caption));
-    setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
+    // No icon of its own: the application's, set once at start-up, serves every screen. An icon made
+    // per screen left its pixmaps in Qt's pixmap cache each time a screen was opened.
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);
     setBackground(QColor(table.background));
@@ -209,8 +209,10 @@ void Form::present()
     // A screen opens where its layout places it; opened again, it comes back as the teacher left it
     // (a restored window stays restored), only brought out of the task bar.
     if (!isVisible()) {
+        // The layout places the client area; move() would place the frame there instead, and the
+        // client area would end up lower and further right by the title bar and the border.
         if (m_placement == Placement::AtScreenPosition)
-            move(m_screenPosition);
+            setGeometry(QRect(m_screenPosition, size()));
         if (m_placement == Placement::Maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
     }

@@ -52,7 +52,9 @@ void TestAccessScreen::init()
 void TestAccessScreen::startsAloneShowingTheTimeAndStars()
 {
     QCOMPARE(access()->windowTitle(), u"MERLOX 2 EDUC. FISICA SECUNDARIA"_s);
-    QCOMPARE(QRect(access()->pos(), access()->size()), QRect(238, 175, 312, 213)); // at 3570, 2625 twips
+    // The client area stands at 3570, 2625 twips; the window's frame, if any, around it.
+    QCOMPARE(access()->geometry(), QRect(238, 175, 312, 213));
+    QCOMPARE(access()->mapToGlobal(QPoint(0, 0)), QPoint(238, 175));
     for (QWidget *window : QApplication::topLevelWidgets())
         QCOMPARE(window->isVisible(), window == access());
     QCOMPARE(focusName(), u"Text1"_s);
