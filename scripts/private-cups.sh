@@ -16,7 +16,8 @@
 #                               user's ~/.cups/lpoptions or /etc/cups/lpoptions would otherwise win, and
 #                               as the private daemon does not know it, leave no default at all
 #   MERLOX2_TEST_PRINT_OUTPUT   the file that queue writes each job to, replaced by every job: a PDF, as
-#                               the queue's driver (cups-filters' generic PDF printer) passes PDF through
+#                               the queue's driver passes PDF through (cups-filters' pdftopdf)
+# A job that fails is aborted, and the queue stays enabled for the next one.
 # It runs as whoever starts it: as root (its filters then run as the user lp), or as an ordinary user,
 # without sudo. It needs cupsd, lpstat and lpadmin (cups-daemon, cups-client) and cups-filters.
 
@@ -39,8 +40,7 @@ merlox2_cups_running() {
 }
 
 merlox2_cups_start() {
-    local cupsd lpadmin ppd=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
-    local queue=merlox2-pdf user group system_group
+    local cupsd lpadmin queue=merlox2-pdf user group system_group
     # /usr/sbin is often not on an ordinary user's PATH.
     cupsd="$(PATH="$PATH:/usr/sbin:/sbin" command -v cupsd)" || {
         merlox2_cups_fail "cupsd is not installed (package cups-daemon)"
@@ -51,7 +51,10 @@ merlox2_cups_start() {
         return 1
     }
     command -v lpstat >/dev/null || { merlox2_cups_fail "lpstat is not installed (package cups-client)"; return 1; }
-    [[ -f $ppd ]] || { merlox2_cups_fail "$ppd is missing (package cups-filters)"; return 1; }
+    [[ -x /usr/lib/cups/filter/pdftopdf ]] || {
+        merlox2_cups_fail "its PDF filter pdftopdf is missing (package cups-filters)"
+        return 1
+    }
 
     MERLOX2_CUPS_DIR="$(mktemp -d "${TMPDIR:-/tmp}/merlox2-cups.XXXXXX")" || {
         merlox2_cups_fail "could not create its temporary folder"
@@ -107,6 +110,50 @@ DefaultAuthType None
 </Policy>
 EOF
 
+    # The driver: PDF in, PDF out, Letter and A4. Smaller than cups-filters' generic PDF printer, whose
+    # PJL commands would come before the PDF, and whose duplex option makes libcups 2.4.2 leak in every
+    # client that reads it.
+    cat >"$dir/conf/merlox2-pdf.ppd" <<'EOF'
+*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "MERLOX2.PPD"
+*Manufacturer: "MERLOX2"
+*Product: "(MERLOX2 test printer)"
+*ModelName: "MERLOX2 test PDF printer"
+*ShortNickName: "MERLOX2 test PDF printer"
+*NickName: "MERLOX2 test PDF printer"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsFilter: "application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Page Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: Letter
+*PageSize Letter/Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
+*PageSize A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion/Page Region: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: Letter
+*PageRegion Letter/Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
+*PageRegion A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: Letter
+*ImageableArea Letter/Letter: "18 36 594 756"
+*ImageableArea A4/A4: "18 36 577 806"
+*DefaultPaperDimension: Letter
+*PaperDimension Letter/Letter: "612 792"
+*PaperDimension A4/A4: "595 842"
+EOF
+
     # In the foreground of a background job, so that $! is the daemon; it also ends should this shell be
     # killed outright, where no trap runs.
     local deathsig=()
@@ -131,7 +178,7 @@ EOF
 
     local output
     if ! output="$(LC_ALL=C CUPS_SERVER="$socket" "$lpadmin" -p "$queue" -v "file://$dir/out/page.pdf" \
-                       -P "$ppd" -o printer-error-policy=abort-job -E 2>&1)"; then
+                       -P "$dir/conf/merlox2-pdf.ppd" -o printer-error-policy=abort-job -E 2>&1)"; then
         echo "$output" >&2
         merlox2_cups_fail "could not create its queue $queue"
         return 1
