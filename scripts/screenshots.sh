@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Screenshots of every screen, as a teacher sees them on an 800 x 600 screen: the program runs under
 # Xvfb with a small window manager (openbox, so that maximising works) and is driven from the keyboard
-# through a typical session. The pictures go to docs/screenshots/ (shown by the README).
+# through a typical session. The pictures go to docs/screenshots/ (shown by the README). All of it runs
+# inside one D-Bus session bus of the script's own, which ends with it: otherwise the program would
+# autolaunch a bus daemon under Xvfb that stays behind.
 #
 #     scripts/screenshots.sh [OUTPUT_FOLDER]
 set -euo pipefail
+# shellcheck source=scripts/setup.sh
 source "$(dirname "$0")/setup.sh" run
-merlox2_install_missing xvfb xauth openbox xdotool imagemagick
+merlox2_install_missing xvfb xauth openbox xdotool imagemagick dbus-daemon
+if [[ -z ${MERLOX2_SCREENSHOTS_OWN_BUS:-} ]]; then
+    exec env MERLOX2_SCREENSHOTS_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
+fi
+# shellcheck disable=SC2119 # no targets: everything
 merlox2_build_normal >/dev/null
 
 out="$(realpath -m "${1:-$MERLOX2_ROOT/docs/screenshots}")"

@@ -1,10 +1,11 @@
 # shellcheck shell=bash
-# Shared by run.sh, test.sh and fuzz.sh; sourced, not run:
+# Shared by run.sh, test.sh, fuzz.sh, screenshots.sh and bench/startup.sh; sourced, not run:
 #
-#     source "$(dirname "$0")/setup.sh" run|test|fuzz
+#     source "$(dirname "$0")/setup.sh" run|test|fuzz|bench
 #
-# Installs with apt-get whatever the chosen command needs and is missing (Debian 12 or Ubuntu), and defines
-# the configure and build steps that the commands share, so that run.sh and test.sh use one build/ tree.
+# Installs with apt-get whatever the chosen command needs and is missing (written for Debian 12, and tried
+# there only), and defines the configure and build steps that the commands share, so that run.sh and
+# test.sh use one build/ tree.
 
 MERLOX2_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 MERLOX2_JOBS="$(nproc 2>/dev/null || echo 2)"
@@ -87,29 +88,37 @@ merlox2_setup() {
     # Compiling, and what the program needs at run time: Qt and its Spanish texts, libcups for printing, the
     # fonts, xdg-open for the documents.
     local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
-                    fonts-liberation qt6-translations-l10n xdg-utils libbenchmark-dev)
+                    fonts-liberation qt6-translations-l10n xdg-utils)
     case "$profile" in
         run) ;;
         fuzz) packages+=(clang) ;;
+        # The start-up probes run under Xvfb inside a session bus of the script's own.
+        bench) packages+=(libbenchmark-dev hyperfine xvfb xauth dbus-daemon python3) ;;
         test)
-            packages+=(clang cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils)
+            # The printing test prints through a CUPS daemon of its own (scripts/private-cups.sh) into a
+            # PDF file that poppler reads back; the tests run inside a session bus of the script's own.
+            packages+=(libbenchmark-dev clang cups-daemon cups-client cups-filters poppler-utils dbus-daemon)
             # The document tests open LibreOffice Writer. The headless package conflicts with the desktop
             # one, so it is only installed where no LibreOffice is present at all.
             if ! command -v soffice >/dev/null && [[ ! -x /usr/lib/libreoffice/program/soffice ]]; then
                 packages+=(libreoffice-writer-nogui)
             fi
             ;;
-        *) merlox2_die "setup.sh: unknown profile '$profile' (expected run, test or fuzz)" ;;
+        *) merlox2_die "setup.sh: unknown profile '$profile' (expected run, test, fuzz or bench)" ;;
     esac
     merlox2_install_missing "${packages[@]}"
-    if [[ $profile != run ]]; then
+    if [[ $profile == test || $profile == fuzz ]]; then
         merlox2_install_libfuzzer
     fi
 }
 
+# The benchmarks need Google Benchmark, which only test.sh and bench/startup.sh install: run.sh, which
+# builds the program alone, configures without them where it is missing.
 merlox2_configure_normal() {
+    local bench=OFF
+    merlox2_is_installed libbenchmark-dev && bench=ON
     cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH=ON
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH="$bench"
 }
 
 # The normal build, shared by run.sh and test.sh: everything, or only the given targets.

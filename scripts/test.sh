@@ -4,8 +4,16 @@
 #   2. the fuzzers, built with clang (build-fuzz/), each run for 20 s;
 #   3. the build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests, last, so
 #      that the output ends with the summary of that run.
-# The printing tests need a default printer: a CUPS queue "PDF" that writes PDF files is created and made
-# the default, and a CUPS daemon is started for the run if none is running.
+# It leaves the machine as it was: the printing tests print through a CUPS daemon of the script's own
+# (scripts/private-cups.sh), never through the machine's CUPS, its queues or its default printer, and the
+# tests run inside a D-Bus session bus of the script's own, so that no program they start autolaunches
+# one that stays behind. Both are stopped at the end, also when a stage fails or the run is interrupted.
+# For both ctest runs these are exported:
+#   CUPS_SERVER                 the private daemon's socket (PRINTER is unset, LPDEST names its queue)
+#   MERLOX2_TEST_PRINT_QUEUE    its one queue, the default destination, which writes every job to
+#   MERLOX2_TEST_PRINT_OUTPUT   this file, as a PDF (the queue passes Qt's PDF through); each job replaces it
+# It runs as root or as an ordinary user (the private daemon needs no root); only installing missing
+# packages needs root or sudo.
 # A failing test or fuzzer does not stop the later stages (they often tell more about the fault), but the
 # script exits non-zero; a failing configure or build stops it at once. CI runs this through .ci/run.
 set -euo pipefail
@@ -15,8 +23,6 @@ phase_names=()
 phase_seconds=()
 failures=()
 phase_start=0
-started_cupsd_pid=""
-replaced_default=""
 
 begin_phase() {
     echo
@@ -29,26 +35,20 @@ end_phase() {
     phase_seconds+=($((SECONDS - phase_start)))
 }
 
-stop_cups() {
-    if [[ -n $replaced_default ]]; then
-        merlox2_as_root lpadmin -d "$replaced_default" || true
-    fi
-    if [[ -n $started_cupsd_pid ]]; then
-        merlox2_as_root kill "$started_cupsd_pid" 2>/dev/null || true
-        wait "$started_cupsd_pid" 2>/dev/null || true
-    fi
-}
-
 on_exit() {
     local status=$?
-    stop_cups
+    merlox2_cups_stop
     # A configure or build step failed: name the stage, the compiler's message is above.
     if [[ $status -ne 0 && ${#phase_seconds[@]} -lt ${#phase_names[@]} ]]; then
         echo
         echo "FAILED: ${phase_names[-1]} (after $((SECONDS - phase_start)) s; see the messages above)"
     fi
 }
+# shellcheck source=scripts/private-cups.sh
+source "$(dirname "$0")/private-cups.sh"
 trap on_exit EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 begin_phase "packages"
 # shellcheck source=scripts/setup.sh
@@ -56,69 +56,17 @@ source "$(dirname "$0")/setup.sh" test
 cd "$MERLOX2_ROOT"
 end_phase
 
-# --- CUPS --------------------------------------------------------------------------------------------------
-
-cups_running() {
-    [[ "$(lpstat -r 2>/dev/null)" == "scheduler is running" ]]
-}
-
-start_cups() {
-    if ! cups_running; then
-        merlox2_can_be_root || merlox2_die "no CUPS scheduler is running and cupsd needs root (or sudo) to start"
-        echo "Starting cupsd for this run"
-        # In the foreground of a background job, so that $! is the daemon (or the sudo that relays signals).
-        if [[ $EUID -eq 0 ]]; then
-            cupsd -f </dev/null >/dev/null 2>&1 &
-        else
-            sudo -v # ask for the password now, not from the background job
-            sudo cupsd -f </dev/null >/dev/null 2>&1 &
-        fi
-        started_cupsd_pid=$!
-        local waited=0
-        until cups_running; do
-            kill -0 "$started_cupsd_pid" 2>/dev/null || merlox2_die "cupsd stopped right after starting"
-            ((waited++ < 60)) || merlox2_die "cupsd did not come up within 30 s"
-            sleep 0.5
-        done
-    fi
-
-    if ! lpstat -v PDF >/dev/null 2>&1; then
-        local model=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd models
-        models="$(lpinfo -m)"
-        if ! awk '{ print $1 }' <<<"$models" | grep -qxF "$model"; then
-            model="$(awk 'tolower($0) ~ /pdf/ { print $1; exit }' <<<"$models")"
-            [[ -n $model ]] || merlox2_die "CUPS knows no PDF printer model (is printer-driver-cups-pdf installed?)"
-        fi
-        echo "Creating the CUPS queue PDF ($model)"
-        merlox2_as_root lpadmin -p PDF -v cups-pdf:/ -m "$model" -E
-    fi
-    # A queue that failed earlier may be stopped or rejecting jobs; old jobs would be printed by our tests.
-    merlox2_as_root cupsenable PDF
-    merlox2_as_root cupsaccept PDF
-    merlox2_as_root cancel -a PDF 2>/dev/null || true
-
-    local current
-    current="$(lpstat -d 2>/dev/null || true)"
-    current="${current#system default destination: }"
-    if [[ $current != PDF ]]; then
-        merlox2_as_root lpadmin -d PDF
-        # Give a developer's machine its own default printer back afterwards.
-        if [[ -z $started_cupsd_pid && $current != "no system default destination" && -n $current ]]; then
-            replaced_default="$current"
-        fi
-    fi
-    lpstat -d
-}
-
-begin_phase "CUPS printer"
-start_cups
+begin_phase "private CUPS daemon"
+merlox2_cups_start
 end_phase
 
 # --- 1. normal build ---------------------------------------------------------------------------------------
 
+# In a session bus of our own, which ends with the run: the tests' programs find it instead of
+# autolaunching one each.
 run_ctest() {
     local dir="$1"
-    if ! ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$MERLOX2_JOBS"; then
+    if ! dbus-run-session -- ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$MERLOX2_JOBS"; then
         failures+=("tests in $dir/")
         return 1
     fi
