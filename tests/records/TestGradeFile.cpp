@@ -40,6 +40,9 @@ private Q_SLOTS:
     void failures();
     void failingCalls_data();
     void failingCalls();
+    void systemCauses_data();
+    void systemCauses();
+    void recordOutsideTheRoster();
     void keepsOwnerAndPermissions_data();
     void keepsOwnerAndPermissions();
     void killedStore_data();
@@ -609,6 +612,84 @@ void TestGradeFile::failingCalls()
     QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, stored}}));
     QCOMPARE(modeOf(path), 0644);
     QCOMPARE(ownerOf(path), owner);
+}
+
+// The system's error numbers as the causes they stand for, whichever call meets them: a refused or missing
+// file, one in use, a full or read-only disk, a lack of memory, and a number without a cause of its own.
+void TestGradeFile::systemCauses_data()
+{
+    QTest::addColumn<bool>("exists"); // else the load creates the file, and that fails
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Cause>("cause");
+
+    const auto opening = [](const char *name, int errnum, Cause cause) {
+        QTest::newRow(name) << true << errnum << Action::ReadGradeFile << cause;
+    };
+    const auto creating = [](const char *name, int errnum, Cause cause) {
+        QTest::newRow(name) << false << errnum << Action::CreateGradeFile << cause;
+    };
+    opening("refused", EACCES, Cause::ReadDenied);
+    opening("not permitted", EPERM, Cause::ReadDenied);
+    opening("a folder", EISDIR, Cause::FolderInPlace);
+    opening("busy", EBUSY, Cause::InUse);
+    opening("being run", ETXTBSY, Cause::InUse);
+    opening("locked by another program", EAGAIN, Cause::InUse);
+    opening("disk full", ENOSPC, Cause::DiskFull);
+    opening("quota", EDQUOT, Cause::DiskFull);
+    opening("file-size limit", EFBIG, Cause::DiskFull);
+    opening("read-only disk", EROFS, Cause::ReadOnlyDisk);
+    opening("no memory", ENOMEM, Cause::OutOfMemory);
+    opening("too many files of the process", EMFILE, Cause::TooManyOpenFiles);
+    opening("too many files of the system", ENFILE, Cause::TooManyOpenFiles);
+    opening("name too long", ENAMETOOLONG, Cause::NameTooLong);
+    opening("I/O error", EIO, Cause::IoError);
+    opening("a number without a cause of its own", ELOOP, Cause::Other);
+    creating("folder missing", ENOENT, Cause::MissingFolder);
+    creating("a part of the path a file", ENOTDIR, Cause::NotAFolder);
+    creating("folder refused", EACCES, Cause::FolderWriteDenied);
+    creating("made by another program meanwhile, twice", EEXIST, Cause::AlreadyExists);
+}
+
+void TestGradeFile::systemCauses()
+{
+    QFETCH(bool, exists);
+    QFETCH(int, errnum);
+    QFETCH(Action, action);
+    QFETCH(Cause, cause);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    if (exists)
+        placeFile(path, pattern(3900));
+
+    Roster roster = filledRoster();
+    std::optional<Result<void>> result;
+    {
+        // A missing file is looked for, then created; a file that appeared meanwhile is looked for again.
+        const QList<Fault> faults = exists ? QList<Fault>{{"open", 0, errnum}}
+                                           : QList<Fault>{{"open", 1, errnum}, {"open", 3, errnum}};
+        const auto realCalls = injectFaults(faults);
+        result = perform(Operation::Load, path, roster);
+    }
+    QVERIFY(!result->ok());
+    QCOMPARE(result->error().action, action);
+    QCOMPARE(result->error().cause, cause);
+    QCOMPARE(result->error().subject, path);
+    QCOMPARE(result->error().systemCode, errnum);
+    QCOMPARE(roster, filledRoster());
+}
+
+// A fault of the program, reported like a failure of the file: nothing is written.
+void TestGradeFile::recordOutsideTheRoster()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    const Result<void> stored = GradeFile(path).storeRecord(filledRoster(), 31);
+    QVERIFY(!stored.ok());
+    QCOMPARE(stored.error().cause, Cause::NoSuchRecord);
+    QCOMPARE(stored.error().record, 31);
+    QCOMPARE(contentOf(path), pattern(3900));
 }
 
 // Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,
