@@ -52,10 +52,8 @@ Result<QString> DocumentLauncher::open(const QString &resourcePath, const QStrin
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
     const QByteArray content = contentOf(resourcePath);
     const auto notPrepared = [&] {
-        return Error{ErrorCode::WriteFailed,
-                     u"No se pudo preparar el documento %1 en la carpeta %2. "
-                     "Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, "
-                     "e intente de nuevo."_s.arg(fileName, QDir::toNativeSeparators(folder))};
+        // Neither QDir nor QSaveFile says why.
+        return Error{.action = Action::PrepareDocument, .subject = fileName, .place = folder};
     };
     if (content.isEmpty() || !QDir().mkpath(folder))
         return notPrepared();
@@ -72,10 +70,10 @@ Result<QString> DocumentLauncher::open(const QString &resourcePath, const QStrin
 
     const bool opened = s_opener ? s_opener(path) : openWithDesktop(path);
     if (!opened) {
-        return Error{ErrorCode::NoDocumentViewer,
-                     u"No se encontró ningún programa para abrir documentos como %1. La copia del documento "
-                     "quedó en %2; instale un procesador de textos (por ejemplo LibreOffice Writer) o "
-                     "ábrala con el que tenga."_s.arg(fileName, QDir::toNativeSeparators(path))};
+        return Error{.action = Action::OpenDocument,
+                     .cause = Cause::NoApplication,
+                     .subject = fileName,
+                     .place = path};
     }
     return path;
 }

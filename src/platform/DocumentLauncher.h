@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/Result.h"
+#include "common/Result.h"
 
 #include <QString>
 
@@ -10,7 +10,8 @@ namespace merlox2 {
 
 // Opens an embedded document for reading and printing: a read-only copy is written to the user's cache
 // folder and handed to the desktop's registered application. A file there that differs from the
-// document is left alone and the copy takes another name. Returns the path of the copy.
+// document is left alone and the copy takes another name. Returns the path of the copy; a failure names
+// the document in Error::subject and its folder, or its copy, in place.
 class DocumentLauncher {
 public:
     static Result<QString> open(const QString &resourcePath, const QString &fileName);

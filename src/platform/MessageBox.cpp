@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/FailureText.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -57,7 +59,7 @@ QStringList MessageBox::takeShownTexts()
 
 void reportFailure(QWidget *screen, const Error &error)
 {
-    MessageBox::show(screen, error.message);
+    MessageBox::show(screen, describe(error));
 }
 
 } // namespace merlox2

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/Result.h"
+#include "common/Result.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QDeadlineTimer>
-#include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -18,10 +17,6 @@ using namespace Qt::StringLiterals;
 namespace merlox2 {
 
 namespace {
-
-// How long the print server may take over one exchange (finding the printer, or taking the job). The
-// screen is still meanwhile, so this stays well under two seconds.
-constexpr int AnswerWithinMs = 1500;
 
 // The page's coordinates; the drawing stays vector, so the resolution costs no memory.
 constexpr int PageDpi = 1200;
@@ -44,7 +39,7 @@ public:
             m_name += u':' + QString::number(ippPort());
         restartClock();
         m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                              AnswerWithinMs, nullptr);
+                              PrintServerAnswerWithinMs, nullptr);
         if (m_http)
             httpSetTimeout(m_http, 0.1, &PrintServer::keepWaiting, this);
         else
@@ -62,7 +57,7 @@ public:
     const QString &name() const { return m_name; }
     // Whether a wait on the server ran out of time.
     bool silent() const { return m_silent; }
-    void restartClock() { m_deadline.setRemainingTime(AnswerWithinMs); }
+    void restartClock() { m_deadline.setRemainingTime(PrintServerAnswerWithinMs); }
 
 private:
     static int keepWaiting(http_t *, void *self)
@@ -82,10 +77,7 @@ private:
 
 Error notAnswering(const PrintServer &server)
 {
-    return Error{ErrorCode::PrintFailed,
-                 u"No se pudo imprimir la hoja: el servidor de impresión no responde (%1 no contestó en %2 "
-                 "segundos). Revise que el servicio de impresión del sistema (CUPS) funcione, o reinícielo, "
-                 "e intente de nuevo."_s.arg(server.name(), QLocale().toString(AnswerWithinMs / 1000.0))};
+    return Error{.action = Action::Print, .cause = Cause::PrintServerSilent, .subject = server.name()};
 }
 
 // The printer's default paper (A4 where it names none), with the least margin on each side, more where
@@ -139,26 +131,23 @@ QByteArray drawPage(QWidget *screen, QRect area, const QPageLayout &layout)
     return pdf.data();
 }
 
-// Why the print system turned the job away, and what the teacher can do about it.
-QString refusal(ipp_status_t status)
+// Why the print system turned the job away, with its own words for it.
+Error refusal(const QString &printerName, ipp_status_t status)
 {
+    Cause cause = Cause::JobRefused;
     switch (status) {
-    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-        return u"no acepta trabajos (%1). Haga que los acepte en la configuración de impresoras del "
-               "sistema, o elija otra impresora predeterminada, e intente de nuevo."_s.arg(lastCupsError());
-    case IPP_STATUS_ERROR_NOT_FOUND:
-        return u"ya no existe en el sistema (%1). Elija otra impresora predeterminada e intente "
-               "de nuevo."_s.arg(lastCupsError());
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS: cause = Cause::PrinterNotAccepting; break;
+    case IPP_STATUS_ERROR_NOT_FOUND: cause = Cause::PrinterGone; break;
     case IPP_STATUS_ERROR_FORBIDDEN:
     case IPP_STATUS_ERROR_NOT_AUTHORIZED:
-    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
-        return u"el sistema de impresión no le permite imprimir en ella (%1). Pida permiso a quien "
-               "administra el equipo o elija otra impresora predeterminada, e intente de nuevo."_s.arg(
-                   lastCupsError());
-    default:
-        return u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté encendida y "
-               "disponible e intente de nuevo."_s.arg(lastCupsError());
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED: cause = Cause::PermissionDenied; break;
+    default: break;
     }
+    return Error{.action = Action::Print,
+                 .cause = cause,
+                 .subject = printerName,
+                 .detail = lastCupsError(),
+                 .systemCode = int(status)};
 }
 
 } // namespace
@@ -169,12 +158,7 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     if (!server.http()) {
         if (server.silent())
             return notAnswering(server);
-        return Error{
-            ErrorCode::NoPrinter,
-            u"No se pudo imprimir la hoja: no hay conexión con el servidor de impresión (%1). El "
-            "servicio de impresión del sistema (CUPS) no está en marcha, así que no hay una impresora "
-            "predeterminada. Póngalo en marcha, configure una impresora predeterminada e intente de "
-            "nuevo."_s.arg(server.name())};
+        return Error{.action = Action::Print, .cause = Cause::NoPrintServer, .subject = server.name()};
     }
 
     // The default as libcups chooses it: LPDEST or PRINTER, then lpoptions, then the server's.
@@ -182,23 +166,16 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     const auto freeDest = qScopeGuard([&dest] { cupsFreeDests(dest ? 1 : 0, dest); });
     if (server.silent())
         return notAnswering(server);
-    if (!dest) {
-        return Error{ErrorCode::NoPrinter,
-                     u"No se pudo imprimir la hoja: no hay una impresora predeterminada. "
-                     "Configure una impresora como predeterminada en el sistema e intente de nuevo."_s};
-    }
+    if (!dest)
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
     const QString printerName = QString::fromLocal8Bit(dest->name);
-    const auto failed = [&printerName](const QString &why) {
-        return Error{ErrorCode::PrintFailed,
-                     u"No se pudo imprimir la hoja en la impresora %1: %2"_s.arg(printerName, why)};
-    };
     const QPageLayout layout = defaultPageLayout(server, dest);
     if (server.silent())
         return notAnswering(server);
 
     const QByteArray pdf = drawPage(screen, area, layout);
     if (pdf.isEmpty())
-        return failed(u"no se pudo preparar la página. Intente de nuevo."_s);
+        return Error{.action = Action::Print, .cause = Cause::PageNotDrawn, .subject = printerName};
 
     server.restartClock();
     const QByteArray title = screen->windowTitle().toUtf8();
@@ -206,7 +183,7 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     if (server.silent())
         return notAnswering(server);
     if (job == 0)
-        return failed(refusal(cupsLastError()));
+        return refusal(printerName, cupsLastError());
     http_status_t sent =
         cupsStartDocument(server.http(), dest->name, job, title.constData(), CUPS_FORMAT_PDF, 1);
     if (sent == HTTP_STATUS_CONTINUE)
@@ -216,10 +193,10 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     if (server.silent())
         return notAnswering(server);
     if (sent != HTTP_STATUS_CONTINUE || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        const QString why = refusal(finished);
+        Error refused = refusal(printerName, finished);
         // A job without its page would wait on the server for nothing.
         cupsCancelJob2(server.http(), dest->name, job, 0);
-        return failed(why);
+        return refused;
     }
     return {};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/Result.h"
+#include "common/Result.h"
 
 #include <QRect>
 
@@ -8,10 +8,15 @@ class QWidget;
 
 namespace merlox2 {
 
+// How long the print server may take over one exchange (finding the printer, or taking the job). The
+// screen is still meanwhile, so this stays well under two seconds.
+inline constexpr int PrintServerAnswerWithinMs = 1500;
+
 // Prints one page on the default printer, on its default paper: the given area of the screen as it
 // is drawn now, at the top left of the printable area and scaled to its width. The page goes to the
 // printer when this returns, and only a job the print system accepted counts as printed. No wait on
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
+// A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail.
 Result<void> printOnDefaultPrinter(QWidget *screen, QRect area);
 
 } // namespace merlox2

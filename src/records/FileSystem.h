@@ -1,11 +1,25 @@
 #pragma once
 
+#include "common/Error.h"
+
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // The file-system steps of the grade file, kept apart so that the system's calls live in one small place
-// (FileSystemPosix.cpp). Each step returns 0 or the system's error number, an errno value.
+// per system (FileSystemPosix.cpp). Each step returns nothing where it succeeded, else its failure: the
+// system's error number and the cause it stands for. The file layer alone turns error numbers into causes;
+// the grade file words nothing and tells causes apart only by Cause.
 namespace merlox2::filesystem {
+
+// cause is one of the file causes; PermissionDenied is given as the system said it, and the grade file
+// tells reading from writing. systemCode is errno here, GetLastError() where the calls are Windows'.
+struct SystemFailure {
+    Cause cause = Cause::Unexplained;
+    int systemCode = 0;
+};
+using Status = std::optional<SystemFailure>;
 
 // What a file that takes another's place must keep of it.
 struct Attributes {
@@ -15,21 +29,22 @@ struct Attributes {
 };
 
 // The file that path names once symbolic links are followed: a store replaces that file, not the link.
-int resolveLinks(const QString &path, QString &target);
+[[nodiscard]] Status resolveLinks(const QString &path, QString &target);
 
 // Reads at most limit bytes (everything when limit < 0) and the file's attributes. missing becomes true,
-// with 0 returned, only when there is no file of that name; any other failure is returned as it is. A
-// folder of that name gives EISDIR.
-int read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes, bool &missing);
+// with success returned, only when there is no file of that name; any other failure is returned as it
+// is. A folder of that name gives FolderInPlace.
+[[nodiscard]] Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes,
+                          bool &missing);
 
-// Creates the file empty; EEXIST where it appeared meanwhile.
-int createEmpty(const QString &path);
+// Creates the file empty; AlreadyExists where it appeared meanwhile.
+[[nodiscard]] Status createEmpty(const QString &path);
 
-// 0 where the effective user may write to the file or folder.
-int checkWritable(const QString &path);
+// Success where the effective user may write to the file or folder.
+[[nodiscard]] Status checkWritable(const QString &path);
 
 // Writes content over the file from its first byte without ever truncating it, and flushes it to disk.
-int writeOver(const QString &path, const QByteArray &content);
+[[nodiscard]] Status writeOver(const QString &path, const QByteArray &content);
 
 // A temporary file beside the file it is to replace, named as leftoverName() recognises.
 class Replacement {
@@ -40,12 +55,13 @@ public:
     Replacement &operator=(const Replacement &) = delete;
 
     // private: readable and writable by the owner only, until keep() gives it the old file's permissions.
-    int create(bool privateFile);
-    int keep(const Attributes &attributes);
-    int write(const QByteArray &content);
+    // PermissionDenied where the folder takes no new file; AlreadyExists where no free name was found.
+    [[nodiscard]] Status create(bool privateFile);
+    [[nodiscard]] Status keep(const Attributes &attributes);
+    [[nodiscard]] Status write(const QByteArray &content);
     // Flushes the content to disk, puts the file in place and flushes the folder, which holds the rename.
     // renamed tells whether the file took its place before a failure.
-    int commit(bool &renamed);
+    [[nodiscard]] Status commit(bool &renamed);
 
 private:
     void discard();

@@ -35,8 +35,38 @@ const SystemCalls RealCalls{
 
 SystemCalls g_calls = RealCalls;
 
+// The one place where errno values become causes; a Windows file layer does the same with its own numbers.
+Cause causeOf(int errnum)
+{
+    switch (errnum) {
+    case ENOENT: return Cause::MissingFolder; // read() tells a missing file apart; elsewhere it is the folder
+    case ENOTDIR: return Cause::NotAFolder;
+    case EISDIR: return Cause::FolderInPlace;
+    case EACCES:
+    case EPERM: return Cause::PermissionDenied;
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN: return Cause::InUse;
+    case EEXIST: return Cause::AlreadyExists;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return Cause::DiskFull;
+    case EROFS: return Cause::ReadOnlyDisk;
+    case ENOMEM: return Cause::OutOfMemory;
+    case EMFILE:
+    case ENFILE: return Cause::TooManyOpenFiles;
+    case ENAMETOOLONG: return Cause::NameTooLong;
+    case EIO: return Cause::IoError;
+    default: return Cause::Other;
+    }
+}
+
+Status failure(int errnum) { return SystemFailure{causeOf(errnum), errnum}; }
+
 // errno as a failing call left it; a call that failed without saying why still counts as a failure.
 int lastError() { return errno != 0 ? errno : EIO; }
+
+Status lastFailure() { return failure(lastError()); }
 
 QByteArray encoded(const QString &path) { return QFile::encodeName(path); }
 
@@ -50,7 +80,7 @@ struct Descriptor {
     }
 };
 
-int writeAll(int fd, const QByteArray &content)
+Status writeAll(int fd, const QByteArray &content)
 {
     qsizetype done = 0;
     while (done < content.size()) {
@@ -58,11 +88,13 @@ int writeAll(int fd, const QByteArray &content)
         const ssize_t n = g_calls.write(fd, content.constData() + done, size_t(content.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return n == 0 ? ENOSPC : lastError(); // nothing written and no reason: the disk took no more
+        if (n == 0)
+            return failure(ENOSPC); // nothing written and no reason: the disk took no more
+        if (n < 0)
+            return lastFailure();
         done += n;
     }
-    return 0;
+    return {};
 }
 
 // Between the grade file's name and six random letters or digits. A name no teacher gives a backup
@@ -79,18 +111,18 @@ QString randomSuffix()
 }
 
 // The rename lives in the folder: flushing it too keeps a power cut from bringing back the old file.
-int syncFolder(const QString &path)
+Status syncFolder(const QString &path)
 {
     errno = 0;
     const int folder = g_calls.open(encoded(QFileInfo(path).absolutePath()).constData(),
                                     O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (folder < 0)
-        return errno == EACCES ? 0 : lastError(); // a folder we may not read is one we can't flush
+        return errno == EACCES ? Status() : lastFailure(); // a folder we may not read is one we can't flush
     const Descriptor guard{folder};
     errno = 0;
     if (g_calls.fsync(folder) != 0)
-        return errno == EINVAL || errno == EOPNOTSUPP ? 0 : lastError(); // file systems that can't do it
-    return 0;
+        return errno == EINVAL || errno == EOPNOTSUPP ? Status() : lastFailure(); // a file system that can't
+    return {};
 }
 
 } // namespace
@@ -99,30 +131,30 @@ SystemCalls &systemCalls() { return g_calls; }
 
 const SystemCalls &realSystemCalls() { return RealCalls; }
 
-int resolveLinks(const QString &path, QString &target)
+Status resolveLinks(const QString &path, QString &target)
 {
     target = path;
     for (int depth = 0; depth < 40; ++depth) {
         struct stat status {};
         errno = 0;
         if (g_calls.lstat(encoded(target).constData(), &status) != 0)
-            return errno == ENOENT || errno == ENOTDIR ? 0 : lastError();
+            return errno == ENOENT || errno == ENOTDIR ? Status() : lastFailure();
         if (!S_ISLNK(status.st_mode))
-            return 0;
+            return {};
         QByteArray link(PATH_MAX, Qt::Uninitialized);
         errno = 0;
         const ssize_t size = g_calls.readlink(encoded(target).constData(), link.data(), size_t(link.size()));
         if (size < 0)
-            return lastError();
+            return lastFailure();
         if (size >= link.size())
-            return ENAMETOOLONG;
+            return failure(ENAMETOOLONG);
         link.truncate(size);
         target = QDir(QFileInfo(target).path()).filePath(QFile::decodeName(link));
     }
-    return ELOOP;
+    return failure(ELOOP);
 }
 
-int read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes, bool &missing)
+Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes, bool &missing)
 {
     content.clear();
     missing = false;
@@ -131,16 +163,16 @@ int read(const QString &path, qint64 limit, QByteArray &content, Attributes &att
     if (fd < 0) {
         // Only these say that no file has that name; anything else is a file we could not read.
         missing = errno == ENOENT || errno == ENOTDIR;
-        return missing ? 0 : lastError();
+        return missing ? Status() : lastFailure();
     }
     // Whatever closing a file that was only read reports, what was read is complete.
     const Descriptor guard{fd};
     struct stat status {};
     errno = 0;
     if (g_calls.fstat(fd, &status) != 0)
-        return lastError();
+        return lastFailure();
     if (S_ISDIR(status.st_mode))
-        return EISDIR;
+        return failure(EISDIR);
     attributes = {quint32(status.st_mode & 07777), quint32(status.st_uid), quint32(status.st_gid)};
 
     constexpr qint64 Chunk = 64 * 1024;
@@ -154,44 +186,48 @@ int read(const QString &path, qint64 limit, QByteArray &content, Attributes &att
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return lastError();
+            return lastFailure();
         if (n == 0)
             break;
     }
-    return 0;
+    return {};
 }
 
-int createEmpty(const QString &path)
+Status createEmpty(const QString &path)
 {
     errno = 0;
     const int fd = g_calls.open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
-        return lastError();
+        return lastFailure();
     g_calls.close(fd); // nothing was written that closing could lose
-    return 0;
+    return {};
 }
 
-int checkWritable(const QString &path)
+Status checkWritable(const QString &path)
 {
     errno = 0;
-    return g_calls.faccessat(AT_FDCWD, encoded(path).constData(), W_OK, AT_EACCESS) == 0 ? 0 : lastError();
+    if (g_calls.faccessat(AT_FDCWD, encoded(path).constData(), W_OK, AT_EACCESS) != 0)
+        return lastFailure();
+    return {};
 }
 
-int writeOver(const QString &path, const QByteArray &content)
+Status writeOver(const QString &path, const QByteArray &content)
 {
     errno = 0;
     int fd = g_calls.open(encoded(path).constData(), O_WRONLY | O_CLOEXEC, 0);
     if (fd < 0)
-        return lastError();
+        return lastFailure();
     Descriptor guard{fd};
-    if (const int error = writeAll(fd, content))
-        return error;
+    if (Status failed = writeAll(fd, content))
+        return failed;
     errno = 0;
     if (g_calls.fsync(fd) != 0)
-        return lastError();
+        return lastFailure();
     guard.fd = -1;
     errno = 0;
-    return g_calls.close(fd) == 0 ? 0 : lastError(); // some file systems report a failed write only here
+    if (g_calls.close(fd) != 0)
+        return lastFailure(); // some file systems report a failed write only here
+    return {};
 }
 
 Replacement::~Replacement() { discard(); }
@@ -204,7 +240,7 @@ void Replacement::discard()
         g_calls.unlink(encoded(std::exchange(m_temporary, QString())).constData());
 }
 
-int Replacement::create(bool privateFile)
+Status Replacement::create(bool privateFile)
 {
     discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -215,53 +251,53 @@ int Replacement::create(bool privateFile)
         if (fd >= 0) {
             m_fd = fd;
             m_temporary = candidate;
-            return 0;
+            return {};
         }
         if (errno != EEXIST)
-            return lastError();
+            return lastFailure();
     }
-    return EEXIST;
+    return failure(EEXIST);
 }
 
-int Replacement::keep(const Attributes &attributes)
+Status Replacement::keep(const Attributes &attributes)
 {
     struct stat status {};
     errno = 0;
     if (g_calls.fstat(m_fd, &status) != 0)
-        return lastError();
+        return lastFailure();
     // Owner and group first: changing them may clear permission bits.
     errno = 0;
     if ((status.st_uid != attributes.owner || status.st_gid != attributes.group) &&
         g_calls.fchown(m_fd, uid_t(attributes.owner), gid_t(attributes.group)) != 0)
-        return lastError();
+        return lastFailure();
     errno = 0;
     if (g_calls.fchmod(m_fd, mode_t(attributes.permissions)) != 0)
-        return lastError();
-    return 0;
+        return lastFailure();
+    return {};
 }
 
-int Replacement::write(const QByteArray &content) { return writeAll(m_fd, content); }
+Status Replacement::write(const QByteArray &content) { return writeAll(m_fd, content); }
 
-int Replacement::commit(bool &renamed)
+Status Replacement::commit(bool &renamed)
 {
     renamed = false;
     errno = 0;
     if (g_calls.fsync(m_fd) != 0) {
-        const int error = lastError();
+        const Status failed = lastFailure();
         discard();
-        return error;
+        return failed;
     }
     errno = 0;
     if (g_calls.close(std::exchange(m_fd, -1)) != 0) {
-        const int error = lastError();
+        const Status failed = lastFailure();
         discard();
-        return error;
+        return failed;
     }
     errno = 0;
     if (g_calls.rename(encoded(m_temporary).constData(), encoded(m_path).constData()) != 0) {
-        const int error = lastError();
+        const Status failed = lastFailure();
         discard();
-        return error;
+        return failed;
     }
     m_temporary.clear();
     renamed = true;

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -13,102 +12,28 @@ namespace merlox2 {
 
 namespace {
 
-// Finish: the new content took the file's place, but the disk did not confirm that it will stay there.
-enum class Action { Read, Create, Save, Finish };
+// Which part of an action failed: reading the file (a store reads it first), or writing it or its folder.
+enum class Step { Read, Write };
 
-struct Reason {
-    ErrorCode code;
-    QString why;
-    QString advice;
-};
-
-// Checked with the effective ids, the ones the kernel uses when the file is opened.
-bool writableByUs(const QString &path)
+// The failure as the file layer gave it, with what only the grade file knows: whether a refusal was to
+// read or to write, and whether a folder stands where the file goes (whatever the system made of that).
+Error failure(Action action, const QString &path, const filesystem::SystemFailure &failed, Step step)
 {
-    return filesystem::checkWritable(path) == 0;
+    Cause cause = failed.cause;
+    if (cause == Cause::FolderInPlace || QFileInfo(path).isDir())
+        cause = Cause::FolderInPlace;
+    else if (cause == Cause::PermissionDenied && step == Step::Read)
+        cause = Cause::ReadDenied;
+    else if (cause == Cause::PermissionDenied)
+        // Checked with the effective ids, the ones the kernel uses when the file is opened.
+        cause = QFileInfo::exists(path) && filesystem::checkWritable(path) ? Cause::WriteProtected
+                                                                           : Cause::FolderWriteDenied;
+    return Error{.action = action, .cause = cause, .subject = path, .systemCode = failed.systemCode};
 }
 
-// Qt's own error strings are English; the teacher gets the kind of failure in Spanish instead.
-Reason reasonFor(Action action, const QString &path, int errnum)
+Error failure(Action action, const QString &path, const filesystem::SystemFailure &failed)
 {
-    const QFileInfo info(path);
-    const QString tryAgain =
-        u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
-    // Opening a folder for reading succeeds at the system level and Qt refuses it without errno.
-    if (info.isDir() || errnum == EISDIR)
-        return {ErrorCode::IsFolder, u"en su lugar hay una carpeta con el mismo nombre"_s,
-                u"Cambie el nombre de esa carpeta o muévala a otro sitio e intente de nuevo."_s};
-    if (action == Action::Finish)
-        action = Action::Save;
-    if (errnum == 0 && action == Action::Save && info.exists() && !writableByUs(path))
-        errnum = EACCES;
-
-    switch (errnum) {
-    case EACCES:
-    case EPERM: {
-        QString why = u"no hay permiso para escribir en la carpeta"_s;
-        if (action == Action::Read)
-            why = u"no hay permiso para leer el archivo"_s;
-        else if (action == Action::Save && info.exists() && !writableByUs(path))
-            why = u"el archivo está protegido contra escritura"_s;
-        return {ErrorCode::PermissionDenied, why, u"Compruebe los permisos e intente de nuevo."_s};
-    }
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return {ErrorCode::DiskFull, u"no queda espacio en el disco"_s,
-                u"Libere espacio en el disco e intente de nuevo."_s};
-    case ENOTDIR:
-        return {ErrorCode::NotAFolder, u"una parte de su ruta es un archivo y no una carpeta"_s,
-                u"Compruebe la carpeta de trabajo del programa e intente de nuevo."_s};
-    case EROFS:
-        return {
-            ErrorCode::ReadOnlyDisk, u"el disco es de solo lectura"_s,
-            u"Copie el programa y sus archivos a un disco en el que se pueda escribir e intente de nuevo."_s};
-    case ENOENT:
-        return {ErrorCode::NotFound, u"la carpeta donde debe estar no existe"_s,
-                u"Compruebe que la carpeta de trabajo del programa existe e intente de nuevo."_s};
-    case EBUSY:
-    case ETXTBSY:
-    case EAGAIN:
-        return {ErrorCode::Locked, u"el archivo está en uso"_s,
-                u"Cierre el programa que lo esté usando e intente de nuevo."_s};
-    case ENOMEM:
-        return {ErrorCode::Other, u"el sistema se quedó sin memoria"_s,
-                u"Cierre otros programas e intente de nuevo."_s};
-    case EMFILE:
-    case ENFILE:
-        return {ErrorCode::Other, u"hay demasiados archivos abiertos"_s,
-                u"Cierre otros programas e intente de nuevo."_s};
-    case ENAMETOOLONG:
-        return {ErrorCode::Other, u"su ruta es demasiado larga"_s,
-                u"Mueva el programa a una carpeta de ruta más corta e intente de nuevo."_s};
-    default: break;
-    }
-    const ErrorCode code = action == Action::Save ? ErrorCode::WriteFailed : ErrorCode::ReadFailed;
-    if (errnum == EIO)
-        return {code, u"el disco no respondió como debía (error de entrada y salida)"_s, tryAgain};
-    if (errnum != 0)
-        return {code, u"el sistema informó el error número %1"_s.arg(errnum), tryAgain};
-    return {code, u"ocurrió un error inesperado"_s, tryAgain};
-}
-
-// action names what failed for the teacher; the reason is looked for as for reasonAction (reading the
-// file before a store is part of saving it, but a refusal there is a refusal to read).
-Error failure(Action action, const QString &path, int errnum, Action reasonAction)
-{
-    const Reason reason = reasonFor(reasonAction, path, errnum);
-    const QString verb = action == Action::Read     ? u"leer"_s
-                         : action == Action::Create ? u"crear"_s
-                         : action == Action::Finish ? u"terminar de guardar"_s
-                                                    : u"guardar"_s;
-    return {reason.code,
-            u"No se pudo %1 %2: %3. %4"_s.arg(verb, QFileInfo(path).fileName(), reason.why, reason.advice)};
-}
-
-Error failure(Action action, const QString &path, int errnum)
-{
-    return failure(action, path, errnum, action);
+    return failure(action, path, failed, action == Action::ReadGradeFile ? Step::Read : Step::Write);
 }
 
 // The file a store replaces: its whole present content, tail included, so that the store can write it
@@ -123,11 +48,12 @@ struct Current {
 Result<Current> readCurrent(const QString &path)
 {
     Current current;
-    if (const int error = filesystem::resolveLinks(path, current.target))
-        return failure(Action::Save, path, error, Action::Read);
+    if (const filesystem::Status failed = filesystem::resolveLinks(path, current.target))
+        return failure(Action::SaveGradeFile, path, *failed, Step::Read);
     bool missing = false;
-    if (const int error = filesystem::read(current.target, -1, current.content, current.attributes, missing))
-        return failure(Action::Save, current.target, error, Action::Read);
+    if (const filesystem::Status failed =
+            filesystem::read(current.target, -1, current.content, current.attributes, missing))
+        return failure(Action::SaveGradeFile, current.target, *failed, Step::Read);
     current.exists = !missing;
     return current;
 }
@@ -144,8 +70,8 @@ void putRecord(QByteArray &content, int n, const StudentRecord &record)
 // some records replaced or added, so a failure part way leaves every other record as it was.
 Result<void> writeInPlace(const QString &path, const QByteArray &content)
 {
-    if (const int error = filesystem::writeOver(path, content))
-        return failure(Action::Save, path, error);
+    if (const filesystem::Status failed = filesystem::writeOver(path, content))
+        return failure(Action::SaveGradeFile, path, *failed);
     return {};
 }
 
@@ -157,24 +83,25 @@ Result<void> replaceContent(const Current &current, const QByteArray &content)
     const QString &path = current.target;
     // A write-protected file is not replaced behind its protection.
     if (current.exists) {
-        if (const int error = filesystem::checkWritable(path))
-            return failure(Action::Save, path, error);
+        if (const filesystem::Status failed = filesystem::checkWritable(path))
+            return failure(Action::SaveGradeFile, path, *failed);
     }
     bool inPlace = false;
     {
         filesystem::Replacement replacement(path);
-        if (const int error = replacement.create(current.exists)) {
-            if (!current.exists || (error != EACCES && error != EPERM))
-                return failure(Action::Save, path, error);
+        if (const filesystem::Status failed = replacement.create(current.exists)) {
+            if (!current.exists || failed->cause != Cause::PermissionDenied)
+                return failure(Action::SaveGradeFile, path, *failed);
             inPlace = true; // the folder refuses new files; the file itself may be written
-        } else if (current.exists && replacement.keep(current.attributes) != 0) {
+        } else if (current.exists && replacement.keep(current.attributes)) {
             inPlace = true; // another owner, or a mode we may not set: the temporary file goes
         } else {
-            if (const int error = replacement.write(content))
-                return failure(Action::Save, path, error);
+            if (const filesystem::Status failed = replacement.write(content))
+                return failure(Action::SaveGradeFile, path, *failed);
             bool renamed = false;
-            if (const int error = replacement.commit(renamed))
-                return failure(renamed ? Action::Finish : Action::Save, path, error);
+            if (const filesystem::Status failed = replacement.commit(renamed))
+                return failure(renamed ? Action::FinishSavingGradeFile : Action::SaveGradeFile, path,
+                               *failed);
         }
     }
     if (inPlace) {
@@ -199,16 +126,17 @@ Result<void> GradeFile::loadRoster(Roster &roster) const
     for (int attempt = 0;; ++attempt) {
         filesystem::Attributes attributes;
         bool missing = false;
-        if (const int error = filesystem::read(m_path, FullSize, content, attributes, missing))
-            return failure(Action::Read, m_path, error);
+        if (const filesystem::Status failed =
+                filesystem::read(m_path, FullSize, content, attributes, missing))
+            return failure(Action::ReadGradeFile, m_path, *failed);
         if (!missing)
             break;
         // A missing file is created empty. One that appeared meanwhile is read after all.
-        const int error = filesystem::createEmpty(m_path);
-        if (error == EEXIST && attempt == 0)
+        const filesystem::Status failed = filesystem::createEmpty(m_path);
+        if (failed && failed->cause == Cause::AlreadyExists && attempt == 0)
             continue;
-        if (error != 0)
-            return failure(Action::Create, m_path, error);
+        if (failed)
+            return failure(Action::CreateGradeFile, m_path, *failed);
         return {};
     }
     if (content.isEmpty())
@@ -227,10 +155,8 @@ Result<void> GradeFile::loadRoster(Roster &roster) const
 Result<void> GradeFile::storeRecord(const Roster &roster, int n) const
 {
     if (n < Roster::FirstSlot || n > Roster::LastSlot)
-        return Error{ErrorCode::Other,
-                     u"No se pudo guardar %1: el registro %2 no existe, solo hay registros del 1 al 30. "
-                     "Avise a quien da mantenimiento al programa."_s.arg(QFileInfo(m_path).fileName())
-                         .arg(n)};
+        return Error{
+            .action = Action::SaveGradeFile, .cause = Cause::NoSuchRecord, .subject = m_path, .record = n};
     const Result<Current> current = readCurrent(m_path);
     if (!current)
         return current.error();

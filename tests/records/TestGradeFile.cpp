@@ -40,6 +40,9 @@ private Q_SLOTS:
     void failures();
     void failingCalls_data();
     void failingCalls();
+    void systemCauses_data();
+    void systemCauses();
+    void recordOutsideTheRoster();
     void keepsOwnerAndPermissions_data();
     void keepsOwnerAndPermissions();
     void killedStore_data();
@@ -163,7 +166,8 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
 bool succeeded(const Result<void> &result)
 {
     if (!result.ok())
-        qWarning("%s", qPrintable(result.error().message));
+        qWarning("action %d, cause %d, system error %d: %s", int(result.error().action),
+                 int(result.error().cause), result.error().systemCode, qPrintable(result.error().subject));
     return result.ok();
 }
 
@@ -267,6 +271,14 @@ Owner ownerOf(const QString &path)
 }
 
 char *toString(const Owner &owner) { return QTest::toString(u"%1:%2"_s.arg(owner.user).arg(owner.group)); }
+
+} // namespace
+
+// Numbers in a failed comparison's log, where the enums have no names.
+char *toString(Cause cause) { return QTest::toString(int(cause)); }
+char *toString(Action action) { return QTest::toString(int(action)); }
+
+namespace {
 
 const QString FileName = GradeFile::fileNameForGrade(1);
 
@@ -391,36 +403,28 @@ void TestGradeFile::failures_data()
     QTest::addColumn<QString>("place");
     QTest::addColumn<As>("as");
     QTest::addColumn<Operation>("operation");
-    QTest::addColumn<ErrorCode>("code");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Cause>("cause");
 
-    const QString noPermission = u"Compruebe los permisos e intente de nuevo."_s;
     const struct {
         const char *name;
         QString place;
         As as;
-        ErrorCode code;
-        QString loadVerb; // empty where a load succeeds
-        QString reason;
+        Cause cause;
+        std::optional<Action> load; // none where a load succeeds
     } causes[] = {
-        {"folder in place of the file", u"carpeta/"_s + FileName, As::Root, ErrorCode::IsFolder, u"leer"_s,
-         u"en su lugar hay una carpeta con el mismo nombre. Cambie el nombre de esa carpeta o muévala a otro "
-         "sitio e intente de nuevo."_s},
-        {"path below a regular file", FileName + u'/' + FileName, As::Root, ErrorCode::NotAFolder, u"crear"_s,
-         u"una parte de su ruta es un archivo y no una carpeta. Compruebe la carpeta de trabajo del programa "
-         "e intente de nuevo."_s},
-        {"missing folder", u"nofolder/"_s + FileName, As::Root, ErrorCode::NotFound, u"crear"_s,
-         u"la carpeta donde debe estar no existe. Compruebe que la carpeta de trabajo del programa existe e "
-         "intente de nuevo."_s},
-        {"full disk", FileName, As::FullDisk, ErrorCode::DiskFull, QString(),
-         u"no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s},
-        {"read-only folder, missing file", u"vacia/"_s + FileName, As::Nobody, ErrorCode::PermissionDenied,
-         u"crear"_s, u"no hay permiso para escribir en la carpeta. "_s + noPermission},
+        {"folder in place of the file", u"carpeta/"_s + FileName, As::Root, Cause::FolderInPlace,
+         Action::ReadGradeFile},
+        {"path below a regular file", FileName + u'/' + FileName, As::Root, Cause::NotAFolder,
+         Action::CreateGradeFile},
+        {"missing folder", u"nofolder/"_s + FileName, As::Root, Cause::MissingFolder,
+         Action::CreateGradeFile},
+        {"full disk", FileName, As::FullDisk, Cause::DiskFull, std::nullopt},
+        {"read-only folder, missing file", u"vacia/"_s + FileName, As::Nobody, Cause::FolderWriteDenied,
+         Action::CreateGradeFile},
         {"read-only folder, write-protected file", u"protegido/"_s + FileName, As::Nobody,
-         ErrorCode::PermissionDenied, QString(),
-         u"el archivo está protegido contra escritura. "_s + noPermission},
-        {"unreadable file", u"ilegible/"_s + FileName, As::Nobody, ErrorCode::PermissionDenied, u"leer"_s,
-         u"no hay permiso para leer el archivo. "_s + noPermission},
+         Cause::WriteProtected, std::nullopt},
+        {"unreadable file", u"ilegible/"_s + FileName, As::Nobody, Cause::ReadDenied, Action::ReadGradeFile},
     };
     const std::pair<const char *, Operation> operations[] = {
         {"roster load", Operation::Load},
@@ -430,12 +434,11 @@ void TestGradeFile::failures_data()
     for (const auto &cause : causes) {
         for (const auto &[name, operation] : operations) {
             const bool load = operation == Operation::Load;
-            if (load && cause.loadVerb.isEmpty())
+            if (load && !cause.load)
                 continue;
             QTest::addRow("%s, %s", cause.name, name)
-                << cause.place << cause.as << operation << cause.code
-                << u"No se pudo %1 secundaria1.dat: %2"_s.arg(load ? cause.loadVerb : u"guardar"_s,
-                                                              cause.reason);
+                << cause.place << cause.as << operation << (load ? *cause.load : Action::SaveGradeFile)
+                << cause.cause;
         }
     }
 }
@@ -445,8 +448,8 @@ void TestGradeFile::failures()
     QFETCH(QString, place);
     QFETCH(As, as);
     QFETCH(Operation, operation);
-    QFETCH(ErrorCode, code);
-    QFETCH(QString, message);
+    QFETCH(Action, action);
+    QFETCH(Cause, cause);
     QTemporaryDir dir;
     const QDir folder(dir.path());
     QVERIFY(folder.mkpath(u"carpeta/"_s + FileName) && folder.mkdir(u"vacia"_s) &&
@@ -469,8 +472,9 @@ void TestGradeFile::failures()
         QSKIP("no user 'nobody' who can reach the temporary folder");
 
     QVERIFY(!result->ok());
-    QCOMPARE(result->error().code, code);
-    QCOMPARE(result->error().message, message);
+    QCOMPARE(result->error().action, action);
+    QCOMPARE(result->error().cause, cause);
+    QCOMPARE(result->error().subject, dir.filePath(place));
     QCOMPARE(roster, filledRoster());
     QCOMPARE(snapshot(dir), before);
 }
@@ -491,84 +495,68 @@ void TestGradeFile::failingCalls_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<QList<Fault>>("faults");
     QTest::addColumn<Outcome>("outcome");
-    QTest::addColumn<ErrorCode>("code");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Cause>("cause");
 
-    const QString again =
-        u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
-    const QString io = u"el disco no respondió como debía (error de entrada y salida). "_s + again;
-    const QString memory = u"el sistema se quedó sin memoria. Cierre otros programas e intente de nuevo."_s;
-    const QString full = u"no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s;
-    const QString save = u"No se pudo guardar secundaria1.dat: "_s;
-    const QString read = u"No se pudo leer secundaria1.dat: "_s;
     const auto row = [](const char *name, Operation operation, QList<Fault> faults, Outcome outcome,
-                        ErrorCode code = ErrorCode::Other, const QString &message = {}, bool exists = true) {
-        QTest::newRow(name) << operation << exists << faults << outcome << code << message;
+                        Action action = {}, Cause cause = {}, bool exists = true) {
+        QTest::newRow(name) << operation << exists << faults << outcome << action << cause;
     };
+    const auto Save = Action::SaveGradeFile;
+    const auto Read = Action::ReadGradeFile;
     const auto Record = Operation::StoreRecord5;
 
     // Store, in the order the calls are made. Before the first of them fails, the store reads the file.
-    row("existence check: I/O error", Record, {{"lstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
-        save + io);
-    row("existence check: no memory", Record, {{"lstat", 0, ENOMEM}}, Outcome::Refused, ErrorCode::Other,
-        save + memory);
+    row("existence check: I/O error", Record, {{"lstat", 0, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("existence check: no memory", Record, {{"lstat", 0, ENOMEM}}, Outcome::Refused, Save,
+        Cause::OutOfMemory);
     row("existence check, roster store: I/O error", Operation::StoreRoster, {{"lstat", 0, EIO}},
-        Outcome::Refused, ErrorCode::ReadFailed, save + io);
-    row("opening to read: I/O error", Record, {{"open", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
-        save + io);
-    row("opening to read: no memory", Operation::StoreRoster, {{"open", 0, ENOMEM}}, Outcome::Refused,
-        ErrorCode::Other, save + memory);
-    row("opening to read: refused", Record, {{"open", 0, EACCES}}, Outcome::Refused,
-        ErrorCode::PermissionDenied,
-        save + u"no hay permiso para leer el archivo. Compruebe los permisos e intente de nuevo."_s);
-    row("attributes of the file", Record, {{"fstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
-        save + io);
-    row("reading", Record, {{"read", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed, save + io);
-    row("reading to the end", Operation::StoreRoster, {{"read", 1, EIO}}, Outcome::Refused,
-        ErrorCode::ReadFailed, save + io);
-    row("whether the file may be written", Record, {{"faccessat", 0, EIO}}, Outcome::Refused,
-        ErrorCode::WriteFailed, save + io);
-    row("creating the temporary file", Record, {{"open", 1, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
-        save + io);
+        Outcome::Refused, Save, Cause::IoError);
+    row("opening to read: I/O error", Record, {{"open", 0, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("opening to read: no memory", Operation::StoreRoster, {{"open", 0, ENOMEM}}, Outcome::Refused, Save,
+        Cause::OutOfMemory);
+    row("opening to read: refused", Record, {{"open", 0, EACCES}}, Outcome::Refused, Save, Cause::ReadDenied);
+    row("attributes of the file", Record, {{"fstat", 0, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("reading", Record, {{"read", 0, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("reading to the end", Operation::StoreRoster, {{"read", 1, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
+    row("whether the file may be written", Record, {{"faccessat", 0, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
+    row("creating the temporary file", Record, {{"open", 1, EIO}}, Outcome::Refused, Save, Cause::IoError);
     row("owner of the temporary file unknown", Record, {{"fstat", 1, EIO}}, Outcome::InPlace);
     row("owner and group not given", Record, {{"fchown", 0, EPERM}}, Outcome::InPlace);
     row("permissions not given", Record, {{"fchmod", 0, EPERM}}, Outcome::InPlace);
     row("permissions not given, roster store", Operation::StoreRoster, {{"fchmod", 0, EIO}},
         Outcome::InPlace);
-    row("writing: disk full", Record, {{"write", 0, ENOSPC}}, Outcome::Refused, ErrorCode::DiskFull,
-        save + full);
-    row("flushing the data to disk", Record, {{"fsync", 0, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
-        save + io);
+    row("writing: disk full", Record, {{"write", 0, ENOSPC}}, Outcome::Refused, Save, Cause::DiskFull);
+    row("flushing the data to disk", Record, {{"fsync", 0, EIO}}, Outcome::Refused, Save, Cause::IoError);
     row("flushing the data to disk, roster store", Operation::StoreRoster, {{"fsync", 0, EIO}},
-        Outcome::Refused, ErrorCode::WriteFailed, save + io);
-    row("closing the temporary file", Record, {{"close", 1, EIO}}, Outcome::Refused, ErrorCode::WriteFailed,
-        save + io);
-    row("putting the new file in place", Record, {{"rename", 0, EIO}}, Outcome::Refused,
-        ErrorCode::WriteFailed, save + io);
+        Outcome::Refused, Save, Cause::IoError);
+    row("closing the temporary file", Record, {{"close", 1, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("putting the new file in place", Record, {{"rename", 0, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
     row("opening the folder to flush it", Record, {{"open", 2, EIO}}, Outcome::Unconfirmed,
-        ErrorCode::WriteFailed, u"No se pudo terminar de guardar secundaria1.dat: "_s + io);
-    row("flushing the folder", Record, {{"fsync", 1, EIO}}, Outcome::Unconfirmed, ErrorCode::WriteFailed,
-        u"No se pudo terminar de guardar secundaria1.dat: "_s + io);
+        Action::FinishSavingGradeFile, Cause::IoError);
+    row("flushing the folder", Record, {{"fsync", 1, EIO}}, Outcome::Unconfirmed,
+        Action::FinishSavingGradeFile, Cause::IoError);
     row("a folder that can't be flushed", Record, {{"fsync", 1, EINVAL}}, Outcome::Stored);
     // In place, after the temporary file could not take the file's permissions.
-    row("in place: opening", Record, {{"fchmod", 0, EPERM}, {"open", 2, EIO}}, Outcome::Refused,
-        ErrorCode::WriteFailed, save + io);
-    row("in place: writing", Record, {{"fchmod", 0, EPERM}, {"write", 0, ENOSPC}}, Outcome::Refused,
-        ErrorCode::DiskFull, save + full);
-    row("in place: flushing", Record, {{"fchmod", 0, EPERM}, {"fsync", 0, EIO}}, Outcome::Unconfirmed,
-        ErrorCode::WriteFailed, save + io);
+    row("in place: opening", Record, {{"fchmod", 0, EPERM}, {"open", 2, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
+    row("in place: writing", Record, {{"fchmod", 0, EPERM}, {"write", 0, ENOSPC}}, Outcome::Refused, Save,
+        Cause::DiskFull);
+    row("in place: flushing", Record, {{"fchmod", 0, EPERM}, {"fsync", 0, EIO}}, Outcome::Unconfirmed, Save,
+        Cause::IoError);
 
     // Load.
-    row("load: opening, I/O error", Operation::Load, {{"open", 0, EIO}}, Outcome::Refused,
-        ErrorCode::ReadFailed, read + io);
-    row("load: opening, no memory", Operation::Load, {{"open", 0, ENOMEM}}, Outcome::Refused,
-        ErrorCode::Other, read + memory);
-    row("load: attributes", Operation::Load, {{"fstat", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
-        read + io);
-    row("load: reading", Operation::Load, {{"read", 0, EIO}}, Outcome::Refused, ErrorCode::ReadFailed,
-        read + io);
+    row("load: opening, I/O error", Operation::Load, {{"open", 0, EIO}}, Outcome::Refused, Read,
+        Cause::IoError);
+    row("load: opening, no memory", Operation::Load, {{"open", 0, ENOMEM}}, Outcome::Refused, Read,
+        Cause::OutOfMemory);
+    row("load: attributes", Operation::Load, {{"fstat", 0, EIO}}, Outcome::Refused, Read, Cause::IoError);
+    row("load: reading", Operation::Load, {{"read", 0, EIO}}, Outcome::Refused, Read, Cause::IoError);
     row("load of a missing file: creating it", Operation::Load, {{"open", 1, EIO}}, Outcome::Refused,
-        ErrorCode::ReadFailed, u"No se pudo crear secundaria1.dat: "_s + io, false);
+        Action::CreateGradeFile, Cause::IoError, false);
 }
 
 void TestGradeFile::failingCalls()
@@ -577,8 +565,8 @@ void TestGradeFile::failingCalls()
     QFETCH(bool, exists);
     QFETCH(QList<Fault>, faults);
     QFETCH(Outcome, outcome);
-    QFETCH(ErrorCode, code);
-    QFETCH(QString, message);
+    QFETCH(Action, action);
+    QFETCH(Cause, cause);
     const bool owned = std::any_of(faults.begin(), faults.end(),
                                    [](const Fault &fault) { return qstrcmp(fault.call, "fchown") == 0; });
     if (owned && geteuid() != 0)
@@ -608,8 +596,10 @@ void TestGradeFile::failingCalls()
     case Outcome::Refused:
     case Outcome::Unconfirmed:
         QVERIFY(!result->ok());
-        QCOMPARE(result->error().code, code);
-        QCOMPARE(result->error().message, message);
+        QCOMPARE(result->error().action, action);
+        QCOMPARE(result->error().cause, cause);
+        QCOMPARE(result->error().subject, path);
+        QCOMPARE(result->error().systemCode, faults.last().errnum); // the failure reported is the last
         break;
     case Outcome::Stored:
     case Outcome::InPlace: QVERIFY(succeeded(*result)); break;
@@ -622,6 +612,84 @@ void TestGradeFile::failingCalls()
     QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, stored}}));
     QCOMPARE(modeOf(path), 0644);
     QCOMPARE(ownerOf(path), owner);
+}
+
+// The system's error numbers as the causes they stand for, whichever call meets them: a refused or missing
+// file, one in use, a full or read-only disk, a lack of memory, and a number without a cause of its own.
+void TestGradeFile::systemCauses_data()
+{
+    QTest::addColumn<bool>("exists"); // else the load creates the file, and that fails
+    QTest::addColumn<int>("errnum");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<Cause>("cause");
+
+    const auto opening = [](const char *name, int errnum, Cause cause) {
+        QTest::newRow(name) << true << errnum << Action::ReadGradeFile << cause;
+    };
+    const auto creating = [](const char *name, int errnum, Cause cause) {
+        QTest::newRow(name) << false << errnum << Action::CreateGradeFile << cause;
+    };
+    opening("refused", EACCES, Cause::ReadDenied);
+    opening("not permitted", EPERM, Cause::ReadDenied);
+    opening("a folder", EISDIR, Cause::FolderInPlace);
+    opening("busy", EBUSY, Cause::InUse);
+    opening("being run", ETXTBSY, Cause::InUse);
+    opening("locked by another program", EAGAIN, Cause::InUse);
+    opening("disk full", ENOSPC, Cause::DiskFull);
+    opening("quota", EDQUOT, Cause::DiskFull);
+    opening("file-size limit", EFBIG, Cause::DiskFull);
+    opening("read-only disk", EROFS, Cause::ReadOnlyDisk);
+    opening("no memory", ENOMEM, Cause::OutOfMemory);
+    opening("too many files of the process", EMFILE, Cause::TooManyOpenFiles);
+    opening("too many files of the system", ENFILE, Cause::TooManyOpenFiles);
+    opening("name too long", ENAMETOOLONG, Cause::NameTooLong);
+    opening("I/O error", EIO, Cause::IoError);
+    opening("a number without a cause of its own", ELOOP, Cause::Other);
+    creating("folder missing", ENOENT, Cause::MissingFolder);
+    creating("a part of the path a file", ENOTDIR, Cause::NotAFolder);
+    creating("folder refused", EACCES, Cause::FolderWriteDenied);
+    creating("made by another program meanwhile, twice", EEXIST, Cause::AlreadyExists);
+}
+
+void TestGradeFile::systemCauses()
+{
+    QFETCH(bool, exists);
+    QFETCH(int, errnum);
+    QFETCH(Action, action);
+    QFETCH(Cause, cause);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    if (exists)
+        placeFile(path, pattern(3900));
+
+    Roster roster = filledRoster();
+    std::optional<Result<void>> result;
+    {
+        // A missing file is looked for, then created; a file that appeared meanwhile is looked for again.
+        const QList<Fault> faults = exists ? QList<Fault>{{"open", 0, errnum}}
+                                           : QList<Fault>{{"open", 1, errnum}, {"open", 3, errnum}};
+        const auto realCalls = injectFaults(faults);
+        result = perform(Operation::Load, path, roster);
+    }
+    QVERIFY(!result->ok());
+    QCOMPARE(result->error().action, action);
+    QCOMPARE(result->error().cause, cause);
+    QCOMPARE(result->error().subject, path);
+    QCOMPARE(result->error().systemCode, errnum);
+    QCOMPARE(roster, filledRoster());
+}
+
+// A fault of the program, reported like a failure of the file: nothing is written.
+void TestGradeFile::recordOutsideTheRoster()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    const Result<void> stored = GradeFile(path).storeRecord(filledRoster(), 31);
+    QVERIFY(!stored.ok());
+    QCOMPARE(stored.error().cause, Cause::NoSuchRecord);
+    QCOMPARE(stored.error().record, 31);
+    QCOMPARE(contentOf(path), pattern(3900));
 }
 
 // Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,

@@ -1,33 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "common/Error.h"
 
 #include <utility>
 #include <variant>
 
 namespace merlox2 {
-
-// What kind of failure an operation met; the message says it to the teacher.
-enum class ErrorCode {
-    NotFound,
-    PermissionDenied,
-    IsFolder,
-    NotAFolder,
-    DiskFull,
-    ReadOnlyDisk,
-    ReadFailed,
-    WriteFailed,
-    Locked,
-    NoPrinter,
-    PrintFailed,
-    NoDocumentViewer,
-    Other,
-};
-
-struct Error {
-    ErrorCode code = ErrorCode::Other;
-    QString message; // Spanish, for the teacher: what failed, on which file, why, what to do
-};
 
 // A value or the error that prevented it (C++20 has no std::expected).
 template <typename T>

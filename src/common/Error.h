@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+namespace merlox2 {
+
+// What the program was doing when it failed.
+enum class Action {
+    ReadGradeFile,
+    CreateGradeFile,
+    SaveGradeFile,
+    FinishSavingGradeFile, // the new content took the file's place, but the disk did not confirm it stays
+    Print,
+    PrepareDocument, // the copy of an embedded document, before it is opened
+    OpenDocument,
+};
+
+// Why it failed, in terms common to every system the program runs on. Each file layer turns its system's
+// error numbers into these; the screens put them into words.
+enum class Cause {
+    // Files.
+    MissingFolder,     // the folder where the file goes does not exist
+    NotAFolder,        // a part of the path is a file, not a folder
+    FolderInPlace,     // a folder has the file's name
+    PermissionDenied,  // the system refused, before it is known whether reading or writing
+    ReadDenied,        // no permission to read the file
+    FolderWriteDenied, // no permission to write in the file's folder
+    WriteProtected,    // the file exists and may not be written
+    InUse,             // another program has the file open (or a part of it locked)
+    AlreadyExists,     // a file appeared under the name while it was being created
+    DiskFull,          // disk full, or the user's quota or file-size limit reached
+    ReadOnlyDisk,
+    OutOfMemory,
+    TooManyOpenFiles,
+    NameTooLong,
+    IoError,      // the disk failed to read or write
+    NoSuchRecord, // a store asked for a record outside 1 to 30: a fault of the program
+    // Printing.
+    NoPrintServer,     // no connection to the print server
+    PrintServerSilent, // the print server took longer than the program waits
+    NoDefaultPrinter,
+    PageNotDrawn,
+    PrinterNotAccepting,
+    PrinterGone,
+    JobRefused,
+    // Documents.
+    NoApplication, // no application to open this kind of document
+    // Anything else.
+    Other,       // an error number that none of the above stands for: see Error::systemCode
+    Unexplained, // the failure came with no reason
+};
+
+// A failure, as data: the screens put it into Spanish for the teacher. Designated initializers name only
+// what a failure has (every member has a default, so that the compiler's field check stays quiet).
+struct Error {
+    Action action = Action::ReadGradeFile;
+    Cause cause = Cause::Unexplained;
+    QString subject{};  // what it happened to: a file's path, a document's name, a printer's or server's name
+    QString place{};    // where, for a document: the folder of its copy, or the copy itself
+    QString detail{};   // the system's own words where they help (the print server's status text)
+    int systemCode = 0; // the system's error number where one was given (errno, or GetLastError())
+    int record = 0;     // for NoSuchRecord: the record asked for
+};
+
+} // namespace merlox2
