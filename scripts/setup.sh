@@ -109,7 +109,7 @@ merlox2_setup() {
 
 merlox2_configure_normal() {
     cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH=ON
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH=ON -DMERLOX2_WERROR="${MERLOX2_WERROR:-OFF}"
 }
 
 # The normal build, shared by run.sh and test.sh: everything, or only the given targets.
