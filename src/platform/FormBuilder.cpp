@@ -200,12 +200,12 @@ void Form::buildControls(const FormTable &table)
         tabStops.front().widget->setFocus();
 }
 
-void Form::fillControls(const void *structure, void *controls) const
+void Form::fillControls(std::string_view structure, void *controls) const
 {
     // The tables are checked when they compile; what is left is a row whose kind of control does not
     // fit its member's type, which no screen can work with.
     for (const Built &b : m_built) {
-        if (b.member.controls != structure || !b.member.fill(controls, b.widget))
+        if (b.member.structure != structure || !b.member.fill(controls, b.widget))
             qFatal("%s: the control %s does not fit its member", qPrintable(objectName()),
                    qPrintable(b.widget->objectName()));
     }

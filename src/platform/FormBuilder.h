@@ -27,13 +27,13 @@ public:
     Controls members() const
     {
         Controls controls{};
-        fillControls(&detail::StructureTag<Controls>, &controls);
+        fillControls(detail::structureId<Controls>(), &controls);
         return controls;
     }
 
 private:
     void buildControls(const FormTable &table);
-    void fillControls(const void *structure, void *controls) const;
+    void fillControls(std::string_view structure, void *controls) const;
 
     struct Built {
         ControlMember member;

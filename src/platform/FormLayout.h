@@ -3,6 +3,7 @@
 #include <QRgb>
 
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 class QWidget;
@@ -57,19 +58,32 @@ constexpr QRgb Olive = rgb(192, 192, 0);
 } // namespace colours
 
 // The member of a screen's structure of controls that a row's widget goes into, named by a pointer to
-// member: member<&WorksheetControls::txtNombre>. A row that names a member of another screen's
-// structure, or one that does not exist, does not compile; fillsEachMemberOnce() checks the rest.
+// member: member<&WorksheetControls::txtNombre>. A row that names a member that does not exist does not
+// compile; fillsEachMemberOnce() checks the rest. Members and structures are told apart by their names,
+// not by addresses: the undefined-behaviour sanitizer stops GCC from comparing addresses at compile time.
 struct ControlMember {
-    const void *controls = nullptr;                           // which structure
+    std::string_view structure;                               // which structure
+    std::string_view id;                                      // which member of it
     bool (*fill)(void *controls, QWidget *widget) = nullptr; // false: the widget is not the member's type
 
-    constexpr bool operator==(const ControlMember &) const = default;
-    constexpr explicit operator bool() const { return fill != nullptr; }
+    constexpr bool operator==(const ControlMember &other) const
+    {
+        return structure == other.structure && id == other.id;
+    }
+    constexpr explicit operator bool() const { return !id.empty(); }
 };
 
 namespace detail {
 template <typename Controls>
-inline constexpr char StructureTag = 0;
+consteval std::string_view structureId()
+{
+    return __PRETTY_FUNCTION__;
+}
+template <auto Member>
+consteval std::string_view memberId()
+{
+    return __PRETTY_FUNCTION__;
+}
 
 template <typename>
 struct MemberTraits;
@@ -91,7 +105,8 @@ bool fillMember(void *controls, QWidget *widget)
 
 template <auto Member>
 inline constexpr ControlMember member{
-    &detail::StructureTag<typename detail::MemberTraits<decltype(Member)>::Structure>, &detail::fillMember<Member>};
+    detail::structureId<typename detail::MemberTraits<decltype(Member)>::Structure>(), detail::memberId<Member>(),
+    &detail::fillMember<Member>};
 
 // One row of a layout table. Lines use left/top as the first end point and width/height as the
 // second (x2, y2), with lineWidth in pixels.
@@ -144,7 +159,7 @@ constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
     if (rows.size() != sizeof(Controls) / sizeof(QWidget *))
         return false;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i].member || rows[i].member.controls != &detail::StructureTag<Controls>)
+        if (!rows[i].member || rows[i].member.structure != detail::structureId<Controls>())
             return false;
         for (std::size_t j = 0; j < i; ++j) {
             if (rows[j].member == rows[i].member)
