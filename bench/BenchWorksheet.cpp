@@ -16,21 +16,19 @@ using namespace Qt::StringLiterals;
 static void BM_OpenWorksheetFullFile(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
     merlox2::Roster roster;
     for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
         roster[n].setField(merlox2::StudentRecord::Nombre, u"Alumna Número %1 Pérez Núñez"_s.arg(n));
         roster[n].setField(merlox2::StudentRecord::Resistencia, u"1.9"_s);
     }
-    if (!merlox2::GradeFile(merlox2::GradeFile::fileNameForGrade(1)).storeRoster(roster)) {
+    if (!merlox2::GradeFile(dir.filePath(merlox2::GradeFile::fileNameForGrade(1))).storeRoster(roster)) {
         state.SkipWithError("could not write the grade file");
         return;
     }
     merlox2::MessageBox::setAnsweredInAdvance(true);
     for (auto _ : state) {
-        merlox2::Program program;
-        QWidget *sheet = program.screens().open(u"prisecu"_s);
+        merlox2::Program program(dir.path());
+        QWidget *sheet = program.screens().open(merlox2::Screen::Worksheet1);
         if (!sheet) {
             state.SkipWithError("the worksheet did not open");
             break;
@@ -40,7 +38,6 @@ static void BM_OpenWorksheetFullFile(benchmark::State &state)
         delete sheet;
         state.ResumeTiming();
     }
-    QDir::setCurrent(previous);
 }
 BENCHMARK(BM_OpenWorksheetFullFile)->Unit(benchmark::kMillisecond);
 

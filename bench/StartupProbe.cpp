@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     merlox2::Program program;
     program.start();
     QuitOnFirstPaint quit;
-    if (QWidget *access = program.screens().find(u"CLAVESEC"_s))
+    if (QWidget *access = program.screens().find(merlox2::Screen::Access))
         access->installEventFilter(&quit);
     return QApplication::exec();
 }

@@ -118,7 +118,8 @@ merlox2_configure_normal() {
     local bench=OFF
     merlox2_is_installed libbenchmark-dev && bench=ON
     cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH="$bench"
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH="$bench" \
+        -DMERLOX2_WERROR="${MERLOX2_WERROR:-OFF}"
 }
 
 # The normal build, shared by run.sh and test.sh: everything, or only the given targets.

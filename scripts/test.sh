@@ -52,6 +52,8 @@ trap 'exit 143' TERM
 
 begin_phase "packages"
 # shellcheck source=scripts/setup.sh
+# Warnings fail the developers' builds (configured in setup.sh and below).
+export MERLOX2_WERROR=ON
 source "$(dirname "$0")/setup.sh" test
 cd "$MERLOX2_ROOT"
 end_phase
@@ -123,7 +125,7 @@ end_phase
 
 begin_phase "configure + build with sanitizers (build-asan/)"
 # Debug: the quickest to compile, and Q_ASSERT stays armed. The benchmarks would only cost time here.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMERLOX2_SANITIZE=ON -DMERLOX2_BENCH=OFF
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMERLOX2_SANITIZE=ON -DMERLOX2_BENCH=OFF -DMERLOX2_WERROR=ON
 cmake --build build-asan -j"$MERLOX2_JOBS"
 end_phase
 

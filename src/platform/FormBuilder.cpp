@@ -154,6 +154,7 @@ void Form::buildControls(const FormTable &table)
     };
     std::vector<Built> built;
     built.reserve(table.controls.size());
+    m_built.reserve(table.controls.size());
     for (const ControlRow &c : table.controls) {
         QWidget *w = createControl(c, this);
         w->setObjectName(QString::fromUtf8(c.name));
@@ -169,13 +170,17 @@ void Form::buildControls(const FormTable &table)
         const bool focusable = c.kind == Kind::TextBox || c.kind == Kind::Option || c.kind == Kind::Button;
         w->setFocusPolicy(focusable ? Qt::StrongFocus : Qt::NoFocus);
         built.push_back({&c, w});
+        m_built.push_back({c.member, w});
     }
 
     // Caption labels name their text boxes for screen readers.
     for (const Built &b : built) {
-        if (*b.row->buddy)
-            if (auto *label = qobject_cast<QLabel *>(b.widget))
-                label->setBuddy(control(QString::fromUtf8(b.row->buddy)));
+        if (!b.row->buddy)
+            continue;
+        const auto box = std::find_if(m_built.begin(), m_built.end(),
+                                      [&](const Form::Built &other) { return other.member == b.row->buddy; });
+        if (auto *label = qobject_cast<QLabel *>(b.widget); label && box != m_built.end())
+            label->setBuddy(box->widget);
     }
 
     std::stable_sort(built.begin(), built.end(), [](const Built &a, const Built &b) {
@@ -195,13 +200,15 @@ void Form::buildControls(const FormTable &table)
         tabStops.front().widget->setFocus();
 }
 
-QWidget *Form::findControl(QStringView name) const
+void Form::fillControls(std::string_view structure, void *controls) const
 {
-    for (QObject *child : children()) {
-        if (child->isWidgetType() && child->objectName().compare(name, Qt::CaseInsensitive) == 0)
-            return static_cast<QWidget *>(child);
+    // The tables are checked when they compile; what is left is a row whose kind of control does not
+    // fit its member's type, which no screen can work with.
+    for (const Built &b : m_built) {
+        if (b.member.structure != structure || !b.member.fill(controls, b.widget))
+            qFatal("%s: the control %s does not fit its member", qPrintable(objectName()),
+                   qPrintable(b.widget->objectName()));
     }
-    return nullptr;
 }
 
 void Form::present()

@@ -4,10 +4,13 @@
 
 #include <QWidget>
 
+#include <vector>
+
 namespace merlox2 {
 
-// A screen built from its layout table. The widgets take the names of the table as objectName;
-// the form keeps its placement for the screen registry.
+// A screen built from its layout table. The widgets take the names of the table as objectName, for
+// screen readers and black-box tests; the screen's own code reaches them through its structure of
+// controls. The form keeps its placement for the screen registry.
 class Form : public QWidget {
     Q_OBJECT
 public:
@@ -19,16 +22,24 @@ public:
     QColor background() const;
     void setBackground(QColor colour);
 
-    // A control of this form by name, matched without regard to case.
-    template <typename T = QWidget>
-    T *control(QStringView name) const
+    // The structure of controls the rows name, each member pointing at the widget its row built.
+    template <typename Controls>
+    Controls members() const
     {
-        return qobject_cast<T *>(findControl(name));
+        Controls controls{};
+        fillControls(detail::structureId<Controls>(), &controls);
+        return controls;
     }
 
 private:
-    QWidget *findControl(QStringView name) const;
     void buildControls(const FormTable &table);
+    void fillControls(std::string_view structure, void *controls) const;
+
+    struct Built {
+        ControlMember member;
+        QWidget *widget;
+    };
+    std::vector<Built> m_built; // in the order of the rows
 
     Placement m_placement;
     QPoint m_screenPosition;

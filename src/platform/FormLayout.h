@@ -3,6 +3,10 @@
 #include <QRgb>
 
 #include <span>
+#include <string_view>
+#include <type_traits>
+
+class QWidget;
 
 namespace merlox2 {
 
@@ -53,9 +57,61 @@ constexpr QRgb Yellow = rgb(255, 255, 0);
 constexpr QRgb Olive = rgb(192, 192, 0);
 } // namespace colours
 
+// The member of a screen's structure of controls that a row's widget goes into, named by a pointer to
+// member: member<&WorksheetControls::txtNombre>. A row that names a member that does not exist does not
+// compile; fillsEachMemberOnce() checks the rest. Members and structures are told apart by their names,
+// not by addresses: the undefined-behaviour sanitizer stops GCC from comparing addresses at compile time.
+struct ControlMember {
+    std::string_view structure;                               // which structure
+    std::string_view id;                                      // which member of it
+    bool (*fill)(void *controls, QWidget *widget) = nullptr; // false: the widget is not the member's type
+
+    constexpr bool operator==(const ControlMember &other) const
+    {
+        return structure == other.structure && id == other.id;
+    }
+    constexpr explicit operator bool() const { return !id.empty(); }
+};
+
+namespace detail {
+template <typename Controls>
+consteval std::string_view structureId()
+{
+    return __PRETTY_FUNCTION__;
+}
+template <auto Member>
+consteval std::string_view memberId()
+{
+    return __PRETTY_FUNCTION__;
+}
+
+template <typename>
+struct MemberTraits;
+template <typename Controls, typename Widget>
+struct MemberTraits<Widget *Controls::*> {
+    using Structure = Controls;
+    using Type = Widget;
+};
+
+template <auto Member>
+bool fillMember(void *controls, QWidget *widget)
+{
+    using Traits = MemberTraits<decltype(Member)>;
+    auto *typed = dynamic_cast<typename Traits::Type *>(widget);
+    static_cast<typename Traits::Structure *>(controls)->*Member = typed;
+    return typed != nullptr;
+}
+} // namespace detail
+
+template <auto Member>
+inline constexpr ControlMember member{
+    detail::structureId<typename detail::MemberTraits<decltype(Member)>::Structure>(), detail::memberId<Member>(),
+    &detail::fillMember<Member>};
+
 // One row of a layout table. Lines use left/top as the first end point and width/height as the
 // second (x2, y2), with lineWidth in pixels.
 struct ControlRow {
+    ControlMember member;
     const char *name;
     Kind kind;
     const char *caption = ""; // UTF-8
@@ -74,7 +130,7 @@ struct ControlRow {
     bool stretch = false;       // images: stretched to the box, else drawn at their own size
     const char *picture = "";   // images: resource path
     int lineWidth = 1;          // lines
-    const char *buddy = "";     // caption labels: the text box they name
+    ControlMember buddy = {};   // caption labels: the text box they name
 };
 
 enum class Placement { Normal, Maximized, AtScreenPosition };
@@ -92,5 +148,25 @@ struct FormTable {
     bool autoDefaultButtons = false; // Enter on a focused button clicks it
     std::span<const ControlRow> controls;
 };
+
+// True when the rows fill every member of Controls, each exactly once: a structure of nothing but
+// pointers to controls, as many as there are rows, none named twice. Checked with static_assert next to
+// each table, so a row without its member, or a member without its row, fails the build.
+template <typename Controls>
+constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
+{
+    static_assert(std::is_aggregate_v<Controls> && sizeof(Controls) % sizeof(QWidget *) == 0);
+    if (rows.size() != sizeof(Controls) / sizeof(QWidget *))
+        return false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].member || rows[i].member.structure != detail::structureId<Controls>())
+            return false;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (rows[j].member == rows[i].member)
+                return false;
+        }
+    }
+    return true;
+}
 
 } // namespace merlox2

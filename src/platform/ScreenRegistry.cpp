@@ -7,23 +7,18 @@
 
 namespace merlox2 {
 
-void ScreenRegistry::add(const QString &name, Factory factory)
-{
-    m_factories[name] = std::move(factory);
-}
-
-QWidget *ScreenRegistry::open(const QString &name)
+QWidget *ScreenRegistry::open(Screen which)
 {
     if (m_ended)
         return nullptr;
-    QPointer<QWidget> &screen = m_screens[name];
+    QPointer<QWidget> &screen = m_screens.at(std::size_t(which));
     if (!screen) {
-        const auto factory = m_factories.find(name);
-        if (factory == m_factories.end())
+        std::unique_ptr<QWidget> made = m_factory(which);
+        if (!made)
             return nullptr;
-        screen = factory->second();
-        if (!screen)
-            return nullptr;
+        // From here the window's close control owns it (Qt::WA_DeleteOnClose), or endProgram().
+        made->setAttribute(Qt::WA_DeleteOnClose);
+        screen = made.release();
     }
     if (auto *form = qobject_cast<Form *>(screen.data())) {
         form->present();
@@ -35,17 +30,16 @@ QWidget *ScreenRegistry::open(const QString &name)
     return screen;
 }
 
-QWidget *ScreenRegistry::find(const QString &name) const
+QWidget *ScreenRegistry::find(Screen screen) const
 {
-    const auto it = m_screens.find(name);
-    return it == m_screens.end() ? nullptr : it->second.data();
+    return m_screens.at(std::size_t(screen)).data();
 }
 
 void ScreenRegistry::endProgram()
 {
     m_ended = true;
     // Hidden and deleted from the event loop: the handler that asked may still be on the stack.
-    for (auto &[name, screen] : m_screens) {
+    for (const QPointer<QWidget> &screen : m_screens) {
         if (screen) {
             screen->hide();
             screen->deleteLater();

@@ -4,26 +4,37 @@
 #include "shell/ShellScreens.h"
 #include "worksheet/Worksheet.h"
 
-using namespace Qt::StringLiterals;
-
 namespace merlox2 {
 
-Program::Program()
-{
-    m_screens.add(u"CLAVESEC"_s, [this] { return new AccessScreen(m_screens); });
-    m_screens.add(u"empezar"_s, [this] { return new TitleScreen(m_screens); });
-    m_screens.add(u"MENU"_s, [this] { return new GradeMenu(m_screens); });
-    m_screens.add(u"metodologia"_s, [this] { return new DocumentScreen(MethodologyLayout, m_screens); });
-    m_screens.add(u"formato"_s, [this] { return new DocumentScreen(FormatLayout, m_screens); });
-    for (const WorksheetGrade &grade : WorksheetGrades) {
-        m_screens.add(QString::fromUtf8(grade.formName),
-                      [this, &grade] { return Worksheet::open(grade, roster(grade.grade), m_screens); });
-    }
-}
+Program::Program(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
 
 void Program::start()
 {
-    m_screens.open(u"CLAVESEC"_s);
+    m_screens.open(Screen::Access);
+}
+
+std::unique_ptr<QWidget> Program::make(Screen screen)
+{
+    // Every screen has its case: a new one without it is a warning, an error in developer builds.
+    switch (screen) {
+    case Screen::Access:
+        return std::make_unique<AccessScreen>(m_screens, m_clock);
+    case Screen::Title:
+        return std::make_unique<TitleScreen>(m_screens);
+    case Screen::Menu:
+        return std::make_unique<GradeMenu>(m_screens);
+    case Screen::Methodology:
+        return std::make_unique<DocumentScreen>(MethodologyLayout, m_screens);
+    case Screen::Format:
+        return std::make_unique<DocumentScreen>(FormatLayout, m_screens);
+    case Screen::Worksheet1:
+    case Screen::Worksheet2:
+    case Screen::Worksheet3: {
+        const WorksheetGrade &grade = WorksheetGrades.at(std::size_t(screen) - std::size_t(Screen::Worksheet1));
+        return Worksheet::open(grade, roster(grade.grade), {m_screens, m_clock, m_dataFolder});
+    }
+    }
+    return nullptr;
 }
 
 } // namespace merlox2

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/ScreenRegistry.h"
 #include "records/Roster.h"
 
+#include <QDir>
+#include <QString>
+
 #include <array>
+#include <memory>
 
 namespace merlox2 {
 
@@ -11,16 +16,25 @@ namespace merlox2 {
 // long as the program, whatever happens to the grade's window.
 class Program {
 public:
-    Program();
+    // dataFolder: where the grade files are; the working folder unless told otherwise.
+    explicit Program(QString dataFolder = QDir::currentPath());
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
     // Opens the access screen.
     void start();
 
     ScreenRegistry &screens() { return m_screens; }
     Roster &roster(int grade) { return m_rosters.at(std::size_t(grade - 1)); }
+    Clock &clock() { return m_clock; }
+    const QString &dataFolder() const { return m_dataFolder; }
 
 private:
-    ScreenRegistry m_screens;
+    std::unique_ptr<QWidget> make(Screen screen);
+
+    QString m_dataFolder;
+    Clock m_clock;
+    ScreenRegistry m_screens{[this](Screen screen) { return make(screen); }};
     std::array<Roster, 3> m_rosters;
 };
 

@@ -1,5 +1,6 @@
 #include "shell/ShellScreens.h"
 
+#include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/DocumentLauncher.h"
 #include "platform/MessageBox.h"
@@ -16,15 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
-
-namespace {
-
-void onClick(Form *form, QStringView button, std::function<void()> handler)
-{
-    QObject::connect(form->control<QPushButton>(button), &QPushButton::clicked, form, std::move(handler));
-}
-
-} // namespace
 
 QString timeOfDay(const QLocale &locale, QTime time)
 {
@@ -45,53 +37,54 @@ QString timeOfDay(const QLocale &locale, QTime time)
     return locale.toString(time, format.trimmed());
 }
 
-AccessScreen::AccessScreen(ScreenRegistry &screens) : Form(AccessLayout), m_screens(screens)
+AccessScreen::AccessScreen(ScreenRegistry &screens, const Clock &clock) : Form(AccessLayout), m_screens(screens)
 {
-    auto *code = control<QLineEdit>(u"Text1");
-    code->setEchoMode(QLineEdit::Password);
-    onClick(this, u"Command1", [this] { Command1_Click(); });
-    onClick(this, u"Command2", [this] { m_screens.endProgram(); });
-    Form_Load();
+    m_ui.Text1->setEchoMode(QLineEdit::Password);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &AccessScreen::Command1_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, [this] { m_screens.endProgram(); });
+    Form_Load(clock);
 }
 
-void AccessScreen::Form_Load() { setCaption(control(u"Label4"), timeOfDay(QLocale(), QTime::currentTime())); }
+void AccessScreen::Form_Load(const Clock &clock)
+{
+    setCaption(m_ui.Label4, timeOfDay(QLocale(), clock.now().time()));
+}
 
 void AccessScreen::Command1_Click()
 {
-    auto *code = control<QLineEdit>(u"Text1");
-    if (code->text() == QStringView(AccessCode)) {
-        m_screens.open(u"empezar"_s);
+    if (m_ui.Text1->text() == QStringView(AccessCode)) {
+        m_screens.open(Screen::Title);
         return;
     }
     MessageBox::show(this, u" Dar la clave correcta por favor"_s);
-    code->setFocus();
+    m_ui.Text1->setFocus();
 }
 
 TitleScreen::TitleScreen(ScreenRegistry &screens) : Form(TitleLayout)
 {
-    onClick(this, u"Command1", [&screens] { screens.open(u"MENU"_s); });
-    onClick(this, u"Command4", [&screens] { screens.open(u"formato"_s); });
-    onClick(this, u"Command2", [&screens] { screens.open(u"metodologia"_s); });
-    onClick(this, u"Command3", [&screens] { screens.endProgram(); });
+    connect(m_ui.Command1, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Menu); });
+    connect(m_ui.Command4, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Format); });
+    connect(m_ui.Command2, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Methodology); });
+    connect(m_ui.Command3, &QPushButton::clicked, this, [&screens] { screens.endProgram(); });
 }
 
 GradeMenu::GradeMenu(ScreenRegistry &screens) : Form(MenuLayout)
 {
-    onClick(this, u"Command1", [&screens] { screens.open(u"prisecu"_s); });
-    onClick(this, u"Command2", [&screens] { screens.open(u"segusecu"_s); });
-    onClick(this, u"Command3", [&screens] { screens.open(u"TERSECU"_s); });
-    onClick(this, u"Command4", [&screens] { screens.open(u"empezar"_s); });
+    connect(m_ui.Command1, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Worksheet1); });
+    connect(m_ui.Command2, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Worksheet2); });
+    connect(m_ui.Command3, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Worksheet3); });
+    connect(m_ui.Command4, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Title); });
 }
 
 DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens) : Form(layout)
 {
-    onClick(this, u"Command1", [&screens] { screens.open(u"empezar"_s); });
-    connect(control<DocumentIcon>(u"OLE1"), &DocumentIcon::activated, this, &DocumentScreen::openDocument);
+    connect(m_ui.Command1, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Title); });
+    connect(m_ui.OLE1, &DocumentIcon::activated, this, &DocumentScreen::openDocument);
 }
 
 void DocumentScreen::openDocument()
 {
-    const QString resource = control<DocumentIcon>(u"OLE1")->resourcePath();
+    const QString resource = m_ui.OLE1->resourcePath();
     const Result<QString> opened = DocumentLauncher::open(resource, QFileInfo(resource).fileName());
     if (!opened)
         reportFailure(this, opened.error());

@@ -1,46 +1,68 @@
 #pragma once
 
 #include "platform/FormBuilder.h"
+#include "shell/ShellLayouts.h"
 
 namespace merlox2 {
 
+class Clock;
 class ScreenRegistry;
 
 // CLAVESEC: asks for the access code in front of everything else.
-class AccessScreen : public Form {
+class AccessScreen final : public Form {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AccessScreen)
 public:
     static constexpr const char16_t *AccessCode = u"418357";
-    explicit AccessScreen(ScreenRegistry &screens);
+    AccessScreen(ScreenRegistry &screens, const Clock &clock);
+
+    const AccessControls &controls() const { return m_ui; }
 
 private:
-    void Form_Load();
+    void Form_Load(const Clock &clock);
     void Command1_Click();
     ScreenRegistry &m_screens;
+    const AccessControls m_ui = members<AccessControls>();
 };
 
 // empezar: the hub that leads to the grade menu and the two documents.
-class TitleScreen : public Form {
+class TitleScreen final : public Form {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TitleScreen)
 public:
     explicit TitleScreen(ScreenRegistry &screens);
+
+    const TitleControls &controls() const { return m_ui; }
+
+private:
+    const TitleControls m_ui = members<TitleControls>();
 };
 
 // MENU: chooses the grade whose worksheet opens.
-class GradeMenu : public Form {
+class GradeMenu final : public Form {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(GradeMenu)
 public:
     explicit GradeMenu(ScreenRegistry &screens);
+
+    const MenuControls &controls() const { return m_ui; }
+
+private:
+    const MenuControls m_ui = members<MenuControls>();
 };
 
 // metodologia and formato: a reference document shown as an icon that opens on a double click.
-class DocumentScreen : public Form {
+class DocumentScreen final : public Form {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DocumentScreen)
 public:
     DocumentScreen(const FormTable &layout, ScreenRegistry &screens);
 
+    const DocumentControls &controls() const { return m_ui; }
+
 private:
     void openDocument();
+    const DocumentControls m_ui = members<DocumentControls>();
 };
 
 // The time of day in the system's own format, without a time zone.

@@ -1,6 +1,7 @@
 #include "worksheet/Worksheet.h"
 
 #include "evaluation/EvaluationRule.h"
+#include "platform/Clock.h"
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
 #include "platform/Printing.h"
@@ -25,23 +26,16 @@ namespace merlox2 {
 
 namespace {
 
-// The seven boxes in the order of the record's fields.
-constexpr std::array<const char16_t *, StudentRecord::BoxFieldCount> BoxNames{
-    u"txtNombre", u"txtedad", u"txtresistencia", u"txtvelocidad", u"txtlagartijas", u"txtabdominales",
-    u"txtsentadillas"};
-
-// The result panel in the order the evaluation writes it.
-constexpr std::array<const char16_t *, OutputCount> PanelNames{u"Label11", u"Label23", u"Label12", u"Label24",
-                                                               u"Label13", u"Label19", u"Label25", u"Label26"};
-
 // The order in which the panel is emptied: percentages first, then levels.
 constexpr std::array<int, OutputCount> ClearOrder{0, 2, 4, 5, 1, 3, 6, 7};
 
 // What printing hides, in this order; shown again in the same order.
-constexpr std::array<const char16_t *, 13> HiddenWhilePrinting{
-    u"Frame1",         u"Label9",   u"Label10",  u"cmdGuardarReg", u"cmdRegAnterior",
-    u"cmdRegSiguiente", u"cmdRegresar", u"cmdSalir", u"Command1",     u"Command3",
-    u"Command4",       u"Command2", u"Image1"};
+std::array<QWidget *, 13> hiddenWhilePrinting(const WorksheetControls &ui)
+{
+    return {ui.Frame1,      ui.Label9,   ui.Label10,  ui.cmdGuardarReg, ui.cmdRegAnterior,
+            ui.cmdRegSiguiente, ui.cmdRegresar, ui.cmdSalir, ui.Command1, ui.Command3,
+            ui.Command4,    ui.Command2, ui.Image1};
+}
 
 const char *ordinal(int grade)
 {
@@ -58,47 +52,34 @@ const char *ordinal(int grade)
 } // namespace
 
 Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
-                     ScreenRegistry &screens)
-    : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(screens),
-      m_file(GradeFile::fileNameForGrade(grade.grade)), m_lock(m_file.path())
+                     const Place &place)
+    : Form(worksheetForm(grade, controls)), m_grade(grade), m_roster(roster), m_screens(place.screens),
+      m_clock(place.clock), m_file(QDir(place.dataFolder).filePath(GradeFile::fileNameForGrade(grade.grade))),
+      m_lock(m_file.path())
 {
-    for (std::size_t i = 0; i < BoxNames.size(); ++i) {
-        m_boxes[i] = control<QLineEdit>(BoxNames[i]);
-        m_boxes[i]->setValidator(new StorableTextValidator(&Windows1252::canEncode, m_boxes[i]));
-    }
-    for (std::size_t i = 0; i < PanelNames.size(); ++i)
-        m_panel[i] = control<QLabel>(PanelNames[i]);
-    m_hombre = control<OptionButton>(u"Option1");
-    m_mujer = control<OptionButton>(u"Option2");
-    m_procesar = control<QPushButton>(u"Command3");
-    m_datos = control<QPushButton>(u"Command4");
-    m_recordNumber = control<QLabel>(u"Label9");
+    for (QLineEdit *box : m_ui.boxes())
+        box->setValidator(new StorableTextValidator(&Windows1252::canEncode, box));
 
-    const auto on = [this](QStringView name, void (Worksheet::*handler)()) {
-        connect(control<QPushButton>(name), &QPushButton::clicked, this, handler);
-    };
-    on(u"cmdGuardarReg", &Worksheet::cmdGuardarReg_Click);
-    on(u"cmdRegAnterior", &Worksheet::cmdRegAnterior_Click);
-    on(u"cmdRegSiguiente", &Worksheet::cmdRegSiguiente_Click);
-    on(u"Command1", &Worksheet::Command1_Click);
-    on(u"cmdRegresar", &Worksheet::cmdRegresar_Click);
-    on(u"cmdSalir", &Worksheet::cmdSalir_Click);
-    on(u"Command2", &Worksheet::Command2_Click);
-    connect(m_hombre, &QAbstractButton::clicked, this, [this] { Option_Click(m_hombre); });
-    connect(m_mujer, &QAbstractButton::clicked, this, [this] { Option_Click(m_mujer); });
-    connect(m_procesar, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Hombre); });
-    connect(m_datos, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Mujer); });
+    connect(m_ui.cmdGuardarReg, &QPushButton::clicked, this, &Worksheet::cmdGuardarReg_Click);
+    connect(m_ui.cmdRegAnterior, &QPushButton::clicked, this, &Worksheet::cmdRegAnterior_Click);
+    connect(m_ui.cmdRegSiguiente, &QPushButton::clicked, this, &Worksheet::cmdRegSiguiente_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &Worksheet::Command1_Click);
+    connect(m_ui.cmdRegresar, &QPushButton::clicked, this, &Worksheet::cmdRegresar_Click);
+    connect(m_ui.cmdSalir, &QPushButton::clicked, this, &Worksheet::cmdSalir_Click);
+    connect(m_ui.Command2, &QPushButton::clicked, this, &Worksheet::Command2_Click);
+    connect(m_ui.Option1, &QAbstractButton::clicked, this, [this] { Option_Click(m_ui.Option1); });
+    connect(m_ui.Option2, &QAbstractButton::clicked, this, [this] { Option_Click(m_ui.Option2); });
+    connect(m_ui.Command3, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Hombre); });
+    connect(m_ui.Command4, &QAbstractButton::clicked, this, [this] { evaluate(Sex::Mujer); });
 }
 
 Worksheet::~Worksheet() = default;
 
-Worksheet *Worksheet::open(const WorksheetGrade &grade, Roster &roster, ScreenRegistry &screens)
+std::unique_ptr<Worksheet> Worksheet::open(const WorksheetGrade &grade, Roster &roster, const Place &place)
 {
-    auto *sheet = new Worksheet(grade, worksheetControls(grade), roster, screens);
-    if (!sheet->lockGradeFile() || !sheet->Form_Load()) {
-        delete sheet;
+    std::unique_ptr<Worksheet> sheet(new Worksheet(grade, worksheetControls(grade), roster, place));
+    if (!sheet->lockGradeFile() || !sheet->Form_Load())
         return nullptr;
-    }
     return sheet;
 }
 
@@ -107,6 +88,7 @@ bool Worksheet::lockGradeFile()
     // Another copy of the program working on the same grade would overwrite this one's work on
     // leaving, so the grade is locked for as long as the worksheet is open.
     const QString grade = QLatin1StringView(ordinal(m_grade.grade));
+    const QString gradeFile = QFileInfo(m_file.path()).fileName();
     GradeLock::Outcome outcome = m_lock.acquire();
     while (outcome == GradeLock::Outcome::OpenElsewhere) {
         const QDateTime since = m_lock.lockedSince();
@@ -115,7 +97,7 @@ bool Worksheet::lockGradeFile()
             "Si el programa MERLOX2 sigue abierto allí, conteste «No», termine allí su trabajo con «Salir» y "
             "vuelva a abrir el grado aquí: si el grado está abierto en las dos computadoras a la vez, una "
             "borrará lo que guarde la otra. ¿Ha comprobado que el programa ya no está abierto en «%3» y "
-            "quiere abrir el grado aquí?"_s.arg(grade, m_file.path(), m_lock.otherMachine(),
+            "quiere abrir el grado aquí?"_s.arg(grade, gradeFile, m_lock.otherMachine(),
                                                 QLocale().toString(since.date(), QLocale::ShortFormat),
                                                 QLocale().toString(since.time(), QLocale::ShortFormat));
         if (!MessageBox::ask(nullptr, question))
@@ -130,7 +112,7 @@ bool Worksheet::lockGradeFile()
                          u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
                          "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
                          "del programa abierta, borre el archivo %3 e intente de nuevo."_s
-                             .arg(grade, m_file.path(),
+                             .arg(grade, gradeFile,
                                   beside ? lockFile + u" de la carpeta del programa"_s
                                          : QDir::toNativeSeparators(m_lock.refusedBy())));
         return false;
@@ -159,7 +141,7 @@ void Worksheet::closeEvent(QCloseEvent *event)
 
 bool Worksheet::Form_Load()
 {
-    setCaption(control(u"Label28"), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    setCaption(m_ui.Label28, QLocale().toString(m_clock.now().date(), QLocale::ShortFormat));
     IndiceReg = 1;
     if (const Result<void> loaded = m_file.loadRoster(m_roster); !loaded) {
         // Not opened at all, so that an empty roster can never be written over the file's students.
@@ -179,7 +161,7 @@ void Worksheet::Update_Form()
         // A text box holds text only up to the first NUL, so a never-filled field shows empty.
         if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0)
             text.truncate(nul);
-        QLineEdit *box = m_boxes[std::size_t(i)];
+        QLineEdit *box = m_ui.boxes()[std::size_t(i)];
         box->setText(text);
         // Typing goes in front of the field's trailing blanks, so it lies within the field's width
         // and is stored; at the end it would be cut off.
@@ -193,8 +175,9 @@ bool Worksheet::boxesChangedSinceShown() const
 {
     if (m_cleared)
         return true;
-    for (std::size_t i = 0; i < m_boxes.size(); ++i) {
-        if (m_boxes[i]->text() != m_shown[i])
+    const auto boxes = m_ui.boxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (boxes[i]->text() != m_shown[i])
             return true;
     }
     return false;
@@ -204,13 +187,13 @@ void Worksheet::Obtener_Datos()
 {
     StudentRecord &record = m_roster[IndiceReg];
     for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
-        record.setField(StudentRecord::Field(i), m_boxes[std::size_t(i)]->text());
+        record.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text());
 }
 
 void Worksheet::clearPanel()
 {
     for (int index : ClearOrder)
-        setCaption(m_panel[std::size_t(index)], QString());
+        setCaption(m_ui.panel()[std::size_t(index)], QString());
 }
 
 void Worksheet::cmdGuardarReg_Click()
@@ -232,7 +215,7 @@ void Worksheet::cmdRegSiguiente_Click()
 
 void Worksheet::moveRecord(int step)
 {
-    m_boxes[0]->setFocus();
+    m_ui.txtNombre->setFocus();
     clearPanel();
     const int target = IndiceReg + step;
     if (target >= Roster::FirstSlot && target <= Roster::LastSlot) {
@@ -240,21 +223,21 @@ void Worksheet::moveRecord(int step)
         IndiceReg = qint16(target);
         Update_Form();
     }
-    setCaption(m_recordNumber, QString::number(IndiceReg));
+    setCaption(m_ui.Label9, QString::number(IndiceReg));
 }
 
 void Worksheet::Command1_Click()
 {
-    for (QLineEdit *box : m_boxes)
+    for (QLineEdit *box : m_ui.boxes())
         box->setText(QString());
     m_cleared = true; // blanks, not the slot's NULs, once stored: a change even where the boxes were empty
     clearPanel();
-    m_boxes[0]->setFocus();
+    m_ui.txtNombre->setFocus();
 }
 
 void Worksheet::cmdRegresar_Click()
 {
-    m_screens.open(u"MENU"_s);
+    m_screens.open(Screen::Menu);
 }
 
 void Worksheet::cmdSalir_Click()
@@ -276,41 +259,41 @@ void Worksheet::Option_Click(OptionButton *chosen)
     clearPanel();
     if (!chosen->isChecked())
         return;
-    OptionButton *other = chosen == m_hombre ? m_mujer : m_hombre;
+    OptionButton *other = chosen == m_ui.Option1 ? m_ui.Option2 : m_ui.Option1;
     other->setChecked(false);
-    m_procesar->setEnabled(chosen == m_hombre);
-    m_datos->setEnabled(chosen == m_mujer);
+    m_ui.Command3->setEnabled(chosen == m_ui.Option1);
+    m_ui.Command4->setEnabled(chosen == m_ui.Option2);
 }
 
 void Worksheet::evaluate(Sex sex)
 {
-    const QString texts[] = {m_boxes[2]->text(), m_boxes[3]->text(), m_boxes[4]->text(), m_boxes[5]->text(),
-                             m_boxes[6]->text()};
+    const QString texts[] = {m_ui.txtresistencia->text(), m_ui.txtvelocidad->text(), m_ui.txtlagartijas->text(),
+                             m_ui.txtabdominales->text(), m_ui.txtsentadillas->text()};
     const Evaluation result =
         merlox2::evaluate(m_grade.grade, sex, {texts[0], texts[1], texts[2], texts[3], texts[4]});
     // Outputs produced before an early stop stand; the rest of the panel keeps what it showed.
     for (std::size_t i = 0; i < result.outputs.size(); ++i)
-        setCaption(m_panel[i], result.outputs[i]);
-    m_boxes[0]->setFocus();
+        setCaption(m_ui.panel()[i], result.outputs[i]);
+    m_ui.txtNombre->setFocus();
 }
 
 void Worksheet::setPrinting(bool printing)
 {
     if (printing) {
-        for (const char16_t *name : HiddenWhilePrinting)
-            control(name)->hide();
+        for (QWidget *control : hiddenWhilePrinting(m_ui))
+            control->hide();
     }
     // Whitened options first, then the sheet; restored the other way round.
     const QColor background = printing ? QColor(Qt::white) : QColor(m_grade.background);
     if (!printing)
         setBackground(background);
-    m_hombre->setBackground(background);
-    m_mujer->setBackground(background);
+    m_ui.Option1->setBackground(background);
+    m_ui.Option2->setBackground(background);
     if (printing)
         setBackground(background);
     if (!printing) {
-        for (const char16_t *name : HiddenWhilePrinting)
-            control(name)->show();
+        for (QWidget *control : hiddenWhilePrinting(m_ui))
+            control->show();
     }
 }
 

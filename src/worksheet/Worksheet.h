@@ -10,33 +10,40 @@
 #include <array>
 #include <memory>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
 namespace merlox2 {
 
+class Clock;
 class OptionButton;
 class ScreenRegistry;
 
 // The screen of one grade: one student of the grade's roster at a time in seven boxes, the sex
 // choice that arms the evaluation, and the commands that store, browse, clear, print and leave.
 // The roster belongs to the program, not to the window, so closing the window loses nothing.
-class Worksheet : public Form {
+class Worksheet final : public Form {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Worksheet)
 public:
+    // Where a worksheet works: the program's screens, its clock and the folder of the grade files.
+    struct Place {
+        ScreenRegistry &screens;
+        const Clock &clock;
+        QString dataFolder;
+    };
+
     // Builds the worksheet and runs its load step. Returns nullptr, after telling the teacher why,
     // when the grade file can't be read or is open in another copy of the program.
-    static Worksheet *open(const WorksheetGrade &grade, Roster &roster, ScreenRegistry &screens);
+    static std::unique_ptr<Worksheet> open(const WorksheetGrade &grade, Roster &roster, const Place &place);
 
     ~Worksheet() override;
+
+    const WorksheetControls &controls() const { return m_ui; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
-              ScreenRegistry &screens);
+              const Place &place);
 
     bool lockGradeFile();
     bool Form_Load();
@@ -60,20 +67,15 @@ private:
     const WorksheetGrade &m_grade;
     Roster &m_roster;
     ScreenRegistry &m_screens;
+    const Clock &m_clock;
     GradeFile m_file;
     GradeLock m_lock;
+    const WorksheetControls m_ui = members<WorksheetControls>();
 
     qint16 IndiceReg = 1; // the slot on screen, 1 to 30
 
-    std::array<QLineEdit *, StudentRecord::BoxFieldCount> m_boxes{};
     std::array<QString, StudentRecord::BoxFieldCount> m_shown; // what Update_Form gave the boxes
     bool m_cleared = false;                                     // "Borrar" since then
-    std::array<QLabel *, 8> m_panel{}; // in the order the rule writes it
-    OptionButton *m_hombre = nullptr;
-    OptionButton *m_mujer = nullptr;
-    QPushButton *m_procesar = nullptr;
-    QPushButton *m_datos = nullptr;
-    QLabel *m_recordNumber = nullptr;
 };
 
 } // namespace merlox2

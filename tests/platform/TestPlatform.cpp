@@ -3,6 +3,7 @@
 
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
+#include "platform/ScreenRegistry.h"
 #include "support/GuiTest.h"
 
 #include <QApplication>
@@ -37,21 +38,29 @@ namespace merlox2::test {
 
 namespace {
 
+struct EntryControls {
+    FormLabel *Label1;
+    QLineEdit *txtPrimero, *txtSegundo;
+    QPushButton *cmdAceptar;
+};
+
 // clang-format off
-constexpr ControlRow EntryControls[] = {
-    {.name = "Label1", .kind = Kind::Label, .left = 120, .top = 120, .width = 105, .height = 360,
+constexpr ControlRow EntryRows[] = {
+    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label, .left = 120, .top = 120, .width = 105, .height = 360,
      .font = {13.5, Bold}, .autoSize = true},
-    {.name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
+    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
      .tabIndex = 0},
-    {.name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
+    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
      .tabIndex = 1},
-    {.name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320,
+    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320,
      .width = 1215, .height = 375, .tabIndex = 2}};
+
+static_assert(fillsEachMemberOnce<EntryControls>(EntryRows));
 
 Form *entryForm(bool keyPreview = true)
 {
     return new Form({.name = "prueba", .caption = "Prueba", .clientWidth = 3000, .clientHeight = 2400,
-                     .background = colours::LightGrey, .keyPreview = keyPreview, .controls = EntryControls});
+                     .background = colours::LightGrey, .keyPreview = keyPreview, .controls = EntryRows});
 }
 // clang-format on
 
@@ -70,9 +79,10 @@ struct EntryScreen {
     }
 
     std::unique_ptr<Form> form;
-    QLineEdit *first = form->control<QLineEdit>(u"txtPrimero");
-    QLineEdit *second = form->control<QLineEdit>(u"txtSegundo");
-    QPushButton *button = form->control<QPushButton>(u"cmdAceptar");
+    EntryControls ui = form->members<EntryControls>();
+    QLineEdit *first = ui.txtPrimero;
+    QLineEdit *second = ui.txtSegundo;
+    QPushButton *button = ui.cmdAceptar;
     QPlainTextEdit *notes = new QPlainTextEdit(form.get());
 };
 
@@ -170,7 +180,7 @@ void TestPlatform::otherKeysAndScreensKeepTheirKeys()
 void TestPlatform::autoSizeLabelGrowsRightAndDown()
 {
     const std::unique_ptr<Form> form(entryForm());
-    auto *label = form->control<FormLabel>(u"Label1");
+    FormLabel *label = form->members<EntryControls>().Label1;
     const QRect empty = label->geometry();
     QCOMPARE(empty, QRect(8, 8, 7, 24)); // an empty 13.5 pt caption is 105 x 360 twips
     setCaption(label, u"II\nIII"_s);
@@ -216,7 +226,7 @@ void TestPlatform::reopeningAWorksheetKeepsMemoryFlat()
 {
     ProgramFixture fixture;
     const auto openAndClose = [&fixture] {
-        Form *sheet = fixture.open(u"prisecu"_s);
+        Worksheet *sheet = fixture.openWorksheet(1);
         if (!sheet)
             return false;
         // A window system with title-bar icons asks the window's icon for its pixmaps, which Qt keeps
@@ -238,47 +248,48 @@ void TestPlatform::reopeningAWorksheetKeepsMemoryFlat()
 
 void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
 {
-    ScreenRegistry registry;
+    // The title screen stands for a screen that opens, the menu for one that fails the first time.
     int made = 0;
-    registry.add(u"prueba"_s, [&made] {
-        ++made;
-        return entryForm();
-    });
-    QVERIFY(!registry.find(u"prueba"_s));
-    QVERIFY(!registry.open(u"desconocida"_s));
-    // A screen that can't be made opens nothing, and the next opening tries again.
     int asked = 0;
-    registry.add(u"falla"_s, [&asked]() -> QWidget * { return ++asked == 1 ? nullptr : entryForm(); });
-    QVERIFY(!registry.open(u"falla"_s) && !registry.find(u"falla"_s));
-    const QPointer<QWidget> late = registry.open(u"falla"_s);
+    ScreenRegistry registry([&made, &asked](Screen screen) -> std::unique_ptr<QWidget> {
+        if (screen == Screen::Title)
+            ++made;
+        else if (++asked == 1)
+            return nullptr;
+        return std::unique_ptr<QWidget>(entryForm());
+    });
+    QVERIFY(!registry.find(Screen::Title));
+    // A screen that can't be made opens nothing, and the next opening tries again.
+    QVERIFY(!registry.open(Screen::Menu) && !registry.find(Screen::Menu));
+    const QPointer<QWidget> late = registry.open(Screen::Menu);
     QVERIFY(late);
-    QPointer<Form> form = qobject_cast<Form *>(registry.open(u"prueba"_s));
+    QPointer<Form> form = qobject_cast<Form *>(registry.open(Screen::Title));
     QVERIFY(form && form->isVisible());
-    QCOMPARE(registry.find(u"prueba"_s), form);
-    form->control<QLineEdit>(u"txtPrimero")->setText(u"Ana"_s);
+    QCOMPARE(registry.find(Screen::Title), form);
+    form->members<EntryControls>().txtPrimero->setText(u"Ana"_s);
 
     // Opened again, even minimised, it comes back as it was.
     form->showMinimized();
-    QCOMPARE(registry.open(u"prueba"_s), form);
+    QCOMPARE(registry.open(Screen::Title), form);
     settle();
     QVERIFY(!form->isMinimized() && form->isVisible());
     QCOMPARE(made, 1);
-    QCOMPARE(form->control<QLineEdit>(u"txtPrimero")->text(), u"Ana"_s);
+    QCOMPARE(form->members<EntryControls>().txtPrimero->text(), u"Ana"_s);
 
     // Its window's close control discards it, and the next opening makes it anew.
     closeWindow(form);
-    QVERIFY(!form && !registry.find(u"prueba"_s));
-    const QPointer<Form> again = qobject_cast<Form *>(registry.open(u"prueba"_s));
+    QVERIFY(!form && !registry.find(Screen::Title));
+    const QPointer<Form> again = qobject_cast<Form *>(registry.open(Screen::Title));
     QVERIFY(again);
     QCOMPARE(made, 2);
-    QCOMPARE(again->control<QLineEdit>(u"txtPrimero")->text(), QString());
+    QCOMPARE(again->members<EntryControls>().txtPrimero->text(), QString());
 
     // Ending the program closes every screen at once, and nothing opens after it.
     registry.endProgram();
     QVERIFY(registry.ended() && !again->isVisible() && !late->isVisible());
     settle();
     QVERIFY(!again && !late);
-    QVERIFY(!registry.open(u"prueba"_s));
+    QVERIFY(!registry.open(Screen::Title));
 }
 
 } // namespace merlox2::test

@@ -3,6 +3,7 @@
 
 #include "platform/Controls.h"
 #include "platform/DocumentLauncher.h"
+#include "shell/ShellScreens.h"
 #include "support/GuiTest.h"
 
 #include <QDir>
@@ -52,9 +53,9 @@ private Q_SLOTS:
     void asPrinted();
 
 private:
-    DocumentIcon *iconOf(const QString &form)
+    DocumentIcon *iconOf(Screen form)
     {
-        return m_fixture->open(form)->control<DocumentIcon>(u"OLE1");
+        return qobject_cast<DocumentScreen *>(m_fixture->open(form))->controls().OLE1;
     }
 
     std::unique_ptr<ProgramFixture> m_fixture;
@@ -113,7 +114,7 @@ void TestDocuments::doubleClickOpensAFreshCopy()
     } else if (failure == u"no program") {
         DocumentLauncher::setOpenerForTesting([](const QString &) { return false; });
     }
-    DocumentIcon *icon = iconOf(form);
+    DocumentIcon *icon = iconOf(form == u"formato" ? Screen::Format : Screen::Methodology);
     QCOMPARE(icon->geometry(), iconBox);
     QCOMPARE(icon->grab().toImage().pixelColor(0, 0), QColor(255, 192, 128)); // on light orange
     QTest::mouseClick(icon, Qt::LeftButton);

@@ -44,11 +44,11 @@ void settle()
     }
 }
 
-ProgramFixture::ProgramFixture() : m_previousDir(QDir::currentPath())
+ProgramFixture::ProgramFixture()
 {
-    QDir::setCurrent(m_dir.path());
     MessageBox::setAnsweredInAdvance(true);
-    m_program = std::make_unique<Program>();
+    m_program = std::make_unique<Program>(m_dir.path());
+    m_program->clock().set(FixtureNow);
 }
 
 ProgramFixture::~ProgramFixture()
@@ -62,12 +62,11 @@ ProgramFixture::~ProgramFixture()
     // A message that no check took is one the teacher would not have expected.
     if (const QStringList left = MessageBox::takeShownTexts(); !left.isEmpty() && !QTest::currentTestFailed())
         QTest::qFail(qPrintable(u"message not expected: "_s + left.join(u" | ")), __FILE__, __LINE__);
-    QDir::setCurrent(m_previousDir);
 }
 
-Form *ProgramFixture::open(const QString &formName)
+Form *ProgramFixture::open(Screen which)
 {
-    auto *screen = qobject_cast<Form *>(screens().open(formName));
+    auto *screen = qobject_cast<Form *>(screens().open(which));
     settle();
     return screen;
 }
@@ -105,10 +104,16 @@ int windowsNamed(const QString &name)
     return count;
 }
 
-void click(const Form *form, const QString &control)
+void click(const QWidget *form, const QString &control)
 {
-    auto *button = form ? form->control<QAbstractButton>(control) : nullptr;
+    auto *button = form ? form->findChild<QAbstractButton *>(control, Qt::FindDirectChildrenOnly) : nullptr;
     QVERIFY2(button, qPrintable(u"no button "_s + control));
+    click(button);
+}
+
+void click(QAbstractButton *button)
+{
+    QVERIFY(button);
     // An option reacts to clicks on its indicator and text, which start at its left edge.
     const bool option = qobject_cast<OptionButton *>(button);
     QTest::mouseClick(button, Qt::LeftButton, {}, option ? QPoint(8, button->height() / 2) : QPoint());

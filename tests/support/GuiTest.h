@@ -2,9 +2,12 @@
 
 #include "platform/FormBuilder.h"
 #include "shell/Program.h"
+#include "worksheet/Worksheet.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QByteArray>
+#include <QDateTime>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,8 +16,11 @@
 
 namespace merlox2::test {
 
-// A whole program in a temporary working directory of its own, where the grade files live. Messages are
-// answered in advance, so nothing blocks; one that no check took fails the test.
+// The moment every fixture's clock shows, unless a test sets another.
+inline const QDateTime FixtureNow(QDate(2024, 3, 15), QTime(14, 5, 9));
+
+// A whole program with a temporary folder of its own for the grade files and a clock set to FixtureNow.
+// Messages are answered in advance, so nothing blocks; one that no check took fails the test.
 class ProgramFixture {
 public:
     ProgramFixture();
@@ -26,17 +32,19 @@ public:
     ScreenRegistry &screens() { return m_program->screens(); }
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
-    // Opens a screen by its form name as the program would ("prisecu", "MENU", ...).
-    Form *open(const QString &formName);
+    // Opens a screen as the program would.
+    Form *open(Screen screen);
+    Worksheet *openWorksheet(int grade) { return qobject_cast<Worksheet *>(open(worksheetScreen(grade))); }
     // The screen if it exists now.
-    Form *form(const QString &formName) { return qobject_cast<Form *>(screens().find(formName)); }
+    Form *form(Screen screen) { return qobject_cast<Form *>(screens().find(screen)); }
+    template <typename T>
+    T *screen(Screen screen) { return qobject_cast<T *>(screens().find(screen)); }
 
     QByteArray readFile(const QString &fileName) const;
     void writeFile(const QString &fileName, const QByteArray &bytes) const;
 
 private:
     QTemporaryDir m_dir;
-    QString m_previousDir;
     std::unique_ptr<Program> m_program;
 };
 
@@ -53,7 +61,9 @@ QString focusName();
 int windowsNamed(const QString &name);
 
 // A mouse click as the user makes it, then whatever it queued.
-void click(const Form *form, const QString &control);
+void click(QAbstractButton *button);
+// The same on a control found by its name, as a black-box test (or a screen reader) finds it.
+void click(const QWidget *form, const QString &control);
 // A key on the focused control, then whatever it queued.
 inline void pressKey(Qt::Key key)
 {
@@ -78,6 +88,8 @@ struct ToolRun {
 ToolRun runTool(const QString &program, const QStringList &arguments, int timeoutMs = 240000);
 
 } // namespace merlox2::test
+
+Q_DECLARE_METATYPE(merlox2::Screen)
 
 // Where the machine lacks a tool a check needs, the check is skipped, except on CI, where a skip would
 // hide what went untested.

@@ -152,14 +152,14 @@ private:
 };
 
 // The worksheet as it was before IMPRIMIR: every control shown, the grade's grey everywhere.
-void checkRestored(const Form *sheet)
+void checkRestored(const Worksheet *sheet)
 {
     for (QWidget *child : sheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         QVERIFY2(child->isVisible(), qPrintable(child->objectName() + u" is still hidden"_s));
     const QColor grey(192, 192, 192);
     QCOMPARE(sheet->background(), grey);
-    for (const QString &name : {u"Option1"_s, u"Option2"_s})
-        QCOMPARE(sheet->control<OptionButton>(name)->background(), grey);
+    for (const OptionButton *option : {sheet->controls().Option1, sheet->controls().Option2})
+        QCOMPARE(option->background(), grey);
 }
 
 qint64 statusKb(const QByteArray &field)
@@ -200,10 +200,10 @@ void TestPrintFailures::defaultPrinterRejectsJobs()
     const ScopedEnv printer("PRINTER", queue.toLocal8Bit());
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     typeRecord(Ana);
-    click(sheet, u"Command2"_s);
+    click(sheet->controls().Command2);
 
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"No se pudo imprimir la hoja"_s) && message.contains(queue) &&
@@ -230,11 +230,11 @@ void TestPrintFailures::printServerNeverAnswers()
     const ScopedEnv cupsServer("CUPS_SERVER", silent.address());
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     QElapsedTimer held;
     held.start();
-    click(sheet, u"Command2"_s);
+    click(sheet->controls().Command2);
     const qint64 heldMs = held.elapsed();
 
     const QString message = onlyMessage();
@@ -255,11 +255,11 @@ void TestPrintFailures::printingKeepsMemoryNearWhatItWas()
         MERLOX2_SKIP_OR_FAIL(u"the CUPS server on %1 has no default printer"_s.arg(server));
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     typeRecord(Ana);
-    click(sheet, u"Option1"_s);
-    click(sheet, u"Command3"_s);
+    click(sheet->controls().Option1);
+    click(sheet->controls().Command3);
 
     // The peak is reset to what the process holds now, so what the print adds shows alone.
     QFile clearRefs(u"/proc/self/clear_refs"_s);
@@ -267,7 +267,7 @@ void TestPrintFailures::printingKeepsMemoryNearWhatItWas()
     clearRefs.close();
     const qint64 before = statusKb("VmRSS");
     QVERIFY(before > 0);
-    click(sheet, u"Command2"_s);
+    click(sheet->controls().Command2);
     const qint64 peak = statusKb("VmHWM");
 
     QVERIFY2(MessageBox::takeShownTexts().isEmpty(), "the print failed");

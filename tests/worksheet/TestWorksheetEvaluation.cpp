@@ -13,23 +13,10 @@ const QStringList WorkedExample = Ana.mid(2);
 const QStringList AnaMujer = u"75 II 100 I 75 83 II II"_s.split(u' ');
 const QStringList Best = u"1.3 6.5 40 40 40"_s.split(u' ');
 
-void enterResults(const Form *sheet, const QStringList &results)
+void enterResults(const Worksheet *sheet, const QStringList &results)
 {
     for (qsizetype i = 0; i < 5; ++i)
-        retype(sheet, BoxNames[i + 2], results.value(i));
-}
-
-// The options that are on and the evaluation buttons that work.
-QString sexStateOf(const Form *sheet)
-{
-    QStringList on;
-    for (const QString &name : {u"Option1"_s, u"Option2"_s, u"Command3"_s, u"Command4"_s}) {
-        QWidget *control = sheet->control(name);
-        auto *option = qobject_cast<OptionButton *>(control);
-        if (option ? option->isChecked() : control->isEnabled())
-            on << textOf(sheet, name);
-    }
-    return on.join(u' ');
+        retype(sheet->controls().boxes().at(std::size_t(i + 2)), results.value(i));
 }
 
 } // namespace
@@ -49,12 +36,12 @@ private Q_SLOTS:
 
 void TestWorksheetEvaluation::sexChoiceArmsOneButton_data()
 {
-    QTest::addColumn<QString>("form");
-    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QString>("clicks"); // by name, as a black-box test finds them
     QTest::addColumn<QString>("state");
     QTest::addColumn<QStringList>("afterProcesar");
     QTest::addColumn<QStringList>("afterDatos");
-    const QString first = u"prisecu"_s;
+    const int first = 1;
     QTest::newRow("none chosen: both buttons work")
         << first << QString() << u"Procesar Datos"_s << AnaHombre << AnaMujer;
     QTest::newRow("Hombre: only Procesar")
@@ -67,35 +54,34 @@ void TestWorksheetEvaluation::sexChoiceArmsOneButton_data()
     QTest::newRow("Hombre clicked again stays on")
         << first << u"Option1 Option1"_s << u"Hombre Procesar"_s << AnaHombre << AnaHombre;
     QTest::newRow("second grade Mujer: first grade Hombre norms")
-        << u"segusecu"_s << u"Option2"_s << u"Mujer Datos"_s << EmptyPanel << AnaHombre;
+        << 2 << u"Option2"_s << u"Mujer Datos"_s << EmptyPanel << AnaHombre;
 }
 
 void TestWorksheetEvaluation::sexChoiceArmsOneButton()
 {
-    QFETCH(QString, form);
+    QFETCH(int, grade);
     QFETCH(QString, clicks);
     QFETCH(QString, state);
     QFETCH(QStringList, afterProcesar);
     QFETCH(QStringList, afterDatos);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(form);
+    Worksheet *sheet = fixture.openWorksheet(grade);
     QVERIFY(sheet);
     for (const QString &option : clicks.split(u' ', Qt::SkipEmptyParts))
         click(sheet, option);
-    QCOMPARE(sexStateOf(sheet), state);
+    QCOMPARE(choiceOf(sheet), state);
 
     // A disabled button can't be pressed: clicking it leaves the panel as it was.
-    sheet->control(u"txtNombre")->setFocus(); // a clicked option keeps the focus
+    sheet->controls().txtNombre->setFocus(); // a clicked option keeps the focus
     typeRecord(Ana);
-    click(sheet, u"Command3"_s);
+    click(sheet->controls().Command3);
     QCOMPARE(panelOf(sheet), afterProcesar);
-    click(sheet, u"Command4"_s);
+    click(sheet->controls().Command4);
     QCOMPARE(panelOf(sheet), afterDatos);
     QCOMPARE(focusName(), u"txtNombre"_s);
     // Evaluating touches neither the roster nor the file.
-    QVERIFY(fixture.program().roster(form == u"prisecu" ? 1 : 2)[1] == StudentRecord());
-    QCOMPARE(fixture.readFile(form == u"prisecu" ? u"secundaria1.dat"_s : u"secundaria2.dat"_s),
-             QByteArray());
+    QVERIFY(fixture.program().roster(grade)[1] == StudentRecord());
+    QCOMPARE(fixture.readFile(GradeFile::fileNameForGrade(grade)), QByteArray());
 }
 
 void TestWorksheetEvaluation::earlyStopKeepsTheRestOfThePanel_data()
@@ -123,16 +109,16 @@ void TestWorksheetEvaluation::earlyStopKeepsTheRestOfThePanel()
     QFETCH(QString, results);
     QFETCH(QString, panel);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
-    click(sheet, u"Option1"_s);
+    click(sheet->controls().Option1);
     if (!before.isEmpty()) {
         enterResults(sheet, before);
-        click(sheet, u"Command3"_s);
-        QVERIFY(!textOf(sheet, u"Label26"_s).isEmpty());
+        click(sheet->controls().Command3);
+        QVERIFY(!textOf(sheet->controls().Label26).isEmpty());
     }
     enterResults(sheet, results.split(u'|'));
-    click(sheet, u"Command3"_s);
+    click(sheet->controls().Command3);
     QCOMPARE(panelOf(sheet), panel.split(u'|'));
     QCOMPARE(focusName(), u"txtNombre"_s);
 }
@@ -154,20 +140,20 @@ void TestWorksheetEvaluation::commandsEmptyThePanel()
     QFETCH(QString, clicks);
     QFETCH(QString, state);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"segusecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(2);
     QVERIFY(sheet);
-    click(sheet, u"Option2"_s);
+    click(sheet->controls().Option2);
     enterResults(sheet, Best);
-    click(sheet, u"Command4"_s);
+    click(sheet->controls().Command4);
     QCOMPARE(panelOf(sheet), u"100 I 100 I 100 100 I I"_s.split(u' '));
     // An edited result changes nothing until a button is pressed again.
-    retype(sheet, u"txtresistencia"_s, u"2.9"_s);
+    retype(sheet->controls().txtresistencia, u"2.9"_s);
     QCOMPARE(panelOf(sheet), u"100 I 100 I 100 100 I I"_s.split(u' '));
 
     for (const QString &button : clicks.split(u' '))
         click(sheet, button);
     QCOMPARE(panelOf(sheet), EmptyPanel);
-    QCOMPARE(sexStateOf(sheet), state);
+    QCOMPARE(choiceOf(sheet), state);
     if (clicks.startsWith(u"Option")) // the boxes are not touched
         QCOMPARE(boxesOf(sheet).mid(2), QStringList{u"2.9"_s} + Best.mid(1));
     else

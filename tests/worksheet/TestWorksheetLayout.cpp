@@ -45,28 +45,29 @@ private Q_SLOTS:
 void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
 {
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
-    const std::pair<QString, QRect> placed[] = {
-        {u"txtNombre"_s, {168, 112, 257, 33}}, {u"txtsentadillas"_s, {168, 352, 81, 33}},
-        {u"Option1"_s, {168, 384, 81, 25}},    {u"Label9"_s, {32, 56, 97, 33}},
-        {u"Image1"_s, {256, 152, 168, 279}},   {u"Label26"_s, {616, 352, 65, 49}},
-        {u"Frame1"_s, {24, 448, 745, 73}},     {u"Command3"_s, {472, 480, 57, 33}},
-        {u"Command4"_s, {528, 480, 57, 33}},   {u"cmdSalir"_s, {680, 480, 81, 33}}};
-    for (const auto &[name, geometry] : placed)
-        QCOMPARE(std::pair(name, sheet->control(name)->geometry()), std::pair(name, geometry));
+    const WorksheetControls &ui = sheet->controls();
+    const std::pair<QWidget *, QRect> placed[] = {
+        {ui.txtNombre, {168, 112, 257, 33}}, {ui.txtsentadillas, {168, 352, 81, 33}},
+        {ui.Option1, {168, 384, 81, 25}},    {ui.Label9, {32, 56, 97, 33}},
+        {ui.Image1, {256, 152, 168, 279}},   {ui.Label26, {616, 352, 65, 49}},
+        {ui.Frame1, {24, 448, 745, 73}},     {ui.Command3, {472, 480, 57, 33}},
+        {ui.Command4, {528, 480, 57, 33}},   {ui.cmdSalir, {680, 480, 81, 33}}};
+    for (const auto &[control, geometry] : placed)
+        QCOMPARE(std::pair(control->objectName(), control->geometry()), std::pair(control->objectName(), geometry));
 
     // The level label, empty and auto-size, widens to the right with its text and shrinks back.
-    auto *level = sheet->control<QLabel>(u"Label23");
+    auto *level = sheet->controls().Label23;
     QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
     typeRecord(Ana);
-    click(sheet, u"Command3"_s);
+    click(sheet->controls().Command3);
     QCOMPARE(level->text(), u"III"_s);
     QCOMPARE(level->pos(), QPoint(616, 200));
     QCOMPARE(level->height(), 24);
     QVERIFY2(level->width() >= level->fontMetrics().horizontalAdvance(u"III"_s) && level->width() > 7,
              qPrintable(u"%1 px wide"_s.arg(level->width())));
-    click(sheet, u"Command1"_s); // Borrar
+    click(sheet->controls().Command1); // Borrar
     QCOMPARE(level->text(), QString());
     QCOMPARE(level->geometry(), QRect(616, 200, 7, 24));
 
@@ -87,14 +88,15 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
 
     // Buttons and options stand in front of the band and the labels, Datos in front where it overlaps
     // Procesar, and the band contains nothing.
-    const QStringList buttons = u"cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar Command1 Command3 "
-                                u"Command4 Command2 cmdSalir Option2"_s.split(u' ');
-    for (const QString &name : buttons)
-        QCOMPARE(sheet->childAt(sheet->control(name)->geometry().center()), sheet->control(name));
-    QCOMPARE(sheet->childAt(528, 496), sheet->control(u"Command4"));
-    sheet->control(u"Frame1")->hide();
-    for (const QString &name : buttons)
-        QVERIFY2(sheet->control(name)->isVisible(), qPrintable(name));
+    const QAbstractButton *buttons[] = {ui.cmdGuardarReg, ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar,
+                                        ui.Command1,      ui.Command3,        ui.Command4,        ui.Command2,
+                                        ui.cmdSalir,      ui.Option2};
+    for (const QAbstractButton *button : buttons)
+        QCOMPARE(sheet->childAt(button->geometry().center()), button);
+    QCOMPARE(sheet->childAt(528, 496), ui.Command4);
+    ui.Frame1->hide();
+    for (const QAbstractButton *button : buttons)
+        QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
 }
 
 void TestWorksheetLayout::differsOnlyAsEachGradeShould_data()
@@ -115,43 +117,43 @@ void TestWorksheetLayout::differsOnlyAsEachGradeShould()
 {
     QFETCH(Grade, grade);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(grade.form);
+    Worksheet *sheet = fixture.openWorksheet(grade.number);
     QVERIFY(sheet);
+    const WorksheetControls &ui = sheet->controls();
     QCOMPARE(sheet->objectName(), grade.form);
     QCOMPARE(sheet->windowTitle(), grade.caption);
     for (const QColor &background :
-         {sheet->background(), sheet->control<OptionButton>(u"Option1")->background(),
-          sheet->control<OptionButton>(u"Option2")->background()})
+         {sheet->background(), sheet->controls().Option1->background(),
+          sheet->controls().Option2->background()})
         QCOMPARE(background, grade.background);
 
-    // Found whatever the case of its name, and as wide as its text, so that none of it is cut off.
-    auto *title = sheet->control<QLabel>(u"LABEL8");
-    QVERIFY(title);
+    // Named as on its grade's screen, and as wide as its text, so that none of it is cut off.
+    const QLabel *title = ui.Label8;
     QCOMPARE(title->objectName(), grade.titleName);
     QCOMPARE(title->text(), u"%1\u00BA GRADO SECUNDARIA"_s.arg(grade.number));
     QCOMPARE(title->pos(), QPoint(grade.titleLeft, 24));
     const int textWidth = title->fontMetrics().horizontalAdvance(title->text());
     QVERIFY2(title->width() >= textWidth && title->width() <= textWidth + 10, qPrintable(title->text()));
-    QCOMPARE(sheet->control(u"Label28")->pos(), grade.date);
-    QCOMPARE(sheet->control(u"Label28")->height(), grade.dateHeight);
-    QCOMPARE(sheet->control<ImageBox>(u"Image1")->picture().size(), grade.photograph);
-    QCOMPARE(sheet->control(u"Image1")->size(), QSize(168, 279)); // each grade's squeezed into one box
+    QCOMPARE(sheet->controls().Label28->pos(), grade.date);
+    QCOMPARE(sheet->controls().Label28->height(), grade.dateHeight);
+    QCOMPARE(sheet->controls().Image1->picture().size(), grade.photograph);
+    QCOMPARE(sheet->controls().Image1->size(), QSize(168, 279)); // each grade's squeezed into one box
 
     // The same captions on every grade; the record number sits in a visible box even while empty.
-    const QStringList names =
-        u"Label10 Label9 Label1 Label2 Label3 Label4 Label5 Label6 Label7 Label27 Option1 "
-        u"Option2 Label22 Label21 Label14 Label15 Label16 Label17 Label18 Label20 Frame1 "
-        u"cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar Command1 Command3 "
-        u"Command4 Command2 cmdSalir"_s.split(u' ');
-    QCOMPARE(textsOf(sheet, names),
+    QCOMPARE(textsOf({ui.Label10, ui.Label9, ui.Label1, ui.Label2, ui.Label3, ui.Label4, ui.Label5, ui.Label6,
+                      ui.Label7, ui.Label27, ui.Option1, ui.Option2, ui.Label22, ui.Label21, ui.Label14, ui.Label15,
+                      ui.Label16, ui.Label17, ui.Label18, ui.Label20, ui.Frame1, ui.cmdGuardarReg,
+                      ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar, ui.Command1, ui.Command3, ui.Command4,
+                      ui.Command2, ui.cmdSalir}),
              u"REGISTRO N\u00BA||Nombre|Edad|Resistencia|Velocidad|Lagartijas|Abdominales|Sentadillas|Sexo|"
              u"Hombre|Mujer|EVALUACION INDIVIDUAL|CAPACIDADES|NIVEL Y %|RESISTENCIA|VELOCIDAD|FUERZA|"
              u"NIVEL PROMEDIO|%|Opciones|Guardar Registro|Registro Siguiente|Registro Anterior|Regresar|"
              u"Borrar|Procesar|Datos|IMPRIMIR|Salir"_s.split(u'|'));
-    QVERIFY(sheet->control<QLabel>(u"Label9")->frameWidth() > 0);
+    QVERIFY(sheet->controls().Label9->frameWidth() > 0);
     // A screen reader names each box after its caption.
-    for (int i = 0; i < 7; ++i)
-        QCOMPARE(sheet->control<QLabel>(u"Label%1"_s.arg(i + 1))->buddy(), sheet->control(BoxNames[i]));
+    const QLabel *captions[] = {ui.Label1, ui.Label2, ui.Label3, ui.Label4, ui.Label5, ui.Label6, ui.Label7};
+    for (std::size_t i = 0; i < std::size(captions); ++i)
+        QCOMPARE(captions[i]->buddy(), ui.boxes().at(i));
 }
 
 void TestWorksheetLayout::walksTheFocusInTabOrder_data()
@@ -174,18 +176,21 @@ void TestWorksheetLayout::walksTheFocusInTabOrder()
     QFETCH(QString, skipped);
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet && QTest::qWaitForWindowActive(sheet));
     if (!option.isEmpty())
         click(sheet, option);
     // Every box holds text, so a stray Enter or Tab character would show.
-    for (qsizetype i = 0; i < BoxNames.size(); ++i)
-        sheet->control<QLineEdit>(BoxNames[i])->setText(Ana[i]);
-    QStringList walk = BoxNames + u"Option1 Option2 cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar "
+    QStringList walk;
+    for (QLineEdit *box : sheet->controls().boxes()) {
+        box->setText(Ana[walk.size()]);
+        walk << box->objectName();
+    }
+    walk += u"Option1 Option2 cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar "
                                   u"Command1 Command3 Command4 Command2 cmdSalir"_s.split(u' ');
     walk.removeOne(skipped);
 
-    sheet->control(u"txtNombre")->setFocus();
+    sheet->controls().txtNombre->setFocus();
     QStringList visited{focusName()};
     while (visited.size() < walk.size()) {
         pressKey(key);
@@ -194,8 +199,8 @@ void TestWorksheetLayout::walksTheFocusInTabOrder()
     QCOMPARE(visited, walk);
     QCOMPARE(boxesOf(sheet), Ana);
     // Enter reached every button and clicked none of them.
-    QVERIFY(!fixture.screens().ended() && !fixture.screens().find(u"MENU"_s));
-    QCOMPARE(textOf(sheet, u"Label9"_s), QString());
+    QVERIFY(!fixture.screens().ended() && !fixture.screens().find(Screen::Menu));
+    QCOMPARE(textOf(sheet->controls().Label9), QString());
 }
 
 void TestWorksheetLayout::longCaptionWrapsInsideItsButton_data()
@@ -213,10 +218,10 @@ void TestWorksheetLayout::longCaptionWrapsInsideItsButton()
     QFETCH(QString, name);
     QFETCH(int, lines);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     // Rows inside the bevel with dark text pixels as '#': a run of them per line, blank rows at both ends.
-    const QImage face = sheet->control(name)->grab().toImage();
+    const QImage face = named(sheet, name)->grab().toImage();
     QString rows;
     for (int y = 3; y < face.height() - 3; ++y) {
         bool text = false;

@@ -11,23 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace merlox2::test {
 
-namespace {
-
-// The option that is on and the evaluation buttons that work, by caption.
-QString choiceOf(const Form *sheet)
-{
-    QStringList on;
-    for (const QString &name : {u"Option1"_s, u"Option2"_s, u"Command3"_s, u"Command4"_s}) {
-        QWidget *control = sheet->control(name);
-        auto *option = qobject_cast<OptionButton *>(control);
-        if (option ? option->isChecked() : control->isEnabled())
-            on << textOf(sheet, name);
-    }
-    return on.join(u' ');
-}
-
-} // namespace
-
 class TestWorksheetOptions : public QObject {
     Q_OBJECT
 
@@ -42,10 +25,10 @@ private Q_SLOTS:
 void TestWorksheetOptions::screenReaderHearsRadioButtons()
 {
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
-    QAccessibleInterface *hombre = QAccessible::queryAccessibleInterface(sheet->control(u"Option1"));
-    QAccessibleInterface *mujer = QAccessible::queryAccessibleInterface(sheet->control(u"Option2"));
+    QAccessibleInterface *hombre = QAccessible::queryAccessibleInterface(sheet->controls().Option1);
+    QAccessibleInterface *mujer = QAccessible::queryAccessibleInterface(sheet->controls().Option2);
     QVERIFY(hombre && mujer);
     for (QAccessibleInterface *option : {hombre, mujer}) {
         QCOMPARE(option->role(), QAccessible::RadioButton);
@@ -55,7 +38,7 @@ void TestWorksheetOptions::screenReaderHearsRadioButtons()
     QCOMPARE(hombre->text(QAccessible::Name), u"Hombre"_s);
     QCOMPARE(mujer->text(QAccessible::Name), u"Mujer"_s);
 
-    click(sheet, u"Option1"_s);
+    click(sheet->controls().Option1);
     QVERIFY(hombre->state().checked && !mujer->state().checked);
 
     // Chosen from the screen reader, the option runs the same handler as a click.
@@ -71,10 +54,10 @@ void TestWorksheetOptions::screenReaderHearsRadioButtons()
 void TestWorksheetOptions::tabReachesEachOption()
 {
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     QApplication::setActiveWindow(sheet);
-    sheet->control(u"txtsentadillas")->setFocus();
+    sheet->controls().txtsentadillas->setFocus();
     QStringList reached;
     for (int i = 0; i < 3; ++i) {
         pressKey(Qt::Key_Tab);
@@ -120,18 +103,18 @@ void TestWorksheetOptions::arrowKeysMoveTheChoice()
     QFETCH(QString, to);
     QFETCH(QString, choice);
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     QApplication::setActiveWindow(sheet);
     if (!chosen.isEmpty())
         click(sheet, chosen);
 
     // An evaluation on the panel shows that the options' own handler ran: it empties the panel.
-    for (qsizetype i = 0; i < BoxNames.size(); ++i)
-        retype(sheet, BoxNames[i], Ana[i]);
-    QTest::mouseClick(sheet->control<QPushButton>(chosen == u"Option2" ? u"Command4"_s : u"Command3"_s),
-                      Qt::LeftButton);
-    sheet->control(from)->setFocus(Qt::TabFocusReason);
+    const WorksheetControls &ui = sheet->controls();
+    for (std::size_t i = 0; i < ui.boxes().size(); ++i)
+        retype(ui.boxes()[i], Ana[qsizetype(i)]);
+    QTest::mouseClick(chosen == u"Option2" ? ui.Command4 : ui.Command3, Qt::LeftButton);
+    named(sheet, from)->setFocus(Qt::TabFocusReason);
     settle();
     QVERIFY(panelOf(sheet) != EmptyPanel);
 

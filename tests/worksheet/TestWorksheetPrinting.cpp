@@ -54,26 +54,26 @@ bool withinAMinute(Check done)
 }
 
 // The worksheet as it must be again after printing, with the focus back on IMPRIMIR.
-void checkRestored(const Form *sheet)
+void checkRestored(const Worksheet *sheet)
 {
     for (QWidget *child : sheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         QVERIFY2(child->isVisible(), qPrintable(child->objectName() + u" is still hidden"_s));
     QCOMPARE(focusName(), u"Command2"_s);
-    for (const QString &name : BoxNames)
-        QVERIFY2(!sheet->control<QLineEdit>(name)->hasSelectedText(), qPrintable(name));
-    for (const QString &name : {u"Option1"_s, u"Option2"_s})
-        QCOMPARE(sheet->control<OptionButton>(name)->background(), LightOrange);
+    for (const QLineEdit *box : sheet->controls().boxes())
+        QVERIFY2(!box->hasSelectedText(), qPrintable(box->objectName()));
+    for (const OptionButton *option : {sheet->controls().Option1, sheet->controls().Option2})
+        QCOMPARE(option->background(), LightOrange);
     QCOMPARE(sheet->background(), LightOrange);
 }
 
 // Second grade: its light orange can't arise from anti-aliased black text on white, as grey can.
-Form *sheetWithStudent(ProgramFixture &fixture)
+Worksheet *sheetWithStudent(ProgramFixture &fixture)
 {
-    Form *sheet = fixture.open(u"segusecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(2);
     if (sheet) {
         typeRecord(Ana);
-        click(sheet, u"Option1"_s);
-        click(sheet, u"Command3"_s);
+        click(sheet->controls().Option1);
+        click(sheet->controls().Command3);
     }
     return sheet;
 }
@@ -115,18 +115,18 @@ void TestWorksheetPrinting::printsOnePageWithoutWorkingControls()
     QVERIFY2(withinAMinute(queueEmpty), "the PDF queue still holds earlier jobs");
 
     ProgramFixture fixture;
-    Form *sheet = sheetWithStudent(fixture);
+    Worksheet *sheet = sheetWithStudent(fixture);
     QVERIFY(sheet);
     const QStringList panel = panelOf(sheet);
     QVERIFY(!panel.first().isEmpty());
     // The queue replaces the file with every job: gone now, it can only come back from this one.
     QVERIFY2(!QFileInfo::exists(pdf) || QFile::remove(pdf), qPrintable(u"can't remove "_s + pdf));
-    click(sheet, u"Command2"_s);
+    click(sheet->controls().Command2);
 
     QVERIFY(!fixture.screens().ended());
     checkRestored(sheet);
     QCOMPARE(panelOf(sheet), panel);
-    QVERIFY(sheet->control(u"Command3")->isEnabled() && !sheet->control(u"Command4")->isEnabled());
+    QVERIFY(sheet->controls().Command3->isEnabled() && !sheet->controls().Command4->isEnabled());
 
     QVERIFY2(withinAMinute(queueEmpty), "the print job did not finish in a minute");
     QVERIFY2(QFileInfo(pdf).size() > 0, qPrintable(u"the queue wrote nothing to "_s + pdf));
@@ -184,17 +184,17 @@ void TestWorksheetPrinting::printWithoutDefaultPrinter()
     QVERIFY2(QPrinterInfo::defaultPrinter().isNull(),
              "a default printer is still seen without a CUPS server");
     ProgramFixture fixture;
-    Form *sheet = sheetWithStudent(fixture);
+    Worksheet *sheet = sheetWithStudent(fixture);
     QVERIFY(sheet);
     const QStringList panel = panelOf(sheet);
-    click(sheet, u"Command2"_s);
+    click(sheet->controls().Command2);
 
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"No se pudo imprimir la hoja"_s) &&
                  message.contains(u"impresora predeterminada"_s),
              qPrintable(message));
     QVERIFY(!fixture.screens().ended());
-    QCOMPARE(fixture.screens().find(u"segusecu"_s), sheet);
+    QCOMPARE(fixture.screens().find(Screen::Worksheet2), sheet);
     checkRestored(sheet);
     QCOMPARE(panelOf(sheet), panel);
     QCOMPARE(boxesOf(sheet), Ana);

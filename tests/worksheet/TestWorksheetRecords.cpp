@@ -46,7 +46,7 @@ QStringList atFullWidth(const QStringList &boxes)
 
 // A click while no file may grow beyond 64 bytes, as on a full disk, even for root; only then, as the
 // test's own output may go to a file.
-void clickOnAFullDisk(const Form *sheet, const QString &button)
+void clickOnAFullDisk(const Worksheet *sheet, const QString &button)
 {
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
@@ -156,34 +156,37 @@ void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
 
     ProgramFixture fixture;
     QVERIFY(!QFile::exists(fixture.path(u"secundaria1.dat"_s)));
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet && QTest::qWaitForWindowActive(sheet));
     QVERIFY(QFile::exists(fixture.path(u"secundaria1.dat"_s)));
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), QByteArray());
-    QCOMPARE(boxesOf(sheet) + panelOf(sheet) << textOf(sheet, u"Label9"_s), QStringList(16, QString()));
-    QCOMPARE(textOf(sheet, u"Label28"_s), QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    QCOMPARE(boxesOf(sheet) + panelOf(sheet) << textOf(sheet->controls().Label9), QStringList(16, QString()));
+    QCOMPARE(sheet->controls().Label28->text(), QLocale().toString(FixtureNow.date(), QLocale::ShortFormat));
     QCOMPARE(focusName(), u"txtNombre"_s);
 
     for (int n = 1; n < record; ++n)
-        click(sheet, u"cmdRegSiguiente"_s);
+        click(sheet->controls().cmdRegSiguiente);
     QCOMPARE(focusName(), u"txtNombre"_s);
     typeRecord(typed);
-    QCOMPARE(focusName(), BoxNames.value(typed.size(), u"Option1"_s)); // Enter went on from box to box
+    const auto boxes = sheet->controls().boxes();
+    QWidget *next = std::size_t(typed.size()) < boxes.size() ? boxes.at(std::size_t(typed.size()))
+                                                             : static_cast<QWidget *>(sheet->controls().Option1);
+    QCOMPARE(QApplication::focusWidget(), next); // Enter went on from box to box
     if (!edge.isEmpty()) { // nothing stored, nothing changed but the panel, emptied
-        click(sheet, u"Command3"_s);
-        QVERIFY(!textOf(sheet, u"Label11"_s).isEmpty());
-        sheet->control(u"txtedad")->setFocus();
+        click(sheet->controls().Command3);
+        QVERIFY(!textOf(sheet->controls().Label11).isEmpty());
+        sheet->controls().txtedad->setFocus();
         click(sheet, edge);
-        QCOMPARE(textOf(sheet, u"Label9"_s), QString::number(record));
+        QCOMPARE(textOf(sheet->controls().Label9), QString::number(record));
         QCOMPARE(boxesOf(sheet), typed);
         QVERIFY(fixture.program().roster(1)[record] == StudentRecord());
         QCOMPARE(panelOf(sheet), EmptyPanel);
         QCOMPARE(focusName(), u"txtNombre"_s);
     }
-    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet->controls().cmdGuardarReg);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              QByteArray((record - 1) * 130, '\0') + merlox2::test::record(typed));
-    QCOMPARE(textOf(sheet, u"txtNombre"_s), typed.first()); // the box still shows what was typed
+    QCOMPARE(textOf(sheet->controls().txtNombre), typed.first()); // the box still shows what was typed
 }
 
 void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes_data()
@@ -208,14 +211,14 @@ void TestWorksheetRecords::storesKeepFieldWidthsAndReservedBytes()
     ProgramFixture fixture;
     const QByteArray second = record(Beto, QByteArray(40, 'x'));
     fixture.writeFile(u"secundaria1.dat"_s, record(Luis, OddReserved) + second);
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     QCOMPARE(boxesOf(sheet), atFullWidth(Luis));
     // Evaluated as typed ones, the trailing blanks of the stored fields notwithstanding.
-    click(sheet, u"Command3"_s);
+    click(sheet->controls().Command3);
     QCOMPARE(panelOf(sheet), u"100 I 100 I 100 100 I I"_s.split(u' '));
     // A digit typed after the blanks of the age lies beyond its field: it is cut off when stored.
-    auto *age = sheet->control<QLineEdit>(u"txtedad");
+    auto *age = sheet->controls().txtedad;
     age->setFocus();
     age->end(false);
     QTest::keyClicks(age, u"3"_s);
@@ -232,13 +235,13 @@ void TestWorksheetRecords::movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll()
     ProgramFixture fixture;
     const QByteArray secondGrade = record(Luis) + record(Ana);
     fixture.writeFile(u"secundaria2.dat"_s, secondGrade);
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     for (const QStringList &student : {Ana, Beto}) {
         typeRecord(student);
-        click(sheet, u"cmdRegSiguiente"_s);
+        click(sheet->controls().cmdRegSiguiente);
     }
-    QCOMPARE(textOf(sheet, u"Label9"_s), u"3"_s);
+    QCOMPARE(textOf(sheet->controls().Label9), u"3"_s);
     QCOMPARE(boxesOf(sheet), EmptyBoxes);
     typeRecord(Luis); // on screen only: neither saved nor left
     QCOMPARE(QByteArray(fixture.program().roster(1)[1].data(), 260), record(Ana) + record(Beto));
@@ -248,18 +251,18 @@ void TestWorksheetRecords::movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll()
     QVERIFY(!lock.tryLock(0)); // held while the worksheet is open
 
     // Another grade, with its own students, then back to the first as it was left.
-    Form *second = fixture.open(u"segusecu"_s);
+    Worksheet *second = fixture.openWorksheet(2);
     QVERIFY(second);
     QCOMPARE(boxesOf(second), atFullWidth(Luis));
-    QCOMPARE(fixture.open(u"prisecu"_s), sheet);
+    QCOMPARE(fixture.openWorksheet(1), sheet);
     QCOMPARE(boxesOf(sheet), Luis);
 
-    click(sheet, u"cmdSalir"_s);
+    click(sheet->controls().cmdSalir);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              record(Ana) + record(Beto) + record(Luis) + QByteArray(27 * 130, '\0'));
     QCOMPARE(fixture.readFile(u"secundaria2.dat"_s), secondGrade);
     QVERIFY(fixture.screens().ended());
-    QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().find(u"segusecu"_s));
+    QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().find(Screen::Worksheet2));
     QVERIFY(lock.tryLock(0));
 }
 
@@ -275,14 +278,14 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
     QFETCH(bool, removeFile);
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     for (const QStringList &student : {Ana, Beto}) {
         typeRecord(student);
-        click(sheet, u"cmdRegSiguiente"_s);
+        click(sheet->controls().cmdRegSiguiente);
     }
     closeWindow(sheet);
-    QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().ended());
+    QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     QLockFile lock(fixture.path(u"secundaria1.dat.lock"_s));
     QVERIFY(lock.tryLock(0)); // released
     lock.unlock();
@@ -290,11 +293,11 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
     if (removeFile)
         QVERIFY(QFile::remove(fixture.path(u"secundaria1.dat"_s)));
 
-    sheet = fixture.open(u"prisecu"_s);
+    sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
-    QCOMPARE(textOf(sheet, u"Label9"_s), QString()); // loaded anew, on record 1
+    QCOMPARE(textOf(sheet->controls().Label9), QString()); // loaded anew, on record 1
     QCOMPARE(boxesOf(sheet), atFullWidth(Ana));
-    click(sheet, u"cmdSalir"_s);
+    click(sheet->controls().cmdSalir);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(Ana) + record(Beto) + QByteArray(28 * 130, '\0'));
 }
 
@@ -368,9 +371,9 @@ void TestWorksheetRecords::doesNotOpen()
             QVERIFY(machineLock.write(lockOf(other.processId())) > 0);
             machineLock.close();
         }
-        QVERIFY(!fixture.open(u"prisecu"_s));
+        QVERIFY(!fixture.openWorksheet(1));
     }
-    QVERIFY(!fixture.screens().find(u"prisecu"_s) && !fixture.screens().ended());
+    QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
     // The other copy's lock is left alone, and nothing is left behind.
@@ -418,10 +421,10 @@ void TestWorksheetRecords::opensDespiteALockNobodyHolds()
     fixture.writeFile(u"secundaria1.dat.lock"_s, lock);
     MessageBox::answerNextQuestion(true);
 
-    Form *sheet = nullptr;
+    Worksheet *sheet = nullptr;
     {
         const AsNobody nobody(readOnlyFolder);
-        sheet = fixture.open(u"prisecu"_s);
+        sheet = fixture.openWorksheet(1);
     }
     QVERIFY(sheet);
     QCOMPARE(boxesOf(sheet), atFullWidth(Ana));
@@ -460,9 +463,9 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
     const QString path = fixture.path(u"secundaria1.dat"_s);
     const QByteArray original = record(Luis) + record(Beto);
     fixture.writeFile(u"secundaria1.dat"_s, original);
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
-    retype(sheet, u"txtNombre"_s, u"Ana"_s);
+    retype(sheet->controls().txtNombre, u"Ana"_s);
     const QStringList onScreen = boxesOf(sheet);
 
     if (fullDisk)
@@ -472,7 +475,7 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
     const QString message = onlyMessage();
     QVERIFY2(message.startsWith(u"No se pudo guardar secundaria1.dat"_s), qPrintable(message));
     QVERIFY(!fixture.screens().ended() && sheet->isVisible());
-    QCOMPARE(fixture.screens().find(u"prisecu"_s), sheet);
+    QCOMPARE(fixture.screens().find(Screen::Worksheet1), sheet);
     QCOMPARE(boxesOf(sheet), onScreen);
     QCOMPARE(fixture.program().roster(1)[2].field(StudentRecord::Nombre), u"Beto"_s.leftJustified(30));
     if (fullDisk)
@@ -481,7 +484,7 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
         QVERIFY(QDir().rmdir(path));
 
     // The cause mended, Salir succeeds with everything that was kept.
-    click(sheet, u"cmdSalir"_s);
+    click(sheet->controls().cmdSalir);
     QVERIFY(fixture.screens().ended());
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
              record(QStringList{u"Ana"_s} + Luis.mid(1)) + record(Beto) + QByteArray(28 * 130, '\0'));

@@ -39,22 +39,22 @@ void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
 {
     ProgramFixture fixture;
     fixture.writeFile(u"secundaria1.dat"_s, Blanks.repeated(3));
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     QCOMPARE(focusName(), u"txtNombre"_s);
 
     // After the load, after "Registro Siguiente" and after "Registro Anterior": the focus is in the name
     // box, whose text is the field at full width; what is typed must land in front of the blanks.
     QTest::keyClicks(QApplication::focusWidget(), u"Luis"_s);
-    click(sheet, u"cmdGuardarReg"_s);
-    click(sheet, u"cmdRegSiguiente"_s);
+    click(sheet->controls().cmdGuardarReg);
+    click(sheet->controls().cmdRegSiguiente);
     QTest::keyClicks(QApplication::focusWidget(), u"Ana"_s);
     pressKey(Qt::Key_Return); // on to the age, whose text Tab selects: typing replaces it
     QTest::keyClicks(QApplication::focusWidget(), u"12"_s);
-    click(sheet, u"cmdGuardarReg"_s);
-    click(sheet, u"cmdRegAnterior"_s);
+    click(sheet->controls().cmdGuardarReg);
+    click(sheet->controls().cmdRegAnterior);
     QTest::keyClicks(QApplication::focusWidget(), u"J "_s);
-    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet->controls().cmdGuardarReg);
 
     const QByteArray file = fixture.readFile(u"secundaria1.dat"_s);
     QCOMPARE(nameField(file, 1), padded("J Luis"));
@@ -63,9 +63,9 @@ void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
     QCOMPARE(file.mid(260), Blanks);
 
     // "Borrar" empties the boxes; what is typed then is the whole field.
-    click(sheet, u"Command1"_s);
+    click(sheet->controls().Command1);
     QTest::keyClicks(QApplication::focusWidget(), u"Eva"_s);
-    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet->controls().cmdGuardarReg);
     QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1), padded("Eva"));
 }
 
@@ -108,7 +108,7 @@ void TestWorksheetTyping::salirWritesUntouchedRecordsAsTheyWere()
     ProgramFixture fixture;
     if (!file.isEmpty())
         fixture.writeFile(u"secundaria1.dat"_s, file);
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     for (const QString &text : typed) {
         if (text == u"\b")
@@ -146,10 +146,10 @@ void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore()
     QFETCH(QByteArray, stored);
 
     ProgramFixture fixture;
-    Form *sheet = fixture.open(u"prisecu"_s);
+    Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     // One character at a time, as keys and input methods deliver them (a surrogate pair is one key).
-    auto *box = sheet->control<QLineEdit>(u"txtNombre"_s);
+    auto *box = sheet->controls().txtNombre;
     for (const uint codePoint : typed.toUcs4()) {
         const char32_t character = codePoint;
         const QString text = QString::fromUcs4(&character, 1);
@@ -157,7 +157,7 @@ void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore()
         QTest::sendKeyEvent(QTest::Release, box, Qt::Key_unknown, text, Qt::NoModifier);
     }
     QCOMPARE(box->text(), shown);
-    click(sheet, u"cmdGuardarReg"_s);
+    click(sheet->controls().cmdGuardarReg);
     QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1), padded(stored));
 
     // Pasted all at once and decomposed, the same: composed where it can be, refused whole where not.

@@ -11,13 +11,6 @@
 
 namespace merlox2::test {
 
-// The boxes in the order of the record's fields; the panel in the order the evaluation writes it.
-inline const QStringList BoxNames =
-    QStringLiteral(
-        "txtNombre txtedad txtresistencia txtvelocidad txtlagartijas txtabdominales txtsentadillas")
-        .split(u' ');
-inline const QStringList PanelNames =
-    QStringLiteral("Label11 Label23 Label12 Label24 Label13 Label19 Label25 Label26").split(u' ');
 inline const QStringList EmptyBoxes(7, QString());
 inline const QStringList EmptyPanel(8, QString());
 
@@ -26,23 +19,46 @@ inline const QStringList Ana = QStringLiteral("Ana 12 1.9 7.5 22 25 20").split(u
 inline const QStringList AnaHombre = QStringLiteral("50 III 75 II 50 58 III III").split(u' ');
 
 // The text a user reads on a control: a box's content, a label's, button's or band's caption.
-inline QString textOf(const Form *sheet, const QString &name)
+inline QString textOf(const QWidget *w)
 {
-    QWidget *w = sheet->control(name);
-    if (auto *band = qobject_cast<BandFrame *>(w))
+    if (auto *band = qobject_cast<const BandFrame *>(w))
         return band->caption();
-    return w ? w->property("text").toString() : QStringLiteral("<no control %1>").arg(name);
+    return w ? w->property("text").toString() : QStringLiteral("<no control>");
 }
 
-inline QStringList textsOf(const Form *sheet, const QStringList &names)
+template <typename Controls>
+inline QStringList textsOf(const Controls &controls)
 {
     QStringList texts;
-    for (const QString &name : names)
-        texts << textOf(sheet, name);
+    for (const QWidget *w : controls)
+        texts << textOf(w);
     return texts;
 }
-inline QStringList boxesOf(const Form *sheet) { return textsOf(sheet, BoxNames); }
-inline QStringList panelOf(const Form *sheet) { return textsOf(sheet, PanelNames); }
+inline QStringList textsOf(std::initializer_list<const QWidget *> controls)
+{
+    return textsOf<std::initializer_list<const QWidget *>>(controls);
+}
+inline QStringList boxesOf(const Worksheet *sheet) { return textsOf(sheet->controls().boxes()); }
+inline QStringList panelOf(const Worksheet *sheet) { return textsOf(sheet->controls().panel()); }
+
+// The option that is on and the evaluation buttons that work, by caption.
+inline QString choiceOf(const Worksheet *sheet)
+{
+    const WorksheetControls &ui = sheet->controls();
+    QStringList on;
+    for (const QAbstractButton *button : {ui.Option1, ui.Option2})
+        on << (button->isChecked() ? QStringList{button->text()} : QStringList());
+    for (const QAbstractButton *button : {ui.Command3, ui.Command4})
+        on << (button->isEnabled() ? QStringList{button->text()} : QStringList());
+    return on.join(u' ');
+}
+
+// A control of a worksheet by its name, as a black-box test finds it.
+template <typename T = QWidget>
+T *named(const QWidget *form, const QString &name)
+{
+    return form->findChild<T *>(name, Qt::FindDirectChildrenOnly);
+}
 
 // Each text typed into the focused box, then Enter, as the teacher moves on from txtNombre.
 inline void typeRecord(const QStringList &texts)
@@ -54,9 +70,8 @@ inline void typeRecord(const QStringList &texts)
 }
 
 // Puts the focus in a box and replaces its text by typing.
-inline void retype(const Form *sheet, const QString &name, const QString &text)
+inline void retype(QLineEdit *box, const QString &text)
 {
-    auto *box = sheet->control<QLineEdit>(name);
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
