@@ -221,7 +221,7 @@ ensure_qt() {
     if [[ ! -f "$work/build/build.ninja" ]]; then
         timed "configuring Qt $QT_VERSION for Windows" configure_qt "$source_dir" "$work/build" "$QT_PREFIX"
     fi
-    timed "building Qt $QT_VERSION for Windows (log: $work/build)" build_qt "$work/build"
+    timed "building Qt $QT_VERSION for Windows in $work/build" build_qt "$work/build"
     timed "installing Qt for Windows into $QT_PREFIX" install_qt "$work/build"
 
     printf 'qt6-base %s\n%s\n' "$QT_SOURCE_VERSION" "${QT_CONFIGURE_OPTIONS[*]}" >"$stamp"
@@ -238,8 +238,10 @@ echo "==> Qt for Windows: $QT_PREFIX"
 
 # Each of the mingw runtime's folders whose DLLs (libstdc++, libgcc, winpthread) the executables load.
 mingw_runtime_dirs() {
-    dirname "$("$TRIPLET-g++-posix" -print-file-name=libstdc++-6.dll)"
-    dirname "$("$TRIPLET-g++-posix" -print-file-name=libwinpthread-1.dll)"
+    local dll
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        dirname "$(readlink -f "$("$TRIPLET-g++-posix" -print-file-name="$dll")")"
+    done
 }
 
 # Writes the command that ctest puts before every test executable: Wine with a prefix of the build tree's
