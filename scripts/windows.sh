@@ -1,0 +1,307 @@
+#!/usr/bin/env bash
+# Cross-builds MERLOX2 for 64-bit Windows on Debian 12 and runs its core tests under Wine.
+#
+#     scripts/windows.sh          Qt for Windows (built once, then reused), the program, the core tests
+#     scripts/windows.sh qt       only Qt for Windows
+#
+# Qt for Windows is built from Debian's own qt6-base source, the same version as the Linux build's Qt, which
+# also serves as the host Qt (moc, rcc, uic). It is installed outside the repository, in
+# $MERLOX2_QT_CACHE (default /var/cache/merlox2), in a folder named after the Qt version and a hash of
+# everything that shapes it, and is reused while a stamp written after its installation is there.
+# The Qt build runs at the lowest CPU and I/O priority so that it does not starve other work.
+#
+# Other settings: MERLOX2_WIN_BUILD (the program's build tree, default build-windows/ in the repository),
+# MERLOX2_JOBS (parallel jobs, default the number of cores).
+set -euo pipefail
+
+stage="${1:-all}"
+case "$stage" in
+    all | qt) ;;
+    *)
+        echo "usage: $0 [qt]" >&2
+        exit 2
+        ;;
+esac
+
+# The Linux helpers: package installation, and the host Qt that the cross build runs its tools from.
+# shellcheck source=setup.sh
+source "$(dirname "$0")/setup.sh" run
+
+QT_CACHE="${MERLOX2_QT_CACHE:-/var/cache/merlox2}"
+WIN_BUILD="${MERLOX2_WIN_BUILD:-$MERLOX2_ROOT/build-windows}"
+TRIPLET=x86_64-w64-mingw32
+
+# Runs a phase and prints how long it took: `timed NAME COMMAND...`. Phases nest; when one fails, the script
+# stops (set -e) and the exit trap names every phase that was running.
+PHASE_NAMES=()
+PHASE_STARTS=()
+elapsed_since() {
+    local took=$((SECONDS - $1))
+    printf '%dm%02ds' $((took / 60)) $((took % 60))
+}
+report_failed_phases() {
+    local status=$? i
+    [[ $status -eq 0 ]] && return
+    for ((i = ${#PHASE_NAMES[@]} - 1; i >= 0; i--)); do
+        echo "==> ${PHASE_NAMES[i]}: FAILED after $(elapsed_since "${PHASE_STARTS[i]}")" >&2
+    done
+}
+trap report_failed_phases EXIT
+timed() {
+    PHASE_NAMES+=("$1")
+    PHASE_STARTS+=("$SECONDS")
+    shift
+    echo "==> ${PHASE_NAMES[-1]}"
+    "$@"
+    echo "==> ${PHASE_NAMES[-1]}: done in $(elapsed_since "${PHASE_STARTS[-1]}")"
+    unset 'PHASE_NAMES[-1]' 'PHASE_STARTS[-1]'
+}
+
+# Lowest priority for the long builds; ionice is not everywhere.
+low_priority() {
+    if command -v ionice >/dev/null; then
+        nice -n 19 ionice -c3 "$@"
+    else
+        nice -n 19 "$@"
+    fi
+}
+
+install_tools() {
+    # dpkg-dev unpacks the source package; wine64 brings the 64-bit loader that `wine` picks for our .exe.
+    local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                    wine wine64 nsis dpkg-dev xz-utils perl python3 xvfb xauth zip)
+    local missing=() package
+    for package in "${packages[@]}"; do
+        merlox2_is_installed "$package" || missing+=("$package")
+    done
+    [[ ${#missing[@]} -eq 0 ]] && return 0
+    merlox2_can_be_root || merlox2_die "missing packages (install them as root): ${missing[*]}"
+    # Waits for another apt run on the machine instead of failing at once.
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -q -o DPkg::Lock::Timeout=900)
+    merlox2_as_root "${apt[@]}" update </dev/null
+    merlox2_as_root "${apt[@]}" install -y --no-install-recommends "${missing[@]}" </dev/null
+}
+
+# --- Qt for Windows ---------------------------------------------------------------------------------------
+
+host_qt_version() {
+    # 6.4.2+dfsg-10 -> 6.4.2
+    local version
+    version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
+    version="${version#*:}"
+    version="${version%%[+-]*}"
+    echo "$version"
+}
+
+QT_SOURCE_VERSION="$(dpkg-query -W -f='${Version}' qt6-base-dev)"
+QT_VERSION="$(host_qt_version)"
+
+# What Qt is configured with, besides the install prefix and the toolchain file. Bundled third-party code
+# keeps the result free of DLLs we would have to collect; the modules the program does not use are off.
+# Debian's source lacks the Wintab header, hence no tablet events. OpenGL stays on: without it the Windows
+# platform plugin of this Qt version does not build (it is loaded at run time, so nothing more to ship).
+QT_CONFIGURE_OPTIONS=(
+    -G Ninja
+    -DCMAKE_BUILD_TYPE=Release
+    -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DQT_BUILD_EXAMPLES=OFF
+    -DQT_BUILD_TESTS=OFF
+    -DFEATURE_sql=OFF
+    -DFEATURE_network=OFF
+    -DFEATURE_dbus=OFF
+    -DFEATURE_tabletevent=OFF
+    -DFEATURE_system_zlib=OFF
+    -DFEATURE_system_pcre2=OFF
+    -DFEATURE_system_doubleconversion=OFF
+    -DFEATURE_system_freetype=OFF
+    -DFEATURE_system_harfbuzz=OFF
+    -DFEATURE_system_png=OFF
+    -DFEATURE_system_jpeg=OFF
+    -DFEATURE_system_libb2=OFF
+    -DFEATURE_system_md4c=OFF
+)
+
+qt_cache_key() {
+    {
+        echo "$QT_SOURCE_VERSION"
+        printf '%s\n' "${QT_CONFIGURE_OPTIONS[@]}"
+        cat "$MERLOX2_ROOT/cmake/mingw-w64-x86_64.cmake"
+        "$TRIPLET-g++-posix" -dumpfullversion
+    } | sha256sum | cut -c1-10
+}
+
+# Writes deb-src entries for every enabled deb entry of the machine's apt sources (one-line and deb822
+# files alike) into the given folder, so that `apt-get source` works where the machine has none.
+derive_source_entries() {
+    local out="$1" file
+    mkdir -p "$out/sources.list.d"
+    : >"$out/sources.list"
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [[ -f "$file" ]] || continue
+        sed -nE 's/^[[:space:]]*deb([[:space:]])/deb-src\1/p' "$file" >>"$out/sources.list"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [[ -f "$file" ]] || continue
+        # Each stanza that fetches binaries fetches sources instead; stanzas without deb stay as they are.
+        sed -E 's/^Types:.*\<deb\>([^-].*)?$/Types: deb-src/' "$file" >"$out/sources.list.d/$(basename "$file")"
+    done
+}
+
+# Downloads and unpacks Debian's qt6-base source of the installed version into the given folder, through a
+# private apt configuration (sources, lists and caches of its own) that leaves the machine's apt untouched.
+fetch_qt_source() {
+    local dir="$1" apt_dir="$1.apt"
+    rm -rf "$apt_dir"
+    derive_source_entries "$apt_dir"
+    mkdir -p "$apt_dir/lists/partial"
+    local apt_options=(
+        -o "Dir::Etc::SourceList=$apt_dir/sources.list"
+        -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
+        -o "Dir::State::Lists=$apt_dir/lists"
+        -o "Dir::Cache::pkgcache="
+        -o "Dir::Cache::srcpkgcache="
+    )
+    # Entries the machine cannot reach only warn; what counts is whether the source arrives.
+    apt-get "${apt_options[@]}" update -q || true
+    mkdir -p "$dir"
+    (cd "$dir" && apt-get "${apt_options[@]}" source -q --only-source "qt6-base=$QT_SOURCE_VERSION")
+    rm -rf "$apt_dir"
+}
+
+configure_qt() {
+    local source_dir="$1" build_dir="$2" prefix="$3"
+    low_priority cmake -S "$source_dir" -B "$build_dir" "${QT_CONFIGURE_OPTIONS[@]}" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64-x86_64.cmake"
+}
+
+build_qt() {
+    low_priority cmake --build "$1" -j"$MERLOX2_JOBS"
+}
+
+install_qt() {
+    low_priority cmake --install "$1"
+}
+
+# Sets QT_PREFIX to an installed Qt for Windows, building it first when the cache has none.
+ensure_qt() {
+    local key
+    key="$(qt_cache_key)"
+    QT_PREFIX="$QT_CACHE/qt-$QT_VERSION-mingw64-$key"
+    local stamp="$QT_PREFIX/.merlox2-complete"
+    if [[ -f "$stamp" ]]; then
+        echo "==> Qt for Windows: reusing $QT_PREFIX"
+        return 0
+    fi
+
+    local work="$QT_CACHE/work-$QT_VERSION-mingw64-$key"
+    mkdir -p "$QT_CACHE" "$work"
+    # One build per cache folder at a time; a second run waits and then finds the stamp.
+    exec 9>"$work.lock"
+    flock 9
+    if [[ -f "$stamp" ]]; then
+        echo "==> Qt for Windows: reusing $QT_PREFIX"
+        return 0
+    fi
+
+    local source_dir=
+    if [[ -d "$work/source" ]]; then
+        source_dir="$(find "$work/source" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
+    fi
+    if [[ -z "$source_dir" ]]; then
+        rm -rf "$work/source"
+        timed "fetching the qt6-base $QT_SOURCE_VERSION source" fetch_qt_source "$work/source"
+        source_dir="$(find "$work/source" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
+        [[ -n "$source_dir" ]] || merlox2_die "apt-get source left no qt6-base folder in $work/source"
+    fi
+
+    # The installed Qt's own toolchain file refers to this one, so it lives with the installation.
+    mkdir -p "$QT_PREFIX"
+    cp "$MERLOX2_ROOT/cmake/mingw-w64-x86_64.cmake" "$QT_PREFIX/"
+    if [[ ! -f "$work/build/build.ninja" ]]; then
+        timed "configuring Qt $QT_VERSION for Windows" configure_qt "$source_dir" "$work/build" "$QT_PREFIX"
+    fi
+    timed "building Qt $QT_VERSION for Windows in $work/build" build_qt "$work/build"
+    timed "installing Qt for Windows into $QT_PREFIX" install_qt "$work/build"
+
+    printf 'qt6-base %s\n%s\n' "$QT_SOURCE_VERSION" "${QT_CONFIGURE_OPTIONS[*]}" >"$stamp"
+    # The build tree is large and no longer needed once the installation is stamped.
+    rm -rf "$work" "$work.lock"
+}
+
+timed "installing missing tools" install_tools
+timed "Qt for Windows" ensure_qt
+echo "==> Qt for Windows: $QT_PREFIX"
+[[ $stage == qt ]] && exit 0
+
+# --- The program --------------------------------------------------------------------------------------------
+
+# Each of the mingw runtime's folders whose DLLs (libstdc++, libgcc, winpthread) the executables load.
+mingw_runtime_dirs() {
+    local dll
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        dirname "$(readlink -f "$("$TRIPLET-g++-posix" -print-file-name="$dll")")"
+    done
+}
+
+# Writes the command that ctest puts before every test executable: Wine with a prefix of the build tree's
+# own, quiet, with Qt's and the compiler's DLLs on the search path. Runnable by hand as well:
+# `build-windows/wine-run build-windows/tests/TestStudentRecord.exe`.
+write_wine_runner() {
+    local runner="$WIN_BUILD/wine-run" dirs=() dir winepath=
+    mapfile -t dirs < <(printf '%s\n' "$QT_PREFIX/bin" "$(mingw_runtime_dirs)" | awk '!seen[$0]++')
+    for dir in "${dirs[@]}"; do
+        winepath+="${winepath:+;}Z:${dir//\//\\}"
+    done
+    mkdir -p "$WIN_BUILD"
+    cat >"$runner" <<RUNNER
+#!/bin/sh
+# Generated by scripts/windows.sh.
+export WINEPREFIX='$WIN_BUILD/wineprefix'
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No prompts to install Wine's .NET or HTML engines: nothing here needs them.
+export WINEDLLOVERRIDES='mscoree,mshtml='
+export WINEPATH='$winepath'
+exec wine "\$@"
+RUNNER
+    chmod +x "$runner"
+}
+
+prepare_wine() {
+    write_wine_runner
+    if [[ ! -f "$WIN_BUILD/wineprefix/system.reg" ]]; then
+        # wineboot through the runner, so that the prefix gets the same settings as the tests.
+        "$WIN_BUILD/wine-run" wineboot --init
+        WINEPREFIX="$WIN_BUILD/wineprefix" wineserver --wait
+    fi
+}
+
+configure_program() {
+    low_priority "$QT_PREFIX/bin/qt-cmake" -S "$MERLOX2_ROOT" -B "$WIN_BUILD" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DMERLOX2_BENCH=OFF -DMERLOX2_GUI=ON \
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$WIN_BUILD/wine-run"
+}
+
+CORE_TESTS='^(records|evaluation)\.'
+
+core_test_targets() {
+    ctest --test-dir "$WIN_BUILD" -N -R "$CORE_TESTS" | sed -nE 's/^ *Test +#[0-9]+: [a-z]+\.//p'
+}
+
+# The core library, its tests and the program. Goes on past a failing file (-k 0) so that one run shows
+# every file that does not compile for Windows.
+build_program() {
+    local targets
+    mapfile -t targets < <(core_test_targets)
+    low_priority cmake --build "$WIN_BUILD" -j"$MERLOX2_JOBS" -- -k 0 merlox2core "${targets[@]}" merlox2
+}
+
+run_core_tests() {
+    ctest --test-dir "$WIN_BUILD" -R "$CORE_TESTS" --output-on-failure
+}
+
+timed "preparing Wine" prepare_wine
+timed "configuring MERLOX2 for Windows" configure_program
+timed "building MERLOX2 for Windows" build_program
+timed "running the core tests under Wine" run_core_tests
