@@ -5,6 +5,7 @@
 
 #include "platform/MessageBox.h"
 #include "records/GradeLock.h"
+#include "support/Unprivileged.h"
 
 #include <QDate>
 #include <QDir>
@@ -88,31 +89,6 @@ QMap<QString, QByteArray> entries(const ProgramFixture &fixture)
         found.insert(name, fixture.readFile(name));
     return found;
 }
-
-const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
-
-bool canRunAsNobody() { return geteuid() != 0 || nobodyIfRoot(); }
-
-// Root passes every permission check, so the cases of a read-only folder run with the effective ids of
-// "nobody".
-class AsNobody {
-public:
-    explicit AsNobody(bool on)
-    {
-        if (const passwd *nobody = on ? nobodyIfRoot() : nullptr)
-            m_switched = setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
-    }
-    ~AsNobody()
-    {
-        if (m_switched && (seteuid(0) != 0 || setegid(0) != 0))
-            qFatal("could not return to root");
-    }
-    AsNobody(const AsNobody &) = delete;
-    AsNobody &operator=(const AsNobody &) = delete;
-
-private:
-    bool m_switched = false;
-};
 
 } // namespace
 
