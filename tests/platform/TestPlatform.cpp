@@ -46,14 +46,14 @@ struct EntryControls {
 
 // clang-format off
 constexpr ControlRow EntryRows[] = {
-    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label, .left = 120, .top = 120, .width = 105, .height = 360,
-     .font = {13.5, Bold}, .autoSize = true},
-    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
-     .tabIndex = 0},
-    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
-     .tabIndex = 1},
-    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320,
-     .width = 1215, .height = 375, .tabIndex = 2}};
+    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label,
+     .left = 120, .top = 120, .width = 105, .height = 360, .font = {13.5, Bold}, .autoSize = true},
+    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox,
+     .left = 120, .top = 600, .width = 1215, .height = 285, .tabIndex = 0},
+    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox,
+     .left = 120, .top = 960, .width = 1215, .height = 285, .tabIndex = 1},
+    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar",
+     .left = 120, .top = 1320, .width = 1215, .height = 375, .tabIndex = 2}};
 
 static_assert(fillsEachMemberOnce<EntryControls>(EntryRows));
 

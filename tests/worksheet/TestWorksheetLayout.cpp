@@ -85,7 +85,8 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
     const QRect maximised = sheet->geometry();
     sheet->setWindowState(Qt::WindowNoState);
     QTRY_VERIFY(sheet->geometry() != maximised); // the window system resizes it through the event queue
-    QVERIFY2(sheet->rect().contains(extent), qPrintable(u"restored to %1 x %2"_s.arg(sheet->width()).arg(sheet->height())));
+    QVERIFY2(sheet->rect().contains(extent),
+             qPrintable(u"restored to %1 x %2"_s.arg(sheet->width()).arg(sheet->height())));
 
     // Buttons and options stand in front of the band and the labels, Datos in front where it overlaps
     // Procesar, and the band contains nothing.
