@@ -14,58 +14,63 @@ using namespace colours;
 using namespace fonts;
 using W = WorksheetControls;
 
+// clang-format off
+// Row makers for the kinds of control the table repeats, wrapped as the rows are.
+
 // Lines: left/top are the first end point, width/height the second.
 constexpr ControlRow line(ControlMember m, const char *name, int x1, int y1, int x2, int y2, int width, QRgb colour)
 {
-    return {.member = m, .name = name, .kind = Kind::Line, .left = x1, .top = y1, .width = x2, .height = y2, .fore = colour,
-            .lineWidth = width};
+    return {.member = m, .name = name, .kind = Kind::Line,
+            .left = x1, .top = y1, .width = x2, .height = y2, .fore = colour, .lineWidth = width};
 }
 
 constexpr ControlRow caption(ControlMember m, const char *name, const char *text, int top, int width,
                              ControlMember buddy = {})
 {
-    return {.member = m, .name = name, .kind = Kind::Label, .caption = text, .left = 480, .top = top, .width = width,
-            .height = 495, .font = Pt13, .buddy = buddy};
+    return {.member = m, .name = name, .kind = Kind::Label, .caption = text,
+            .left = 480, .top = top, .width = width, .height = 495, .font = Pt13, .buddy = buddy};
 }
 
 constexpr ControlRow box(ControlMember m, const char *name, int top, int width, int tabIndex)
 {
-    return {.member = m, .name = name, .kind = Kind::TextBox, .left = 2520, .top = top, .width = width, .height = 495,
-            .font = Pt13, .back = White, .tabIndex = tabIndex};
+    return {.member = m, .name = name, .kind = Kind::TextBox,
+            .left = 2520, .top = top, .width = width, .height = 495, .font = Pt13, .back = White, .tabIndex = tabIndex};
 }
 
-constexpr ControlRow panelLabel(ControlMember m, const char *name, const char *text, int left, int top, int width, int height,
-                                 Align align = Align::Left, QRgb fore = NoColour)
+constexpr ControlRow panelLabel(ControlMember m, const char *name, const char *text, int left, int top, int width,
+                                int height, Align align = Align::Left, QRgb fore = NoColour)
 {
-    return {.member = m, .name = name, .kind = Kind::Label, .caption = text, .left = left, .top = top, .width = width,
-            .height = height, .font = Pt13, .fore = fore, .align = align};
+    return {.member = m, .name = name, .kind = Kind::Label, .caption = text,
+            .left = left, .top = top, .width = width, .height = height, .font = Pt13, .fore = fore, .align = align};
 }
 
 constexpr ControlRow levelLabel(ControlMember m, const char *name, int top)
 {
-    return {.member = m, .name = name, .kind = Kind::Label, .left = 9240, .top = top, .width = 105, .height = 360,
-            .font = Pt13, .autoSize = true};
+    return {.member = m, .name = name, .kind = Kind::Label,
+            .left = 9240, .top = top, .width = 105, .height = 360, .font = Pt13, .autoSize = true};
 }
 
-constexpr ControlRow button(ControlMember m, const char *name, const char *text, int left, int width, QRgb face, FontRow font,
-                             int tabIndex)
+constexpr ControlRow button(ControlMember m, const char *name, const char *text, int left, int width, QRgb face,
+                            FontRow font, int tabIndex)
 {
-    return {.member = m, .name = name, .kind = Kind::Button, .caption = text, .left = left, .top = 7200, .width = width,
-            .height = 495, .font = font, .back = face, .tabIndex = tabIndex};
+    return {.member = m, .name = name, .kind = Kind::Button, .caption = text,
+            .left = left, .top = 7200, .width = width, .height = 495, .font = font, .back = face, .tabIndex = tabIndex};
 }
 
-// clang-format off
 constexpr ControlRow WorksheetTable[] = {
     // Heading and record number. Label8, Label28 and the options take their grade's values below.
-    {.member = member<&W::Label8>, .name = "Label8", .kind = Kind::Label, .caption = "", .left = 3120, .top = 360, .width = 5895, .height = 555,
+    {.member = member<&W::Label8>, .name = "Label8", .kind = Kind::Label, .caption = "",
+     .left = 3120, .top = 360, .width = 5895, .height = 555,
      .font = Pt24, .fore = Navy, .align = Align::Center, .autoSize = true},
-    {.member = member<&W::Label10>, .name = "Label10", .kind = Kind::Label, .caption = "REGISTRO Nº", .left = 240, .top = 480, .width = 1935,
-     .height = 300, .font = Pt12BoldItalic, .align = Align::Center, .autoSize = true},
-    {.member = member<&W::Label9>, .name = "Label9", .kind = Kind::Label, .left = 480, .top = 840, .width = 1455, .height = 495, .font = Pt13,
-     .align = Align::Center, .border = true},
-    {.member = member<&W::Image2>, .name = "Image2", .kind = Kind::Image, .left = 9240, .top = 480, .width = 2100, .height = 705,
-     .picture = ":/pictures/worksheet_badge.gif"},
-    {.member = member<&W::Label28>, .name = "Label28", .kind = Kind::Label, .left = 9960, .top = 1080, .width = 1935, .height = 255, .font = Pt12},
+    {.member = member<&W::Label10>, .name = "Label10", .kind = Kind::Label, .caption = "REGISTRO Nº",
+     .left = 240, .top = 480, .width = 1935, .height = 300,
+     .font = Pt12BoldItalic, .align = Align::Center, .autoSize = true},
+    {.member = member<&W::Label9>, .name = "Label9", .kind = Kind::Label,
+     .left = 480, .top = 840, .width = 1455, .height = 495, .font = Pt13, .align = Align::Center, .border = true},
+    {.member = member<&W::Image2>, .name = "Image2", .kind = Kind::Image,
+     .left = 9240, .top = 480, .width = 2100, .height = 705, .picture = ":/pictures/worksheet_badge.gif"},
+    {.member = member<&W::Label28>, .name = "Label28", .kind = Kind::Label,
+     .left = 9960, .top = 1080, .width = 1935, .height = 255, .font = Pt12},
 
     // Outer frame of the body.
     line(member<&W::Line18>, "Line18", 360, 1440, 11520, 1440, 4, Black),
@@ -90,14 +95,14 @@ constexpr ControlRow WorksheetTable[] = {
     caption(member<&W::Label7>, "Label7", "Sentadillas", 5280, 1815, member<&W::txtsentadillas>),
     box(member<&W::txtsentadillas>, "txtsentadillas", 5280, 1215, 6),
     caption(member<&W::Label27>, "Label27", "Sexo", 5880, 1215),
-    {.member = member<&W::Option1>, .name = "Option1", .kind = Kind::Option, .caption = "Hombre", .left = 2520, .top = 5760, .width = 1215,
-     .height = 375, .font = Pt9, .tabIndex = 7},
-    {.member = member<&W::Option2>, .name = "Option2", .kind = Kind::Option, .caption = "Mujer", .left = 2520, .top = 6120, .width = 1215,
-     .height = 375, .font = Pt9, .tabIndex = 8},
+    {.member = member<&W::Option1>, .name = "Option1", .kind = Kind::Option, .caption = "Hombre",
+     .left = 2520, .top = 5760, .width = 1215, .height = 375, .font = Pt9, .tabIndex = 7},
+    {.member = member<&W::Option2>, .name = "Option2", .kind = Kind::Option, .caption = "Mujer",
+     .left = 2520, .top = 6120, .width = 1215, .height = 375, .font = Pt9, .tabIndex = 8},
 
     // The photograph, stretched into its box whatever its size.
-    {.member = member<&W::Image1>, .name = "Image1", .kind = Kind::Image, .left = 3840, .top = 2280, .width = 2520, .height = 4185,
-     .stretch = true},
+    {.member = member<&W::Image1>, .name = "Image1", .kind = Kind::Image,
+     .left = 3840, .top = 2280, .width = 2520, .height = 4185, .stretch = true},
 
     // Ruling of the individual evaluation table.
     line(member<&W::Line15>, "Line15", 6600, 1680, 11400, 1680, 3, DarkBlue),
@@ -118,15 +123,16 @@ constexpr ControlRow WorksheetTable[] = {
     line(member<&W::Line1>, "Line1", 9240, 5040, 11160, 5040, 2, Black),
 
     // Its fixed captions.
-    {.member = member<&W::Label22>, .name = "Label22", .kind = Kind::Label, .caption = "EVALUACION INDIVIDUAL", .left = 7200, .top = 1680,
-     .width = 3765, .height = 360, .font = Pt13, .fore = Navy, .align = Align::Center, .autoSize = true},
+    {.member = member<&W::Label22>, .name = "Label22", .kind = Kind::Label, .caption = "EVALUACION INDIVIDUAL",
+     .left = 7200, .top = 1680, .width = 3765, .height = 360,
+     .font = Pt13, .fore = Navy, .align = Align::Center, .autoSize = true},
     panelLabel(member<&W::Label21>, "Label21", "CAPACIDADES", 6600, 2280, 2415, 375, Align::Center),
     panelLabel(member<&W::Label14>, "Label14", "NIVEL Y %", 9240, 2280, 1695, 495, Align::Center),
     panelLabel(member<&W::Label15>, "Label15", "RESISTENCIA", 6720, 3000, 2175, 495),
     panelLabel(member<&W::Label16>, "Label16", "VELOCIDAD", 6840, 3720, 1935, 495),
     panelLabel(member<&W::Label17>, "Label17", "FUERZA", 7080, 4440, 1455, 495),
-    {.member = member<&W::Label18>, .name = "Label18", .kind = Kind::Label, .caption = "NIVEL PROMEDIO", .left = 6720, .top = 5160,
-     .width = 2175, .height = 855, .font = Pt13, .align = Align::Center, .wordWrap = true},
+    {.member = member<&W::Label18>, .name = "Label18", .kind = Kind::Label, .caption = "NIVEL PROMEDIO",
+     .left = 6720, .top = 5160, .width = 2175, .height = 855, .font = Pt13, .align = Align::Center, .wordWrap = true},
     panelLabel(member<&W::Label20>, "Label20", "%", 11040, 5280, 615, 495),
 
     // The result panel: level left, percentage right.
@@ -140,8 +146,8 @@ constexpr ControlRow WorksheetTable[] = {
     panelLabel(member<&W::Label19>, "Label19", "", 10080, 5280, 1215, 495, Align::Center, Navy),
 
     // Command band: a coloured frame behind the buttons, which stand in front of it.
-    {.member = member<&W::Frame1>, .name = "Frame1", .kind = Kind::Frame, .caption = "Opciones", .left = 360, .top = 6720, .width = 11175,
-     .height = 1095, .font = Pt13, .back = Blue},
+    {.member = member<&W::Frame1>, .name = "Frame1", .kind = Kind::Frame, .caption = "Opciones",
+     .left = 360, .top = 6720, .width = 11175, .height = 1095, .font = Pt13, .back = Blue},
     button(member<&W::cmdGuardarReg>, "cmdGuardarReg", "Guardar Registro", 480, 1215, Orange, Pt8, 9),
     button(member<&W::cmdRegSiguiente>, "cmdRegSiguiente", "Registro Siguiente", 1800, 1215, Orange, Pt8, 10),
     button(member<&W::cmdRegAnterior>, "cmdRegAnterior", "Registro Anterior", 3120, 1215, Orange, Pt8, 11),

@@ -46,14 +46,14 @@ struct EntryControls {
 
 // clang-format off
 constexpr ControlRow EntryRows[] = {
-    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label, .left = 120, .top = 120, .width = 105, .height = 360,
-     .font = {13.5, Bold}, .autoSize = true},
-    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox, .left = 120, .top = 600, .width = 1215, .height = 285,
-     .tabIndex = 0},
-    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox, .left = 120, .top = 960, .width = 1215, .height = 285,
-     .tabIndex = 1},
-    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar", .left = 120, .top = 1320,
-     .width = 1215, .height = 375, .tabIndex = 2}};
+    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label,
+     .left = 120, .top = 120, .width = 105, .height = 360, .font = {13.5, Bold}, .autoSize = true},
+    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox,
+     .left = 120, .top = 600, .width = 1215, .height = 285, .tabIndex = 0},
+    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox,
+     .left = 120, .top = 960, .width = 1215, .height = 285, .tabIndex = 1},
+    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar",
+     .left = 120, .top = 1320, .width = 1215, .height = 375, .tabIndex = 2}};
 
 static_assert(fillsEachMemberOnce<EntryControls>(EntryRows));
 
@@ -73,9 +73,8 @@ struct EntryScreen {
         QWidget::setTabOrder(second, notes);
         QWidget::setTabOrder(notes, button);
         form->present();
-        QApplication::setActiveWindow(form.get());
         first->setFocus();
-        settle();
+        QTRY_COMPARE(QApplication::activeWindow(), form.get());
     }
 
     std::unique_ptr<Form> form;
@@ -147,8 +146,7 @@ void TestPlatform::enterMovesFocusWithoutReachingTheControl()
     start->setFocus();
     QTest::keyClick(start, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
     QCOMPARE(focusName(), from); // the Tab is queued, not sent from inside the key handling
-    settle();
-    QCOMPARE(focusName(), to);
+    QTRY_COMPARE(focusName(), to);
     QCOMPARE(screen.first->text() + screen.second->text(), u"Ana12"_s);
     QCOMPARE(screen.notes->toPlainText(), u"nota"_s); // neither a new line nor a tab character
     QCOMPARE(returnPressed.count() + clicked.count(), 0);
@@ -161,16 +159,15 @@ void TestPlatform::otherKeysAndScreensKeepTheirKeys()
     QTest::keyClick(screen.first, Qt::Key_Backspace);
     QTest::keyClicks(screen.notes, u"A"_s);
     QTest::keyClick(screen.first, Qt::Key_Tab);
-    settle();
+    QTRY_COMPARE(focusName(), u"txtSegundo"_s);
     QCOMPARE(screen.first->text(), u"Ana "_s);
     QCOMPARE(screen.notes->toPlainText(), u"A"_s);
-    QCOMPARE(focusName(), u"txtSegundo"_s);
 
     // One screen's key preview must not take Enter away from a screen without it.
     EntryScreen without(false);
     QSignalSpy returnPressed(without.first, &QLineEdit::returnPressed);
     QTest::keyClick(without.first, Qt::Key_Return);
-    settle();
+    deliverQueued();
     QCOMPARE(returnPressed.count(), 1);
     QCOMPARE(focusName(), u"txtPrimero"_s);
     QTest::keyClick(without.notes, Qt::Key_Return);
@@ -271,8 +268,7 @@ void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
     // Opened again, even minimised, it comes back as it was.
     form->showMinimized();
     QCOMPARE(registry.open(Screen::Title), form);
-    settle();
-    QVERIFY(!form->isMinimized() && form->isVisible());
+    QTRY_VERIFY(!form->isMinimized() && form->isVisible());
     QCOMPARE(made, 1);
     QCOMPARE(form->members<EntryControls>().txtPrimero->text(), u"Ana"_s);
 
@@ -287,8 +283,7 @@ void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
     // Ending the program closes every screen at once, and nothing opens after it.
     registry.endProgram();
     QVERIFY(registry.ended() && !again->isVisible() && !late->isVisible());
-    settle();
-    QVERIFY(!again && !late);
+    QTRY_VERIFY(!again && !late);
     QVERIFY(!registry.open(Screen::Title));
 }
 

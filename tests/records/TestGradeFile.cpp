@@ -1,5 +1,6 @@
 #include "records/GradeFile.h"
 #include "records/SystemCalls.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using merlox2::test::AsNobody;
 
 namespace merlox2 {
 
@@ -140,17 +142,9 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
     lowered.rlim_cur = as == As::FullDisk ? 1000 : saved.rlim_cur;
     setrlimit(RLIMIT_FSIZE, &lowered);
 
-    // Root passes every permission check, so these cases run with the effective ids of "nobody".
-    const bool root = geteuid() == 0;
-    const passwd *nobody = as == As::Nobody && root ? getpwnam("nobody") : nullptr;
-    const bool switched = nobody && setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
-    const auto backToRoot = qScopeGuard([switched] {
-        if (switched && (seteuid(0) != 0 || setegid(0) != 0))
-            qFatal("could not return to root");
-    });
+    const AsNobody nobody(as == As::Nobody);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (as == As::Nobody &&
-        ((root && !switched) || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
+    if (as == As::Nobody && (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
         return std::nullopt;
 
     const GradeFile file(path);

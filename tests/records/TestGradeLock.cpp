@@ -2,6 +2,7 @@
 // more keeps the teacher out. The other copy is a real process: this test program, started again.
 
 #include "records/GradeLock.h"
+#include "support/Unprivileged.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,29 +31,6 @@ constexpr char OtherCopyGrade[] = "MERLOX2_TEST_OTHER_COPY_GRADE";
 constexpr char OtherCopyAsNobody[] = "MERLOX2_TEST_OTHER_COPY_AS_NOBODY";
 
 using Outcome = GradeLock::Outcome;
-
-const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
-
-// Root passes every permission check, so the cases of a folder that refuses files run with the
-// effective ids of "nobody".
-class AsNobody {
-public:
-    explicit AsNobody(bool on = true)
-    {
-        if (const passwd *nobody = on ? nobodyIfRoot() : nullptr)
-            m_switched = setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
-    }
-    ~AsNobody()
-    {
-        if (m_switched && (seteuid(0) != 0 || setegid(0) != 0))
-            qFatal("could not return to root");
-    }
-    AsNobody(const AsNobody &) = delete;
-    AsNobody &operator=(const AsNobody &) = delete;
-
-private:
-    bool m_switched = false;
-};
 
 // The other copy: opens the grade, says how that went, and keeps the grade until its input closes,
 // as the program keeps it until "Salir".

@@ -47,10 +47,12 @@ private:
 Form *TestNavigation::enterProgram()
 {
     m_fixture->program().start();
-    settle();
     QTest::keyClicks(controlsOf<AccessScreen>(Screen::Access).Text1, u"418357"_s);
     click(controlsOf<AccessScreen>(Screen::Access).Command1);
-    return screen(Screen::Title);
+    Form *title = screen(Screen::Title);
+    if (title)
+        waitUntilActive(title);
+    return title;
 }
 
 Worksheet *TestNavigation::openGrade(int grade)
@@ -59,7 +61,10 @@ Worksheet *TestNavigation::openGrade(int grade)
     click(controlsOf<TitleScreen>(Screen::Title).Command1);
     const MenuControls &menu = controlsOf<GradeMenu>(Screen::Menu);
     click(std::array{menu.Command1, menu.Command2, menu.Command3}.at(std::size_t(grade - 1)));
-    return m_fixture->screen<Worksheet>(worksheetScreen(grade));
+    Worksheet *sheet = m_fixture->screen<Worksheet>(worksheetScreen(grade));
+    if (sheet)
+        waitUntilActive(sheet);
+    return sheet;
 }
 
 void TestNavigation::titleAndMenuAreSingleAndEnterPressesNothing()
@@ -69,33 +74,31 @@ void TestNavigation::titleAndMenuAreSingleAndEnterPressesNothing()
     QCOMPARE(QApplication::activeWindow(), title);
     // Enter walks the title screen's buttons and presses none of them.
     QStringList walked{focusName()};
-    for (int i = 0; i < 4; ++i) {
-        pressKey(Qt::Key_Return);
-        walked << focusName();
-    }
+    for (int i = 0; i < 4; ++i)
+        walked << focusAfter(Qt::Key_Return);
     QCOMPARE(walked, u"Command1 Command4 Command2 Command3 Command1"_s.split(u' '));
     QVERIFY(!screen(Screen::Menu) && !screen(Screen::Format) && !screen(Screen::Methodology));
     // ENTRAR again brings the same title screen to the front.
     QApplication::setActiveWindow(screen(Screen::Access));
     click(controlsOf<AccessScreen>(Screen::Access).Command1);
     QCOMPARE(screen(Screen::Title), title);
-    QCOMPARE(QApplication::activeWindow(), title);
+    QTRY_COMPARE(QApplication::activeWindow(), title);
 
     QPushButton *entrar = controlsOf<TitleScreen>(Screen::Title).Command1;
     click(entrar);
     auto *menu = m_fixture->screen<GradeMenu>(Screen::Menu);
     QVERIFY(menu);
-    QCOMPARE(QApplication::activeWindow(), menu);
+    QTRY_COMPARE(QApplication::activeWindow(), menu);
     QCOMPARE(menu->windowTitle(), u"MERLOX2 MENU"_s);
     const MenuControls &buttons = menu->controls();
     QCOMPARE(textsOf({buttons.Command1, buttons.Command2, buttons.Command3, buttons.Command4}),
              QStringList({u"1\u00BA GRADO"_s, u"2\u00BA GRADO"_s, u"3\u00BA GRADO"_s, u"SALIR"_s}));
     // The menu's SALIR brings the same title screen back and leaves the menu open behind it.
     click(buttons.Command4);
-    QCOMPARE(QApplication::activeWindow(), title);
+    QTRY_COMPARE(QApplication::activeWindow(), title);
     click(entrar);
     QCOMPARE(screen(Screen::Menu), menu);
-    QCOMPARE(QApplication::activeWindow(), menu);
+    QTRY_COMPARE(QApplication::activeWindow(), menu);
     QCOMPARE(windowsNamed(u"empezar"_s) + windowsNamed(u"MENU"_s), 2);
     QVERIFY(screen(Screen::Access)->isVisible());
     QVERIFY(!m_fixture->screens().ended());
@@ -136,7 +139,7 @@ void TestNavigation::buttonsWithoutKeyPreviewOpen()
     click(titleButton);
     Form *from = screen(form);
     QVERIFY(from);
-    QCOMPARE(QApplication::activeWindow(), from);
+    QTRY_COMPARE(QApplication::activeWindow(), from);
     if (key == Qt::Key_unknown) {
         click(from, button);
     } else {
@@ -144,7 +147,7 @@ void TestNavigation::buttonsWithoutKeyPreviewOpen()
         pressKey(key);
     }
     // The screen opened in front, the one it was opened from still open behind it.
-    QCOMPARE(QApplication::activeWindow(), screen(opens));
+    QTRY_COMPARE(QApplication::activeWindow(), screen(opens));
     QVERIFY(from->isVisible() && title->isVisible());
     QVERIFY(!m_fixture->screens().ended());
     // Opened again from the title screen, it is the same screen.
@@ -152,7 +155,7 @@ void TestNavigation::buttonsWithoutKeyPreviewOpen()
     click(titleButton);
     QCOMPARE(screen(form), from);
     QCOMPARE(windowsNamed(from->objectName()), 1);
-    QCOMPARE(QApplication::activeWindow(), from);
+    QTRY_COMPARE(QApplication::activeWindow(), from);
 }
 
 void TestNavigation::worksheetFoundAgain_data()
@@ -184,7 +187,7 @@ void TestNavigation::worksheetFoundAgain()
         QVERIFY(!sheet && !screen(Screen::Worksheet2));
     } else {
         click(sheet->controls().cmdRegresar);
-        QCOMPARE(QApplication::activeWindow(), screen(Screen::Menu));
+        QTRY_COMPARE(QApplication::activeWindow(), screen(Screen::Menu));
         QVERIFY(sheet->isVisible());
     }
     QVERIFY(!m_fixture->screens().ended());
@@ -197,7 +200,7 @@ void TestNavigation::worksheetFoundAgain()
     auto *again = m_fixture->screen<Worksheet>(Screen::Worksheet2);
     QVERIFY(again);
     QCOMPARE(again == sheet.data(), !closed);
-    QCOMPARE(QApplication::activeWindow(), again);
+    QTRY_COMPARE(QApplication::activeWindow(), again);
     const WorksheetControls &ui = again->controls();
     const auto trimmed = [](const QWidget *control) { return textOf(control).trimmed(); };
     QCOMPARE(QStringList({trimmed(ui.Label9), trimmed(ui.txtNombre), trimmed(ui.txtedad)}), shown.split(u'|'));
@@ -251,7 +254,7 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
         for (const QChar ch : typed[i])
             QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
                                 QString(ch), Qt::NoModifier);
-        pressKey(Qt::Key_Return);
+        focusAfter(Qt::Key_Return);
     }
     QCOMPARE(boxesOf(sheet), typed);
 

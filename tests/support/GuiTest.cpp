@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QPointer>
 #include <QProcess>
 #include <QTest>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -35,15 +38,6 @@ void initializeGuiTests()
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
 }
 
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
-
 ProgramFixture::ProgramFixture()
 {
     MessageBox::setAnsweredInAdvance(true);
@@ -57,7 +51,6 @@ ProgramFixture::~ProgramFixture()
         if (window->testAttribute(Qt::WA_DeleteOnClose))
             delete window;
     }
-    settle();
     m_program.reset();
     // A message that no check took is one the teacher would not have expected.
     if (const QStringList left = MessageBox::takeShownTexts(); !left.isEmpty() && !QTest::currentTestFailed())
@@ -67,7 +60,8 @@ ProgramFixture::~ProgramFixture()
 Form *ProgramFixture::open(Screen which)
 {
     auto *screen = qobject_cast<Form *>(screens().open(which));
-    settle();
+    if (screen)
+        waitUntilActive(screen);
     return screen;
 }
 
@@ -117,7 +111,40 @@ void click(QAbstractButton *button)
     // An option reacts to clicks on its indicator and text, which start at its left edge.
     const bool option = qobject_cast<OptionButton *>(button);
     QTest::mouseClick(button, Qt::LeftButton, {}, option ? QPoint(8, button->height() / 2) : QPoint());
-    settle();
+}
+
+QString focusAfter(Qt::Key key)
+{
+    const QPointer<QWidget> from = QApplication::focusWidget();
+    QTest::keyClick(from, key);
+    [&from] {
+        QTRY_VERIFY2(QApplication::focusWidget() != from, qPrintable(u"the focus stayed on "_s + focusName()));
+    }();
+    return focusName();
+}
+
+void waitUntilActive(const QWidget *screen)
+{
+    // The window system's activation arrives through the event queue; until then the keyboard still
+    // goes to the screen that was active before.
+    QTRY_COMPARE(QApplication::activeWindow(), screen);
+}
+
+void closeWindow(QWidget *screen)
+{
+    const QPointer<QWidget> closing = screen;
+    QVERIFY(closing);
+    const QString name = closing->objectName();
+    closing->close();
+    QTRY_VERIFY2(!closing, qPrintable(name + u" is still there after its window was closed"_s));
+}
+
+void deliverQueued()
+{
+    // Qt delivers what is queued in order: once this arrives, all that was queued before it has.
+    const auto delivered = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(qApp, [delivered] { *delivered = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(*delivered);
 }
 
 QByteArray record(const QStringList &boxes, const QByteArray &reserved)

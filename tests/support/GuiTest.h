@@ -32,7 +32,7 @@ public:
     ScreenRegistry &screens() { return m_program->screens(); }
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
-    // Opens a screen as the program would.
+    // Opens a screen as the program would, and waits until it is the active window.
     Form *open(Screen screen);
     Worksheet *openWorksheet(int grade) { return qobject_cast<Worksheet *>(open(worksheetScreen(grade))); }
     // The screen if it exists now.
@@ -51,31 +51,34 @@ private:
 // Sets up the application as main() does (font substitution, style); call from initTestCase().
 void initializeGuiTests();
 
-// Processes posted events: queued keystrokes (Enter's Tab) and deferred deletions.
-void settle();
-
 // The one message shown since the last call, or a description of what was shown instead.
 QString onlyMessage();
 
 QString focusName();
 int windowsNamed(const QString &name);
 
-// A mouse click as the user makes it, then whatever it queued.
+// The handlers run inside these, but what they hand to Qt's event queue (a screen that opens becomes
+// active, Enter's Tab, a closed screen's deletion) arrives later: the caller waits for the effect it
+// needs, e.g. QTRY_COMPARE(QApplication::activeWindow(), screen) or QTRY_COMPARE(focusName(), name).
+
+// A mouse click as the user makes it.
 void click(QAbstractButton *button);
 // The same on a control found by its name, as a black-box test (or a screen reader) finds it.
 void click(const QWidget *form, const QString &control);
-// A key on the focused control, then whatever it queued.
+// A key on the focused control.
 inline void pressKey(Qt::Key key)
 {
     QTest::keyClick(QApplication::focusWidget(), key);
-    settle();
 }
-// Closes a screen with the window's own close control and lets Qt discard it.
-inline void closeWindow(QWidget *screen)
-{
-    screen->close();
-    settle();
-}
+// A key that moves the focus on (Tab, or Enter, which becomes a queued Tab): waits until the focus has
+// left the control that had it, and gives the name of the one that has it now.
+QString focusAfter(Qt::Key key);
+// Waits until a screen that was opened is the active window, which receives the keyboard.
+void waitUntilActive(const QWidget *screen);
+// Closes a screen with the window's own close control and waits until Qt has discarded it.
+void closeWindow(QWidget *screen);
+// Waits until Qt has delivered everything queued before the call, for a check that nothing came of it.
+void deliverQueued();
 
 // A grade-file record: the seven box fields padded with blanks, then the 40 reserved bytes.
 QByteArray record(const QStringList &boxes, const QByteArray &reserved = QByteArray(40, '\0'));

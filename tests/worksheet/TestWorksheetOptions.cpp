@@ -46,8 +46,7 @@ void TestWorksheetOptions::screenReaderHearsRadioButtons()
     QVERIFY(actions);
     QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     actions->doAction(QAccessibleActionInterface::toggleAction());
-    settle();
-    QVERIFY(!hombre->state().checked && mujer->state().checked);
+    QTRY_VERIFY(!hombre->state().checked && mujer->state().checked);
     QCOMPARE(choiceOf(sheet), u"Mujer Datos"_s);
 }
 
@@ -59,14 +58,12 @@ void TestWorksheetOptions::tabReachesEachOption()
     QApplication::setActiveWindow(sheet);
     sheet->controls().txtsentadillas->setFocus();
     QStringList reached;
-    for (int i = 0; i < 3; ++i) {
-        pressKey(Qt::Key_Tab);
-        reached << focusName();
-    }
+    for (int i = 0; i < 3; ++i)
+        reached << focusAfter(Qt::Key_Tab);
     QCOMPARE(reached, QStringList({u"Option1"_s, u"Option2"_s, u"cmdGuardarReg"_s}));
     pressKey(Qt::Key_Backtab);
     pressKey(Qt::Key_Backtab);
-    QCOMPARE(focusName(), u"Option1"_s);
+    QTRY_COMPARE(focusName(), u"Option1"_s);
     QCOMPARE(choiceOf(sheet), u"Procesar Datos"_s); // moving through them chooses nothing
 }
 
@@ -115,11 +112,11 @@ void TestWorksheetOptions::arrowKeysMoveTheChoice()
         retype(ui.boxes()[i], Ana[qsizetype(i)]);
     QTest::mouseClick(chosen == u"Option2" ? ui.Command4 : ui.Command3, Qt::LeftButton);
     named(sheet, from)->setFocus(Qt::TabFocusReason);
-    settle();
+    QTRY_COMPARE(focusName(), from);
     QVERIFY(panelOf(sheet) != EmptyPanel);
 
     pressKey(key);
-    QCOMPARE(focusName(), to);
+    QTRY_COMPARE(focusName(), to);
     QCOMPARE(choiceOf(sheet), choice);
     QCOMPARE(panelOf(sheet), EmptyPanel);
 }

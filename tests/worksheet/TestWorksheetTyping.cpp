@@ -50,6 +50,7 @@ void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
     click(sheet->controls().cmdRegSiguiente);
     QTest::keyClicks(QApplication::focusWidget(), u"Ana"_s);
     pressKey(Qt::Key_Return); // on to the age, whose text Tab selects: typing replaces it
+    QTRY_COMPARE(focusName(), u"txtedad"_s);
     QTest::keyClicks(QApplication::focusWidget(), u"12"_s);
     click(sheet->controls().cmdGuardarReg);
     click(sheet->controls().cmdRegAnterior);

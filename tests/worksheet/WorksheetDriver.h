@@ -65,7 +65,7 @@ inline void typeRecord(const QStringList &texts)
 {
     for (const QString &text : texts) {
         QTest::keyClicks(QApplication::focusWidget(), text);
-        pressKey(Qt::Key_Return);
+        focusAfter(Qt::Key_Return);
     }
 }
 

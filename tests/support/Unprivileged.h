@@ -1,0 +1,39 @@
+#pragma once
+
+// Root passes every permission check, so the cases that need the system to refuse (a read-only folder)
+// run with the effective ids of "nobody". Header only: the core tests use it without the screens.
+
+#include <QtGlobal>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace merlox2::test {
+
+// The user to run as where we are root; none where we are not, or where the system has no "nobody".
+inline const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
+
+// Whether the system refuses this process what it refuses an ordinary user, or can be made to.
+inline bool canRunAsNobody() { return geteuid() != 0 || nobodyIfRoot(); }
+
+// Root's effective ids exchanged for nobody's for the object's lifetime (where we are root and `on`).
+class AsNobody {
+public:
+    explicit AsNobody(bool on = true)
+    {
+        if (const passwd *nobody = on ? nobodyIfRoot() : nullptr)
+            m_switched = setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
+    }
+    ~AsNobody()
+    {
+        if (m_switched && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("could not return to root");
+    }
+    AsNobody(const AsNobody &) = delete;
+    AsNobody &operator=(const AsNobody &) = delete;
+
+private:
+    bool m_switched = false;
+};
+
+} // namespace merlox2::test
