@@ -67,12 +67,25 @@ bool isFolder(const QString &path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Whether the nearest part of the path that exists is a file: Windows says only that the path was not found.
+bool fileOnThePath(const QString &path)
+{
+    for (QFileInfo part(QFileInfo(path).absolutePath());; part = QFileInfo(part.absolutePath())) {
+        if (part.exists())
+            return !part.isDir();
+        if (part.isRoot() || part.absolutePath() == part.absoluteFilePath())
+            return false;
+    }
+}
+
 // Opening a folder as a file is refused as access denied: that is a folder in the file's place.
 Status openFailure(const QString &path)
 {
     const Status failed = lastFailure();
     if (failed->systemCode == ERROR_ACCESS_DENIED && isFolder(path))
         return SystemFailure{Cause::FolderInPlace, failed->systemCode};
+    if (failed->systemCode == ERROR_PATH_NOT_FOUND && fileOnThePath(path))
+        return SystemFailure{Cause::NotAFolder, failed->systemCode};
     return failed;
 }
 
@@ -172,8 +185,12 @@ Status createEmpty(const QString &path)
 // store would, with others free to read, so a program that has it open for writing shows too.
 Status checkWritable(const QString &path)
 {
-    if (isFolder(path))
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {}; // a folder's read-only attribute does not stop new files in it
+    // Said outright, for the administrator too (and for root under Wine, which maps it to the mode).
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return failure(ERROR_ACCESS_DENIED);
     ::SetLastError(ERROR_SUCCESS);
     const Handle file{open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            OPEN_EXISTING)};
@@ -228,7 +245,7 @@ Status Replacement::create(bool)
         }
         const DWORD code = ::GetLastError();
         if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
-            return failure(code);
+            return openFailure(candidate);
     }
     return failure(ERROR_FILE_EXISTS);
 }
