@@ -8,9 +8,9 @@
 #include <optional>
 
 // The file-system steps of the grade file, kept apart so that the system's calls live in one small place
-// per system (FileSystemPosix.cpp). Each step returns nothing where it succeeded, else its failure: the
-// system's error number and the cause it stands for. The file layer alone turns error numbers into causes;
-// the grade file words nothing and tells causes apart only by Cause.
+// per system (FileSystemPosix.cpp, FileSystemWindows.cpp). Each step returns nothing where it succeeded,
+// else its failure: the system's error number and the cause it stands for. The file layer alone turns
+// error numbers into causes; the grade file words nothing and tells causes apart only by Cause.
 namespace merlox2::filesystem {
 
 // cause is one of the file causes; PermissionDenied is given as the system said it, and the grade file
@@ -21,7 +21,8 @@ struct SystemFailure {
 };
 using Status = std::optional<SystemFailure>;
 
-// What a file that takes another's place must keep of it.
+// What a file that takes another's place must keep of it. On Windows, permissions holds the file's
+// attributes (read-only, hidden, system); owner and group don't apply there.
 struct Attributes {
     quint32 permissions = 0;
     quint32 owner = 0;
@@ -68,8 +69,16 @@ private:
 
     QString m_path;
     QString m_temporary;
+#ifdef Q_OS_WIN
+    void *m_handle = nullptr; // a HANDLE, without windows.h in every includer
+    quint32 m_attributes = 0; // what the temporary file gets when it is closed
+#else
     int m_fd = -1;
+#endif
 };
+
+// A fresh name for the temporary file of a store of path, one that isLeftoverName() recognises.
+QString temporaryName(const QString &path);
 
 // Whether name (without folder) is one that a store of gradeFileName makes for its temporary file:
 // the grade file's name, ".guardando-" and six ASCII letters or digits.

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
@@ -95,19 +94,6 @@ Status writeAll(int fd, const QByteArray &content)
         done += n;
     }
     return {};
-}
-
-// Between the grade file's name and six random letters or digits. A name no teacher gives a backup
-// copy ("secundaria1.dat.backup" is one), since leftovers of this form are deleted unasked.
-constexpr QLatin1StringView TemporaryInfix(".guardando-");
-
-QString randomSuffix()
-{
-    static constexpr char Characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
-    for (int i = 0; i < 6; ++i)
-        suffix += QLatin1Char(Characters[QRandomGenerator::global()->bounded(int(sizeof Characters) - 1)]);
-    return suffix;
 }
 
 // The rename lives in the folder: flushing it too keeps a power cut from bringing back the old file.
@@ -244,7 +230,7 @@ Status Replacement::create(bool privateFile)
 {
     discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = m_path + TemporaryInfix + randomSuffix();
+        const QString candidate = temporaryName(m_path);
         errno = 0;
         const int fd = g_calls.open(encoded(candidate).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                                     privateFile ? 0600 : 0666);
@@ -302,20 +288,6 @@ Status Replacement::commit(bool &renamed)
     m_temporary.clear();
     renamed = true;
     return syncFolder(m_path);
-}
-
-bool isLeftoverName(const QString &gradeFileName, const QString &name)
-{
-    const qsizetype prefix = gradeFileName.size() + TemporaryInfix.size();
-    if (name.size() != prefix + 6 || !name.startsWith(gradeFileName) ||
-        QStringView(name).sliced(gradeFileName.size(), TemporaryInfix.size()) != TemporaryInfix)
-        return false;
-    for (const QChar c : QStringView(name).sliced(prefix)) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
-            return false;
-    }
-    return true;
 }
 
 void removeLeftovers(const QString &path)

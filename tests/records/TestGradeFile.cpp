@@ -1,5 +1,4 @@
 #include "records/GradeFile.h"
-#include "records/SystemCalls.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -13,8 +12,14 @@
 #include <QTest>
 
 #include <algorithm>
-#include <csignal>
 #include <optional>
+
+// The system's calls fail on demand only through the POSIX file layer's table; the cases that need it, or
+// another user, or a process killed part way, run on Unix. The others run on Windows too.
+#ifdef Q_OS_UNIX
+#include "records/SystemCalls.h"
+
+#include <csignal>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -22,6 +27,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using merlox2::test::AsNobody;
@@ -40,16 +49,24 @@ private Q_SLOTS:
     void reservedBytesRoundTrip();
     void failures_data();
     void failures();
+#ifdef Q_OS_UNIX
     void failingCalls_data();
     void failingCalls();
     void systemCauses_data();
     void systemCauses();
+#endif
     void recordOutsideTheRoster();
+#ifdef Q_OS_UNIX
     void keepsOwnerAndPermissions_data();
     void keepsOwnerAndPermissions();
     void killedStore_data();
     void killedStore();
+#endif
     void removesOnlyLeftovers();
+#ifdef Q_OS_WIN
+    void inUse_data();
+    void inUse();
+#endif
 };
 
 namespace {
@@ -91,10 +108,21 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
 }
 
+#ifdef Q_OS_UNIX
 void setMode(const QString &path, int mode)
 {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
 }
+#else
+// Windows has only the read-only attribute, and it means nothing to a folder.
+void setMode(const QString &path, int mode)
+{
+    if (QFileInfo(path).isDir())
+        return;
+    QVERIFY(QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner
+                                                       : QFile::ReadOwner));
+}
+#endif
 
 // Owned by "nobody" where we are root, so that the unprivileged cases meet the mode as given.
 void placeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
@@ -102,16 +130,21 @@ void placeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
     setMode(path, mode);
+#ifdef Q_OS_UNIX
     if (const passwd *nobody = getpwnam("nobody"); nobody && geteuid() == 0)
         QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+#endif
 }
 
+#ifdef Q_OS_UNIX
 int modeOf(const QString &path)
 {
     struct stat status {};
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
 }
+#endif
 
 // Every entry below the folder with its content: shows what changed and any temporary file left behind.
 QMap<QString, QByteArray> snapshot(const QTemporaryDir &dir)
@@ -131,6 +164,7 @@ QMap<QString, QByteArray> snapshot(const QTemporaryDir &dir)
 std::optional<Result<void>> perform(Operation operation, const QString &path, Roster &roster,
                                     As as = As::Root)
 {
+#ifdef Q_OS_UNIX
     // A lowered file-size limit fails writes with EFBIG even for root, as a full disk would.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -146,6 +180,11 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     if (as == As::Nobody && (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
         return std::nullopt;
+#else
+    // No file-size limit to lower. The read-only attribute holds for every user, so no other is needed.
+    if (as == As::FullDisk)
+        return std::nullopt;
+#endif
 
     const GradeFile file(path);
     switch (operation) {
@@ -165,6 +204,7 @@ bool succeeded(const Result<void> &result)
     return result.ok();
 }
 
+#ifdef Q_OS_UNIX
 // A system call of the file layer that fails: its occurrence-th call (from 0) fails with errnum, or the
 // process dies there when errnum is Kill.
 struct Fault {
@@ -265,6 +305,7 @@ Owner ownerOf(const QString &path)
 }
 
 char *toString(const Owner &owner) { return QTest::toString(u"%1:%2"_s.arg(owner.user).arg(owner.group)); }
+#endif
 
 } // namespace
 
@@ -332,10 +373,12 @@ void TestGradeFile::store_data()
         << Operation::StoreRoster << true << pattern(500) << true << false << 3900;
     QTest::newRow("roster keeps the bytes beyond 3,900")
         << Operation::StoreRoster << true << pattern(4321) << true << false << 4321;
+#ifdef Q_OS_UNIX
     QTest::newRow("read-only folder: record 5 written in place")
         << Operation::StoreRecord5 << true << pattern(4000) << true << true << 4000;
     QTest::newRow("read-only folder: roster written in place")
         << Operation::StoreRoster << true << pattern(4000) << true << true << 4000;
+#endif
 }
 
 void TestGradeFile::store()
@@ -365,8 +408,10 @@ void TestGradeFile::store()
     QCOMPARE(expected.size(), size);
     QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, expected}}));
     QVERIFY(loaded || expected == QByteArray(3900, '\0'));
+#ifdef Q_OS_UNIX
     if (exists)
         QCOMPARE(modeOf(path), 0640); // the new content keeps the old file's permissions
+#endif
 }
 
 // Bytes 90-129 of the records hold every byte value; the teacher edits every name.
@@ -413,12 +458,16 @@ void TestGradeFile::failures_data()
          Action::CreateGradeFile},
         {"missing folder", u"nofolder/"_s + FileName, As::Root, Cause::MissingFolder,
          Action::CreateGradeFile},
+#ifdef Q_OS_UNIX
         {"full disk", FileName, As::FullDisk, Cause::DiskFull, std::nullopt},
         {"read-only folder, missing file", u"vacia/"_s + FileName, As::Nobody, Cause::FolderWriteDenied,
          Action::CreateGradeFile},
         {"read-only folder, write-protected file", u"protegido/"_s + FileName, As::Nobody,
          Cause::WriteProtected, std::nullopt},
         {"unreadable file", u"ilegible/"_s + FileName, As::Nobody, Cause::ReadDenied, Action::ReadGradeFile},
+#else
+        {"read-only file", u"protegido/"_s + FileName, As::Root, Cause::WriteProtected, std::nullopt},
+#endif
     };
     const std::pair<const char *, Operation> operations[] = {
         {"roster load", Operation::Load},
@@ -473,6 +522,7 @@ void TestGradeFile::failures()
     QCOMPARE(snapshot(dir), before);
 }
 
+#ifdef Q_OS_UNIX
 // What became of a store or load whose system call failed.
 enum class Outcome {
     Refused,     // reported; every file, and the roster, as they were
@@ -673,6 +723,8 @@ void TestGradeFile::systemCauses()
     QCOMPARE(roster, filledRoster());
 }
 
+#endif
+
 // A fault of the program, reported like a failure of the file: nothing is written.
 void TestGradeFile::recordOutsideTheRoster()
 {
@@ -686,6 +738,7 @@ void TestGradeFile::recordOutsideTheRoster()
     QCOMPARE(contentOf(path), pattern(3900));
 }
 
+#ifdef Q_OS_UNIX
 // Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,
 // or writes over the old one where it can't.
 void TestGradeFile::keepsOwnerAndPermissions_data()
@@ -801,6 +854,8 @@ void TestGradeFile::killedStore()
              (QMap<QString, QByteArray>{{FileName, written(roster, 7, 7, newContent ? stored : old)}}));
 }
 
+#endif
+
 // Only names of the form of the store's own temporary files go, and only its own grade's.
 void TestGradeFile::removesOnlyLeftovers()
 {
@@ -836,6 +891,56 @@ void TestGradeFile::removesOnlyLeftovers()
     expected[FileName] = written(roster, 5, 5, pattern(3900));
     QCOMPARE(snapshot(dir), expected);
 }
+
+#ifdef Q_OS_WIN
+// Another program has the grade file open (a spreadsheet, say) and shares it less than the load or store
+// needs: the teacher is told so, and nothing changes.
+void TestGradeFile::inUse_data()
+{
+    QTest::addColumn<quint32>("access");
+    QTest::addColumn<quint32>("sharing");
+    QTest::addColumn<bool>("loads");
+
+    const quint32 readWrite = GENERIC_READ | GENERIC_WRITE;
+    QTest::newRow("open for itself alone") << readWrite << quint32(0) << false;
+    QTest::newRow("being written, others may read") << readWrite << quint32(FILE_SHARE_READ) << false;
+    QTest::newRow("being read, nobody may write") << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
+}
+
+void TestGradeFile::inUse()
+{
+    QFETCH(quint32, access);
+    QFETCH(quint32, sharing);
+    QFETCH(bool, loads);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    const HANDLE other = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                                       access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(other != INVALID_HANDLE_VALUE);
+    const auto closeOther = qScopeGuard([other] { ::CloseHandle(other); });
+    const QMap<QString, QByteArray> before = snapshot(dir);
+
+    const std::pair<Operation, Action> operations[] = {{Operation::Load, Action::ReadGradeFile},
+                                                       {Operation::StoreRecord5, Action::SaveGradeFile},
+                                                       {Operation::StoreRoster, Action::SaveGradeFile}};
+    for (const auto &[operation, action] : operations) {
+        Roster roster = filledRoster();
+        const auto result = perform(operation, path, roster);
+        QVERIFY(result);
+        if (operation == Operation::Load && loads) {
+            QVERIFY(succeeded(*result));
+            continue;
+        }
+        QVERIFY(!result->ok());
+        QCOMPARE(result->error().action, action);
+        QCOMPARE(result->error().cause, Cause::InUse);
+        QCOMPARE(result->error().subject, path);
+        QCOMPARE(roster, filledRoster());
+        QCOMPARE(snapshot(dir), before);
+    }
+}
+#endif
 
 } // namespace merlox2
 

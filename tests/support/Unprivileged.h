@@ -5,10 +5,16 @@
 
 #include <QtGlobal>
 
+#ifdef Q_OS_UNIX
 #include <pwd.h>
 #include <unistd.h>
+#else
+struct passwd;
+#endif
 
 namespace merlox2::test {
+
+#ifdef Q_OS_UNIX
 
 // The user to run as where we are root; none where we are not, or where the system has no "nobody".
 inline const passwd *nobodyIfRoot() { return geteuid() == 0 ? getpwnam("nobody") : nullptr; }
@@ -35,5 +41,15 @@ public:
 private:
     bool m_switched = false;
 };
+#else
+// Windows has no root to step down from: the cases that need another user run on Unix, and the others
+// as the user who runs them.
+inline const passwd *nobodyIfRoot() { return nullptr; }
+inline bool canRunAsNobody() { return false; }
+class AsNobody {
+public:
+    explicit AsNobody(bool = true) {}
+};
+#endif
 
 } // namespace merlox2::test

@@ -1,0 +1,41 @@
+#include "records/FileSystem.h"
+
+#include <QRandomGenerator>
+
+// What the file layers of every system share: the names of the temporary files.
+namespace merlox2::filesystem {
+
+namespace {
+
+// Between the grade file's name and six random letters or digits. A name no teacher gives a backup
+// copy ("secundaria1.dat.backup" is one), since leftovers of this form are deleted unasked.
+constexpr QLatin1StringView TemporaryInfix(".guardando-");
+
+QString randomSuffix()
+{
+    static constexpr char Characters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(Characters[QRandomGenerator::global()->bounded(int(sizeof Characters) - 1)]);
+    return suffix;
+}
+
+} // namespace
+
+QString temporaryName(const QString &path) { return path + TemporaryInfix + randomSuffix(); }
+
+bool isLeftoverName(const QString &gradeFileName, const QString &name)
+{
+    const qsizetype prefix = gradeFileName.size() + TemporaryInfix.size();
+    if (name.size() != prefix + 6 || !name.startsWith(gradeFileName) ||
+        QStringView(name).sliced(gradeFileName.size(), TemporaryInfix.size()) != TemporaryInfix)
+        return false;
+    for (const QChar c : QStringView(name).sliced(prefix)) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace merlox2::filesystem
