@@ -2,6 +2,7 @@
 
 #include "platform/Controls.h"
 #include "platform/EnterAsTab.h"
+#include "platform/Startup.h"
 
 #include <QLineEdit>
 #include <QPixmap>
@@ -22,7 +23,7 @@ QRect pixelRect(const ControlRow &c)
 
 QFont fontFor(const FontRow &row)
 {
-    QFont font(u"MS Sans Serif"_s);
+    QFont font(screensFontFamily());
     font.setPointSizeF(row.size);
     font.setBold(row.style & Bold);
     font.setItalic(row.style & Italic);

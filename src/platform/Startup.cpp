@@ -30,20 +30,30 @@ public:
     }
 };
 
+// What the screens ask for; on Windows, initializePlatform() names the outline font instead.
+QString ScreensFont = u"MS Sans Serif"_s;
+
 } // namespace
+
+const QString &screensFontFamily()
+{
+    return ScreensFont;
+}
 
 void initializePlatform(QApplication &app)
 {
     // The screens are drawn in "MS Sans Serif". Windows has it only as a bitmap font that doesn't
     // scale; its outline successor, Microsoft Sans Serif, matches it. Linux lacks both: Liberation Sans
     // takes its place at every size, weight and style.
-    QString screensFont = u"Liberation Sans"_s;
 #ifdef Q_OS_WIN
-    if (QFontDatabase::families().contains(u"Microsoft Sans Serif"_s))
-        screensFont = u"Microsoft Sans Serif"_s;
+    // The bitmap "MS Sans Serif" of Windows (and Wine's own) is found before any substitute, and scaled
+    // to the layouts' sizes it loses whole letters: the screens ask for the outline font by name.
+    ScreensFont = QFontDatabase::families().contains(u"Microsoft Sans Serif"_s) ? u"Microsoft Sans Serif"_s
+                                                                                : u"Liberation Sans"_s;
+#else
+    QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
 #endif
-    QFont::insertSubstitution(u"MS Sans Serif"_s, screensFont);
-    QFont font(u"MS Sans Serif"_s);
+    QFont font(ScreensFont);
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 

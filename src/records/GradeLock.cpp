@@ -1,6 +1,7 @@
 #include "records/GradeLock.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +35,8 @@ QString machineName()
 #endif
 }
 
-bool processRunning(qint64 pid, const QString &program)
+// since: when the lock file was written. A process that started later can't be the one that wrote it.
+bool processRunning(qint64 pid, const QString &program, const QDateTime &since)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(program);
@@ -42,10 +44,20 @@ bool processRunning(qint64 pid, const QString &program)
     if (!process)
         return ::GetLastError() == ERROR_ACCESS_DENIED; // another user's process
     DWORD exitCode = 0;
-    const bool running = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    bool running = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    // Windows hands a number out again soon after its process ends, to this very copy too once the
+    // machine restarts: a lock left by a copy that died would then look held for good.
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (running && since.isValid() && ::GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        // 100 ns units since 1601-01-01 UTC.
+        const qint64 ticks = (qint64(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+        const QDateTime epoch(QDate(1601, 1, 1), QTime(0, 0), Qt::UTC);
+        running = epoch.addMSecs(ticks / 10000) <= since;
+    }
     ::CloseHandle(process);
     return running;
 #else
+    Q_UNUSED(since);
     if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
         return false;
 #ifdef Q_OS_LINUX
@@ -113,8 +125,9 @@ Seen readLockFile(const QString &path)
     }
     const QByteArray bootId = lines.value(4).trimmed();
     const bool restarted = !bootId.isEmpty() && bootId != QSysInfo::bootUniqueId();
-    seen.holder = restarted || !processRunning(pid, QString::fromUtf8(lines[1].trimmed())) ? Holder::Ended
-                                                                                           : Holder::Running;
+    seen.holder = restarted || !processRunning(pid, QString::fromUtf8(lines[1].trimmed()), seen.since)
+                      ? Holder::Ended
+                      : Holder::Running;
     return seen;
 }
 

@@ -5,6 +5,7 @@
 #include "support/Unprivileged.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -164,6 +165,7 @@ private Q_SLOTS:
     void lockFileNobodyHoldsIsStale();
     void lockOfAnotherMachine_data();
     void lockOfAnotherMachine();
+    void lockWhoseNumberWentToANewerProcess();
 };
 
 void TestGradeLock::secondCopyIsRefused_data()
@@ -260,6 +262,34 @@ void TestGradeLock::lockFileNobodyHoldsIsStale()
     QVERIFY(other.leave());
     lock.release();
     QCOMPARE(QFile::exists(lockFile), readOnlyFolder);
+}
+
+// A copy that died left its lock, and its process number went to a copy of the same program that started
+// later (Windows hands numbers out again soon, and after a restart often to the next copy itself): the lock
+// is stale. (Linux tells a restart by the boot id in the lock.)
+void TestGradeLock::lockWhoseNumberWentToANewerProcess()
+{
+#ifdef Q_OS_WIN
+    QTemporaryDir dir;
+    const QString grade = dir.filePath(u"secundaria1.dat"_s);
+    const QString lockFile = grade + u".lock"_s;
+    // This test's own number and name, in a lock written an hour before it started.
+    writeFile(lockFile, QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                            QCoreApplication::applicationName().toUtf8() + '\n' +
+                            qEnvironmentVariable("COMPUTERNAME").toUtf8() + '\n' + QSysInfo::machineUniqueId() +
+                            "\n\n");
+    QFile file(lockFile);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+
+    GradeLock lock(grade);
+    QCOMPARE(lock.acquire(), Outcome::Acquired);
+    QVERIFY(heldByUs(lockFile));
+    lock.release();
+#else
+    QSKIP("Windows only: here a lock records the boot it was taken in");
+#endif
 }
 
 void TestGradeLock::lockOfAnotherMachine_data()
