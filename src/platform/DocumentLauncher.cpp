@@ -1,5 +1,6 @@
 #include "platform/DocumentLauncher.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +82,10 @@ Result<QString> DocumentLauncher::open(const QString &resourcePath, const QStrin
 
 bool DocumentLauncher::openWithDesktop(const QString &path)
 {
+#ifdef Q_OS_WIN
+    // The shell's association for the file's kind; it says so when there is none.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
     // xdg-open reports success as soon as it starts, so ask first whether the desktop has an
     // application for this kind of document.
     const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
@@ -90,6 +96,7 @@ bool DocumentLauncher::openWithDesktop(const QString &path)
     if (query.readAllStandardOutput().trimmed().isEmpty())
         return false;
     return QProcess::startDetached(u"xdg-open"_s, {path});
+#endif
 }
 
 } // namespace merlox2

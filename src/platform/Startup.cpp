@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -33,9 +34,15 @@ public:
 
 void initializePlatform(QApplication &app)
 {
-    // The screens are drawn in "MS Sans Serif", which Linux lacks; Liberation Sans takes its place
-    // at every size, weight and style.
-    QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
+    // The screens are drawn in "MS Sans Serif". Windows has it only as a bitmap font that doesn't
+    // scale; its outline successor, Microsoft Sans Serif, matches it. Linux lacks both: Liberation Sans
+    // takes its place at every size, weight and style.
+    QString screensFont = u"Liberation Sans"_s;
+#ifdef Q_OS_WIN
+    if (QFontDatabase::families().contains(u"Microsoft Sans Serif"_s))
+        screensFont = u"Microsoft Sans Serif"_s;
+#endif
+    QFont::insertSubstitution(u"MS Sans Serif"_s, screensFont);
     QFont font(u"MS Sans Serif"_s);
     font.setPointSizeF(8.25);
     QApplication::setFont(font);

@@ -1,0 +1,46 @@
+#include "platform/Printing.h"
+
+#include <QPainter>
+#include <QPicture>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QWidget>
+
+namespace merlox2 {
+
+// Windows' own print system: the default printer, its default paper, and the spooler's answer. The
+// spooler takes the job locally, so there is no server to wait on.
+Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    const QString printerName = info.printerName();
+
+    // The screen drawn once as vectors: a widget rendered straight onto a printer is painted into a
+    // picture of the whole page at the printer's resolution first, hundreds of megabytes.
+    QPicture picture;
+    {
+        QPainter recorder;
+        if (!recorder.begin(&picture))
+            return Error{.action = Action::Print, .cause = Cause::PageNotDrawn, .subject = printerName};
+        screen->render(&recorder, QPoint(), QRegion(area),
+                       QWidget::DrawWindowBackground | QWidget::DrawChildren);
+        recorder.end();
+    }
+
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(screen->windowTitle());
+    printer.setFullPage(false);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
+    const qreal scale = qreal(printer.width()) / area.width();
+    painter.scale(scale, scale);
+    painter.drawPicture(0, 0, picture);
+    if (!painter.end())
+        return Error{.action = Action::Print, .cause = Cause::PageNotDrawn, .subject = printerName};
+    return {};
+}
+
+} // namespace merlox2
