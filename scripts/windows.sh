@@ -391,8 +391,8 @@ deploy_program() {
     # which is the version Qt for Windows was built from.
     mkdir -p "$dir/translations"
     cp /usr/share/qt6/translations/qtbase_es.qm "$dir/translations/"
-    # Without it Qt would look for its plugins and translations one folder above the DLLs, where a
-    # Qt installation keeps them; the program's folder is the whole installation here.
+    # Qt's paths stated for this folder rather than left to the Qt build's relocation rules: the plugins
+    # beside the program, the Spanish texts in translations/.
     printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$dir/qt.conf"
     cp "$MERLOX2_ROOT/resources/icons/merlox2.ico" "$dir/"
 

@@ -10,12 +10,13 @@
 ; The grade files live in the teacher's documents folder (Documents\MERLOX2, the shortcuts' working
 ; folder) and are never touched: neither an upgrade nor the uninstaller deletes anything there.
 
-Unicode true
+; A 64-bit installer for a 64-bit program: it runs where the program can (and under Wine without its
+; 32-bit half).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include MUI2.nsh
 !include LogicLib.nsh
-!include x64.nsh
 
 !ifndef VERSION | PROGRAM_DIR | FILES | UNFILES | OUTFILE
     !error "VERSION, PROGRAM_DIR, FILES, UNFILES and OUTFILE must be defined (-D)"
@@ -87,10 +88,6 @@ FunctionEnd
 !insertmacro WaitUntilClosed "un."
 
 Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_OK|MB_ICONSTOP "${NAME} necesita Windows de 64 bits." /SD IDOK
-        Abort
-    ${EndIf}
     SetRegView 64
     ; An earlier installation is upgraded where it is.
     StrCpy $Upgrading 0
@@ -99,6 +96,8 @@ Function .onInit
     ${AndIf} ${FileExists} "$0\${EXE}"
         StrCpy $INSTDIR $0
         StrCpy $Upgrading 1
+        ; Asked before the pages, and again when the files are copied.
+        Call WaitUntilClosed
     ${EndIf}
 FunctionEnd
 
@@ -155,6 +154,7 @@ SectionEnd
 
 Function un.onInit
     SetRegView 64
+    Call un.WaitUntilClosed
 FunctionEnd
 
 Section "Uninstall"
