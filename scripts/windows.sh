@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Cross-builds MERLOX2 for 64-bit Windows on Debian 12 and runs its core tests under Wine.
 #
-#     scripts/windows.sh          Qt for Windows (built once, then reused), the program, the core tests
+#     scripts/windows.sh          Qt for Windows (built once, then reused), the program, the core tests,
+#                                 the packages
 #     scripts/windows.sh qt       only Qt for Windows
+#     scripts/windows.sh package  Qt for Windows, the program and the packages, without the tests
+#
+# The packages, in build-windows/packages/: a portable zip (the program with the DLLs, plugins and
+# translations it needs, runnable from any folder) and an NSIS installer, merlox2-<version>-setup.exe
+# (packaging/windows/merlox2.nsi).
 #
 # Qt for Windows is built from Debian's own qt6-base source, the same version as the Linux build's Qt, which
 # also serves as the host Qt (moc, rcc, uic). It is installed outside the repository, in
@@ -16,9 +22,9 @@ set -euo pipefail
 
 stage="${1:-all}"
 case "$stage" in
-    all | qt) ;;
+    all | qt | package) ;;
     *)
-        echo "usage: $0 [qt]" >&2
+        echo "usage: $0 [qt | package]" >&2
         exit 2
         ;;
 esac
@@ -69,7 +75,8 @@ low_priority() {
 install_tools() {
     # dpkg-dev unpacks the source package; wine64 brings the 64-bit loader that `wine` picks for our .exe.
     local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                    wine wine64 nsis dpkg-dev xz-utils perl python3 xvfb xauth zip)
+                    wine wine64 nsis dpkg-dev xz-utils perl python3 xvfb xauth zip
+                    qt6-translations-l10n)
     local missing=() package
     for package in "${packages[@]}"; do
         merlox2_is_installed "$package" || missing+=("$package")
@@ -304,4 +311,138 @@ run_core_tests() {
 timed "preparing Wine" prepare_wine
 timed "configuring MERLOX2 for Windows" configure_program
 timed "building MERLOX2 for Windows" build_program
-timed "running the core tests under Wine" run_core_tests
+if [[ $stage == all ]]; then
+    timed "running the core tests under Wine" run_core_tests
+fi
+
+# --- The packages -------------------------------------------------------------------------------------------
+
+PACKAGES="$WIN_BUILD/packages"
+
+# The project's version, as CMake wrote it for CPack.
+program_version() {
+    local version
+    version="$(sed -nE 's/^set\(CPACK_PACKAGE_VERSION "([^"]+)"\)$/\1/p' "$WIN_BUILD/CPackConfig.cmake")"
+    [[ -n "$version" ]] || merlox2_die "no CPACK_PACKAGE_VERSION in $WIN_BUILD/CPackConfig.cmake"
+    echo "$version"
+}
+
+# Qt's plugins that the program loads at run time: the Windows platform, the native style (Qt's style
+# list offers it), and the picture formats of the resources (GIF, JPEG, the .ico icons; PNG is built into
+# Qt). Printing needs no plugin on Windows: this Qt builds the spooler support into Qt6PrintSupport.
+QT_PLUGINS=(platforms/qwindows.dll styles/qwindowsvistastyle.dll
+            imageformats/qgif.dll imageformats/qjpeg.dll imageformats/qico.dll)
+
+# The DLLs a Windows executable imports, one lowercase name a line.
+imported_dlls() {
+    "$TRIPLET-objdump" -p "$1" | sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' | tr '[:upper:]' '[:lower:]'
+}
+
+# Whether Windows itself provides a DLL: Wine's copy of the system's DLLs stands for Windows' own.
+WINE_SYSTEM_DLLS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+is_system_dll() {
+    [[ $1 == api-ms-win-* || $1 == ext-ms-win-* || -f "$WINE_SYSTEM_DLLS/$1" ]]
+}
+
+# Copies beside the program every DLL that it and its plugins load, following the DLLs' own imports; the
+# DLLs come from Qt for Windows and the compiler's runtime. An import found neither there nor among the
+# system's DLLs stops the packaging, instead of a program that fails at start on the teacher's computer.
+collect_dlls() {
+    local dir="$1" sources=() queue=() dll source found
+    mapfile -t sources < <(printf '%s\n' "$QT_PREFIX/bin" "$(mingw_runtime_dirs)" | awk '!seen[$0]++')
+    declare -A seen=()
+    mapfile -t queue < <(find "$dir" -name '*.exe' -o -name '*.dll')
+    while [[ ${#queue[@]} -gt 0 ]]; do
+        local file="${queue[0]}"
+        queue=("${queue[@]:1}")
+        while read -r dll; do
+            [[ -n "${seen[$dll]:-}" ]] && continue
+            seen[$dll]=1
+            found=
+            for source in "${sources[@]}"; do
+                # Qt's DLLs are spelt Qt6Core.dll; the imports are compared in lowercase.
+                found="$(find "$source" -maxdepth 1 -iname "$dll" -print -quit)"
+                [[ -n "$found" ]] && break
+            done
+            if [[ -n "$found" ]]; then
+                cp "$found" "$dir/"
+                queue+=("$dir/$(basename "$found")")
+            elif ! is_system_dll "$dll"; then
+                merlox2_die "$(basename "$file") needs $dll, which is neither in Qt, the compiler's runtime nor Windows"
+            fi
+        done < <(imported_dlls "$file")
+    done
+}
+
+# The program's folder as both packages ship it: merlox2.exe, the DLLs, plugins, Qt's Spanish texts and a
+# qt.conf, every binary stripped.
+deploy_program() {
+    local dir="$1" plugin
+    rm -rf "$dir"
+    cmake --install "$WIN_BUILD" --prefix "$dir"
+    [[ -f "$dir/merlox2.exe" ]] || merlox2_die "the build's installation left no merlox2.exe in $dir"
+    for plugin in "${QT_PLUGINS[@]}"; do
+        mkdir -p "$dir/$(dirname "$plugin")"
+        cp "$QT_PREFIX/plugins/$plugin" "$dir/$plugin"
+    done
+    collect_dlls "$dir"
+
+    # Qt's own dialog and button texts in Spanish. Debian's translations are of the host Qt's version,
+    # which is the version Qt for Windows was built from.
+    mkdir -p "$dir/translations"
+    cp /usr/share/qt6/translations/qtbase_es.qm "$dir/translations/"
+    # Qt's paths stated for this folder rather than left to the Qt build's relocation rules: the plugins
+    # beside the program, the Spanish texts in translations/.
+    printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$dir/qt.conf"
+    cp "$MERLOX2_ROOT/resources/icons/merlox2.ico" "$dir/"
+
+    find "$dir" \( -name '*.exe' -o -name '*.dll' \) -exec "$TRIPLET-strip" {} +
+}
+
+make_zip() {
+    local dir="$1" zip="$2"
+    rm -f "$zip"
+    # The folder itself goes into the zip, so that unpacking gives one MERLOX2 folder.
+    (cd "$(dirname "$dir")" && zip -q -9 -r -X "$zip" "$(basename "$dir")")
+    echo "$(basename "$zip"): $(du -h "$zip" | cut -f1)"
+}
+
+# The installer's lists of files: what to install (File) and what its uninstaller deletes (Delete, then
+# each folder, deepest first, only if empty).
+write_installer_lists() {
+    local dir="$1" files="$2" unfiles="$3" file sub
+    : >"$files"
+    : >"$unfiles"
+    while read -r sub; do
+        sub="${sub#.}"
+        sub="${sub#/}"
+        echo "SetOutPath \"\$INSTDIR${sub:+\\${sub//\//\\}}\"" >>"$files"
+        while read -r file; do
+            file="${file#./}"
+            [[ $file == merlox2.ico ]] && continue
+            echo "File \"$dir/$file\"" >>"$files"
+            echo "Delete \"\$INSTDIR\\${file//\//\\}\"" >>"$unfiles"
+        done < <(cd "$dir" && find "./$sub" -mindepth 1 -maxdepth 1 -type f | sort)
+    done < <(cd "$dir" && find . -type d | sort)
+    while read -r sub; do
+        sub="${sub#./}"
+        echo "RMDir \"\$INSTDIR\\${sub//\//\\}\"" >>"$unfiles"
+    done < <(cd "$dir" && find . -mindepth 1 -type d | sort -r)
+}
+
+make_installer() {
+    local dir="$1" setup="$2" version="$3" lists="$PACKAGES/nsis"
+    mkdir -p "$lists"
+    write_installer_lists "$dir" "$lists/files.nsh" "$lists/unfiles.nsh"
+    rm -f "$setup"
+    makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DPROGRAM_DIR="$dir" -DFILES="$lists/files.nsh" \
+        -DUNFILES="$lists/unfiles.nsh" -DOUTFILE="$setup" "$MERLOX2_ROOT/packaging/windows/merlox2.nsi"
+    echo "$(basename "$setup"): $(du -h "$setup" | cut -f1)"
+}
+
+VERSION="$(program_version)"
+DEPLOY="$PACKAGES/MERLOX2"
+mkdir -p "$PACKAGES"
+timed "deploying the program into $DEPLOY" deploy_program "$DEPLOY"
+timed "making the portable zip" make_zip "$DEPLOY" "$PACKAGES/merlox2-$VERSION-win64.zip"
+timed "making the installer" make_installer "$DEPLOY" "$PACKAGES/merlox2-$VERSION-setup.exe" "$VERSION"
