@@ -34,6 +34,7 @@
 
 using namespace Qt::StringLiterals;
 using merlox2::test::AsNobody;
+using merlox2::test::setMode;
 
 namespace merlox2 {
 
@@ -107,22 +108,6 @@ QByteArray contentOf(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
 }
-
-#ifdef Q_OS_UNIX
-void setMode(const QString &path, int mode)
-{
-    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
-}
-#else
-// Windows has only the read-only attribute, and it means nothing to a folder.
-void setMode(const QString &path, int mode)
-{
-    if (QFileInfo(path).isDir())
-        return;
-    QVERIFY(QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner
-                                                       : QFile::ReadOwner));
-}
-#endif
 
 // Owned by "nobody" where we are root, so that the unprivileged cases meet the mode as given.
 void placeFile(const QString &path, const QByteArray &bytes, int mode = 0644)

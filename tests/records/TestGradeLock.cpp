@@ -103,11 +103,6 @@ private:
 };
 
 #ifdef Q_OS_UNIX
-void setMode(const QString &path, int mode)
-{
-    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
-}
-
 // A folder for the grade that "nobody" owns where we are root, so that its mode alone decides.
 bool prepareFolder(const QTemporaryDir &dir)
 {
@@ -120,15 +115,6 @@ bool prepareFolder(const QTemporaryDir &dir)
     return ::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0;
 }
 #else
-// Only the read-only attribute, which means nothing to a folder.
-void setMode(const QString &path, int mode)
-{
-    if (QFileInfo(path).isDir())
-        return;
-    QVERIFY(QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner
-                                                       : QFile::ReadOwner));
-}
-
 bool prepareFolder(const QTemporaryDir &) { return true; }
 #endif
 

@@ -3,10 +3,14 @@
 // Root passes every permission check, so the cases that need the system to refuse (a read-only folder)
 // run with the effective ids of "nobody". Header only: the core tests use it without the screens.
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
 #include <QtGlobal>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #else
 struct passwd;
@@ -51,5 +55,17 @@ public:
     explicit AsNobody(bool = true) {}
 };
 #endif
+
+// A file's or folder's mode, set for a case. On Windows, only the read-only attribute of a file.
+inline void setMode(const QString &path, int mode)
+{
+#ifdef Q_OS_UNIX
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+#else
+    if (QFileInfo(path).isDir())
+        return;
+    QVERIFY(QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner));
+#endif
+}
 
 } // namespace merlox2::test

@@ -69,11 +69,6 @@ QByteArray lockOf(qint64 pid)
     return QByteArray::number(pid) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
-void setMode(const QString &path, int mode)
-{
-    QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
-}
-
 void setModified(const QString &path, const QDateTime &when)
 {
     QFile file(path);
