@@ -49,6 +49,16 @@ const char *ordinal(int grade)
     }
 }
 
+// A field as its text box shows it: a text box holds text only up to the first NUL, so a never-filled
+// field shows empty.
+QString shownText(const StudentRecord &record, int field)
+{
+    QString text = record.field(StudentRecord::Field(field));
+    if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
 } // namespace
 
 Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
@@ -157,16 +167,11 @@ void Worksheet::Update_Form()
 {
     const StudentRecord &record = m_roster[IndiceReg];
     for (int i = 0; i < StudentRecord::BoxFieldCount; ++i) {
-        QString text = record.field(StudentRecord::Field(i));
-        // A text box holds text only up to the first NUL, so a never-filled field shows empty.
-        if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0)
-            text.truncate(nul);
         QLineEdit *box = m_ui.boxes()[std::size_t(i)];
-        box->setText(text);
+        box->setText(shownText(record, i));
         // Typing goes in front of the field's trailing blanks, so it lies within the field's width
         // and is stored; at the end it would be cut off.
         box->setCursorPosition(0);
-        m_shown[std::size_t(i)] = text;
     }
     m_cleared = false;
 }
@@ -177,7 +182,7 @@ bool Worksheet::boxesChangedSinceShown() const
         return true;
     const auto boxes = m_ui.boxes();
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (boxes[i]->text() != m_shown[i])
+        if (boxes[i]->text() != shownText(m_roster[IndiceReg], int(i)))
             return true;
     }
     return false;

@@ -74,8 +74,7 @@ private:
 
     qint16 IndiceReg = 1; // the slot on screen, 1 to 30
 
-    std::array<QString, StudentRecord::BoxFieldCount> m_shown; // what Update_Form gave the boxes
-    bool m_cleared = false;                                     // "Borrar" since then
+    bool m_cleared = false; // "Borrar" since the record was shown
 };
 
 } // namespace merlox2
