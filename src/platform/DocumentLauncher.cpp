@@ -32,7 +32,12 @@ QByteArray contentOf(const QString &path)
 // "formato.rtf", then "formato (2).rtf", "formato (3).rtf"...: the first name that is free or already
 // holds this very document. A file there with anything else in it may be the teacher's work, saved
 // over an earlier copy: it is never overwritten.
-QString copyPathIn(const QString &folder, const QString &fileName, const QByteArray &content)
+struct CopyPlace {
+    QString path;
+    bool written = false; // the document is there already
+};
+
+CopyPlace copyPlaceIn(const QString &folder, const QString &fileName, const QByteArray &content)
 {
     const QFileInfo name(fileName);
     for (int n = 1;; ++n) {
@@ -41,9 +46,9 @@ QString copyPathIn(const QString &folder, const QString &fileName, const QByteAr
             (n == 1 ? fileName : u"%1 (%2).%3"_s.arg(name.completeBaseName()).arg(n).arg(name.suffix()));
         const QFileInfo info(candidate);
         if (!info.exists() && !info.isSymLink())
-            return candidate;
+            return {candidate, false};
         if (info.isFile() && contentOf(candidate) == content)
-            return candidate;
+            return {candidate, true};
     }
 }
 
@@ -60,8 +65,8 @@ Result<QString> DocumentLauncher::open(const QString &resourcePath, const QStrin
     if (content.isEmpty() || !QDir().mkpath(folder))
         return notPrepared();
 
-    const QString path = copyPathIn(folder, fileName, content);
-    if (!QFileInfo::exists(path)) {
+    const auto [path, written] = copyPlaceIn(folder, fileName, content);
+    if (!written) {
         QSaveFile copy(path);
         if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size() || !copy.commit())
             return notPrepared();

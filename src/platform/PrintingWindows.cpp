@@ -31,15 +31,14 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
 
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(screen->windowTitle());
-    printer.setFullPage(false);
     QPainter painter;
     if (!painter.begin(&printer))
         return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
     const qreal scale = qreal(printer.width()) / area.width();
     painter.scale(scale, scale);
     painter.drawPicture(0, 0, picture);
-    if (!painter.end())
-        return Error{.action = Action::Print, .cause = Cause::PageNotDrawn, .subject = printerName};
+    if (!painter.end()) // the page is drawn already: the print system did not take the document
+        return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
     return {};
 }
 

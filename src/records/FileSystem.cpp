@@ -1,5 +1,7 @@
 #include "records/FileSystem.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 // What the file layers of every system share: the names of the temporary files.
@@ -36,6 +38,18 @@ bool isLeftoverName(const QString &gradeFileName, const QString &name)
             return false;
     }
     return true;
+}
+
+void removeLeftovers(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDir folder = info.absoluteDir();
+    // System: a leftover keeps the grade file's Windows attributes.
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        if (isLeftoverName(info.fileName(), name))
+            removeFile(folder.filePath(name));
+    }
 }
 
 } // namespace merlox2::filesystem

@@ -88,4 +88,7 @@ bool isLeftoverName(const QString &gradeFileName, const QString &name);
 // removed stays for the next store.
 void removeLeftovers(const QString &path);
 
+// Deletes one file, in the system's own way (each system's file); best effort.
+void removeFile(const QString &path);
+
 } // namespace merlox2::filesystem

@@ -290,15 +290,9 @@ Status Replacement::commit(bool &renamed)
     return syncFolder(m_path);
 }
 
-void removeLeftovers(const QString &path)
+void removeFile(const QString &path)
 {
-    const QFileInfo info(path);
-    const QDir folder = info.absoluteDir();
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
-    for (const QString &name : names) {
-        if (isLeftoverName(info.fileName(), name))
-            g_calls.unlink(encoded(folder.filePath(name)).constData());
-    }
+    g_calls.unlink(encoded(path).constData());
 }
 
 } // namespace merlox2::filesystem

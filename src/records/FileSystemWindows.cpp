@@ -289,15 +289,9 @@ Status Replacement::commit(bool &renamed)
     return {};
 }
 
-void removeLeftovers(const QString &path)
+void removeFile(const QString &path)
 {
-    const QFileInfo info(path);
-    const QDir folder = info.absoluteDir();
-    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        if (isLeftoverName(info.fileName(), name))
-            ::DeleteFileW(native(folder.filePath(name)).c_str());
-    }
+    ::DeleteFileW(native(path).c_str());
 }
 
 } // namespace merlox2::filesystem
