@@ -25,6 +25,7 @@ QFont fontFor(const FontRow &row)
 {
     QFont font(screensFontFamily());
     font.setPointSizeF(row.size);
+    font.setHintingPreference(screensFontHinting());
     font.setBold(row.style & Bold);
     font.setItalic(row.style & Italic);
     return font;

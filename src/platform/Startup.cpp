@@ -32,12 +32,30 @@ public:
 
 // What the screens ask for; on Windows, initializePlatform() names the outline font instead.
 QString ScreensFont = u"MS Sans Serif"_s;
+QFont::HintingPreference ScreensHinting = QFont::PreferDefaultHinting;
 
 } // namespace
 
 const QString &screensFontFamily()
 {
     return ScreensFont;
+}
+
+QFont::HintingPreference screensFontHinting()
+{
+    return ScreensHinting;
+}
+
+ScreensFontChoice chooseWindowsScreensFont(const QStringList &families, const QString &systemFamily)
+{
+    if (families.contains(u"Microsoft Sans Serif"_s, Qt::CaseInsensitive))
+        return {u"Microsoft Sans Serif"_s, QFont::PreferDefaultHinting};
+    for (const QString &standIn : {u"Liberation Sans"_s, u"Arial"_s}) {
+        if (families.contains(standIn, Qt::CaseInsensitive))
+            return {standIn, QFont::PreferVerticalHinting};
+    }
+    // Asking for a family the system lacks gets the first one it lists, often a serif face.
+    return {systemFamily, QFont::PreferVerticalHinting};
 }
 
 void initializePlatform(QApplication &app)
@@ -47,14 +65,17 @@ void initializePlatform(QApplication &app)
     // takes its place at every size, weight and style.
 #ifdef Q_OS_WIN
     // The bitmap "MS Sans Serif" of Windows (and Wine's own) is found before any substitute, and scaled
-    // to the layouts' sizes it loses whole letters: the screens ask for the outline font by name.
-    ScreensFont = QFontDatabase::families().contains(u"Microsoft Sans Serif"_s) ? u"Microsoft Sans Serif"_s
-                                                                                : u"Liberation Sans"_s;
+    // to the layouts' sizes it loses whole letters: the screens ask for an outline font by name.
+    const ScreensFontChoice choice = chooseWindowsScreensFont(
+        QFontDatabase::families(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
+    ScreensFont = choice.family;
+    ScreensHinting = choice.hinting;
 #else
     QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
 #endif
     QFont font(ScreensFont);
     font.setPointSizeF(8.25);
+    font.setHintingPreference(ScreensHinting);
     QApplication::setFont(font);
 
     QApplication::setStyle(new ScreensStyle);

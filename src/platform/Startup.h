@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
 class QApplication;
-class QString;
 
 namespace merlox2 {
 
@@ -12,5 +15,20 @@ void initializePlatform(QApplication &app);
 // The family the screens' texts ask for ("MS Sans Serif", or on Windows the outline font that stands in
 // for it), chosen by initializePlatform().
 const QString &screensFontFamily();
+
+// How the screens' texts are hinted: the system's own way for the font the layouts were drawn in, only
+// vertically for a stand-in (see chooseWindowsScreensFont).
+QFont::HintingPreference screensFontHinting();
+
+struct ScreensFontChoice {
+    QString family;
+    QFont::HintingPreference hinting = QFont::PreferDefaultHinting;
+};
+
+// The screens' font on Windows, from the families the system has: Microsoft Sans Serif, the outline
+// font of the layouts, hinted as Windows hints it; where it is missing (Wine), Liberation Sans or
+// Arial, which keep its widths, else the system's own font. A stand-in is hinted only vertically, as
+// Linux hints it: under Wine, full hinting of Liberation Sans at 11 pixels loses the capital I.
+ScreensFontChoice chooseWindowsScreensFont(const QStringList &families, const QString &systemFamily);
 
 } // namespace merlox2

@@ -4,6 +4,7 @@
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
 #include "platform/ScreenRegistry.h"
+#include "platform/Startup.h"
 #include "support/GuiTest.h"
 
 #include <QApplication>
@@ -110,6 +111,8 @@ private Q_SLOTS:
     void autoSizeLabelGrowsRightAndDown();
     void messageBoxLooksLikeTheProgramsOwn();
     void qtsOwnTextsAreSpanish();
+    void windowsScreensFontIsOneTheSystemHas_data();
+    void windowsScreensFontIsOneTheSystemHas();
     void reopeningAWorksheetKeepsMemoryFlat();
     // Last: once the program has ended, no nested event loop (a modal box) runs in this process.
     void registryKeepsOneScreenUntilClosedOrEnded();
@@ -217,6 +220,38 @@ void TestPlatform::qtsOwnTextsAreSpanish()
     for (const QAction *action : menu->actions())
         texts << action->text().section(u'\t', 0, 0); // without the shortcut
     QVERIFY2(texts.contains(u"&Deshacer"_s) && texts.contains(u"&Pegar"_s), qPrintable(texts.join(u", ")));
+}
+
+void TestPlatform::windowsScreensFontIsOneTheSystemHas_data()
+{
+    QTest::addColumn<QStringList>("families");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("hinting");
+
+    const int asWindows = QFont::PreferDefaultHinting;
+    const int vertical = QFont::PreferVerticalHinting;
+    // Windows: the bitmap "MS Sans Serif" and Liberation Sans (from an office suite) beside it.
+    QTest::newRow("Windows") << QStringList{u"Arial"_s, u"Liberation Sans"_s, u"Microsoft Sans Serif"_s,
+                                            u"MS Sans Serif"_s, u"Tahoma"_s}
+                             << u"Microsoft Sans Serif"_s << asWindows;
+    // Wine takes the host's fonts; the first it lists is a serif face.
+    QTest::newRow("Wine") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s, u"MS Shell Dlg"_s}
+                          << u"Liberation Sans"_s << vertical;
+    QTest::newRow("Wine, Arial only") << QStringList{u"C059"_s, u"Arial"_s, u"MS Shell Dlg"_s}
+                                      << u"Arial"_s << vertical;
+    QTest::newRow("neither") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"MS Shell Dlg"_s}
+                             << u"MS Shell Dlg"_s << vertical;
+}
+
+void TestPlatform::windowsScreensFontIsOneTheSystemHas()
+{
+    QFETCH(QStringList, families);
+    QFETCH(QString, family);
+    QFETCH(int, hinting);
+
+    const ScreensFontChoice choice = chooseWindowsScreensFont(families, u"MS Shell Dlg"_s);
+    QCOMPARE(choice.family, family);
+    QCOMPARE(int(choice.hinting), hinting);
 }
 
 void TestPlatform::reopeningAWorksheetKeepsMemoryFlat()
