@@ -2,7 +2,8 @@
 # Builds and tests everything, in this order:
 #   1. the normal build (build/) and its tests;
 #   2. the fuzzers, built with clang (build-fuzz/), each run for 20 s;
-#   3. the build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests, last, so
+#   3. the Windows build, its packages and its tests under Wine (scripts/windows.sh);
+#   4. the build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests, last, so
 #      that the output ends with the summary of that run.
 # It leaves the machine as it was: the printing tests print through a CUPS daemon of the script's own
 # (scripts/private-cups.sh), never through the machine's CUPS, its queues or its default printer, and the
@@ -121,7 +122,18 @@ for fuzzer in "${fuzzers[@]}"; do
 done
 end_phase
 
-# --- 3. sanitizer build, last ------------------------------------------------------------------------------
+# --- 3. Windows ---------------------------------------------------------------------------------------------
+
+# The Windows program cross-built, its packages made, its core tests and the whole program tested under Wine
+# (scripts/windows.sh, which prints the time of each of its phases). The first run on a machine builds Qt for
+# Windows into /var/cache/merlox2 (tens of minutes); later runs reuse it.
+begin_phase "Windows: build, packages, tests under Wine"
+if ! bash "$MERLOX2_ROOT/scripts/windows.sh"; then
+    failures+=("Windows build or its tests (scripts/windows.sh, see above)")
+fi
+end_phase
+
+# --- 4. sanitizer build, last ------------------------------------------------------------------------------
 
 begin_phase "configure + build with sanitizers (build-asan/)"
 # Debug: the quickest to compile, and Q_ASSERT stays armed. The benchmarks would only cost time here.

@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# The whole program, as a teacher uses it, once on Linux and once on Windows under Wine, with the same
+# keystrokes: it starts, takes the code, opens the first grade, a student is typed with Enter between the
+# boxes (the accented name pasted), "Guardar Registro", "Hombre" and "Procesar", "IMPRIMIR", "Salir". Then:
+#   - the first grade's file from Windows must be byte for byte the one from Linux, and hold the student;
+#   - each print job must reach the default printer as one page.
+#
+#     tests/windows/smoke-test.sh LINUX_PROGRAM WINDOWS_PROGRAM WORK_FOLDER [SCREENSHOT_FOLDER]
+#
+# LINUX_PROGRAM is build/merlox2; WINDOWS_PROGRAM the deployed merlox2.exe (with its DLLs beside it, so
+# that a DLL missing from the packages fails here). Everything runs under an Xvfb of its own, at 800 x 600
+# like the README's pictures, with openbox, inside a D-Bus session bus of its own, printing to a CUPS daemon
+# of its own (scripts/private-cups.sh) that Wine takes its default printer from; Wine gets a prefix of its
+# own in WORK_FOLDER, so nothing outside the packaged program can stand in for a missing file. With
+# SCREENSHOT_FOLDER, the access screen and the worksheet under Wine are saved there as
+# windows-access.png and windows-prisecu.png. Every process it starts is stopped when it ends.
+set -euo pipefail
+
+if [[ $# -lt 3 ]]; then
+    echo "usage: $0 LINUX_PROGRAM WINDOWS_PROGRAM WORK_FOLDER [SCREENSHOT_FOLDER]" >&2
+    exit 2
+fi
+if [[ -z ${MERLOX2_SMOKE_OWN_BUS:-} ]]; then
+    exec env MERLOX2_SMOKE_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
+fi
+
+linux_program="$(realpath "$1")"
+windows_program="$(realpath "$2")"
+work="$(realpath -m "$3")"
+shots="${4:+$(realpath -m "$4")}"
+here="$(cd "$(dirname "$0")" && pwd)"
+
+# The student, with the accents and the ñ that the grade file keeps in Windows-1252.
+STUDENT=("Begoña Ibáñez Núñez" 12 1.9 7,5 22 25 20)
+CODE=418357
+
+rm -rf "$work"
+mkdir -p "$work"
+pids=()
+export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+
+# What the screen showed goes beside the message: most failures here are a window nobody expected.
+fail() {
+    echo "FAILED: $*" >&2
+    if [[ -n ${DISPLAY:-} ]] && import -window root "$work/failure.png" 2>/dev/null; then
+        echo "The screen at that moment: $work/failure.png" >&2
+    fi
+    exit 1
+}
+
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [[ -d $WINEPREFIX ]] && wineserver -k 2>/dev/null || true
+    merlox2_cups_stop
+}
+# shellcheck source=scripts/private-cups.sh
+source "$here/../../scripts/private-cups.sh"
+trap cleanup EXIT
+merlox2_cups_start
+
+# Both programs run in Mexican Spanish, as on the teacher's computer (Wine takes Windows' language from it).
+# The machine need not have that locale: it is compiled into the work folder, for these programs alone.
+mkdir -p "$work/locale"
+localedef -i es_MX -f UTF-8 "$work/locale/es_MX.UTF-8" >"$work/localedef.log" 2>&1 ||
+    fail "could not compile the es_MX.UTF-8 locale (package locales; log: $work/localedef.log)"
+export LOCPATH="$work/locale"
+unset LC_ALL LANGUAGE
+export LANG=es_MX.UTF-8
+
+# Xvfb picks a free display itself and says which once it takes connections.
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 30 -u "$display_fd" display_number || fail "Xvfb did not start (log: $work/xvfb.log)"
+exec {display_fd}<&-
+export DISPLAY=":$display_number" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+# A window mapped while the window manager is still starting can stay unmanaged and unseen: wait for it.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+
+# Waits until a window of that exact title is shown, up to the given seconds (Wine's first start in a new
+# prefix is slow), and prints its id.
+window() {
+    local title="$1" seconds="${2:-30}" id pattern
+    # xdotool takes a regular expression: the title's own dots and brackets are escaped.
+    pattern="^$(sed -E 's/[.()*+?^$|{}]/\\&/g' <<<"$title")\$"
+    for _ in $(seq $((seconds * 4))); do
+        id="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -n1)" || true
+        if [[ -n $id ]]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.25
+    done
+    fail "the window \"$title\" did not appear within $seconds s"
+}
+
+# Keys go to whichever window has the focus: the one just shown, once the window manager gave it.
+focus() {
+    local id="$1"
+    for _ in $(seq 40); do
+        [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$id" ]] && return 0
+        xdotool windowactivate "$id" 2>/dev/null || true
+        sleep 0.25
+    done
+    fail "the window $id did not get the keyboard focus"
+}
+
+pause() { sleep "${PAUSE:-0.3}"; }
+keys() {
+    local key
+    for key in "$@"; do xdotool key "$key"; pause; done
+}
+tabs() {
+    for _ in $(seq "$1"); do xdotool key Tab; sleep 0.1; done
+    pause
+}
+# Types plain ASCII text, as keystrokes.
+type_text() {
+    LC_ALL=C.UTF-8 xdotool type --delay 60 "$1"
+    pause
+}
+
+# Puts text into a box through the clipboard (Ctrl+V). Used for the accented name: Wine under Xvfb takes
+# the keys that xdotool injects for letters beyond ASCII (a key lent for a moment, or a dead key) for
+# other letters, so typing them would test the injection rather than the program. The pasted text goes
+# through the same box, filter and conversion to Windows-1252 as typed text.
+paste_text() {
+    printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    local owner=$!
+    sleep 0.5
+    xdotool key ctrl+v
+    pause
+    kill "$owner" 2>/dev/null || true
+    wait "$owner" 2>/dev/null || true
+}
+
+# Waits for a file to exist with at least one byte, up to the given seconds.
+wait_file() {
+    local file="$1" seconds="$2"
+    for _ in $(seq $((seconds * 4))); do
+        [[ -s $file ]] && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
+# One session of the program, started by the given command in the given data folder.
+session() {
+    local label="$1" data="$2" shot_prefix="$3"
+    shift 3
+    mkdir -p "$data"
+    rm -f "$MERLOX2_TEST_PRINT_OUTPUT"
+    echo "==> $label: starting"
+    (cd "$data" && exec "$@" >"$work/$label.log" 2>&1) &
+    local program=$!
+    pids+=("$program")
+
+    local id
+    id="$(window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90)"
+    focus "$id"
+    type_text "$CODE"
+    [[ -n $shot_prefix ]] && import -window root "$shot_prefix-access.png"
+    keys Tab space                                  # ENTRAR
+    id="$(window "MERLOX 2 SECUNDARIA")"
+    focus "$id"
+    keys space                                      # ENTRAR of the title screen
+    id="$(window "MERLOX2 MENU")"
+    focus "$id"
+    keys Return                                     # 1º GRADO, the focused button
+    id="$(window "MERLOX2 PRIMER GRADO (SECUNDARIA)")"
+    focus "$id"
+    echo "==> $label: typing the student"
+    paste_text "${STUDENT[0]}"
+    keys Return                                     # Enter moves on to the next box
+    local field
+    for field in "${STUDENT[@]:1}"; do
+        type_text "$field"
+        keys Return                                 # from the last box to Hombre
+    done
+    keys Tab Tab space                              # Mujer, then Guardar Registro
+    wait_file "$data/secundaria1.dat" 10 || fail "$label: \"Guardar Registro\" wrote no secundaria1.dat"
+    keys shift+Tab shift+Tab space                  # back to Hombre, chosen
+    tabs 7; keys space                              # Procesar (Mujer, the five command buttons before it)
+    [[ -n $shot_prefix ]] && { sleep 1; import -window root "$shot_prefix-prisecu.png"; }
+    echo "==> $label: printing"
+    # The evaluation leaves the focus in the name box: six boxes, the two options, six command buttons
+    # and IMPRIMIR (Datos is disabled for Hombre) after it.
+    tabs 15; keys space                             # IMPRIMIR
+    wait_file "$MERLOX2_TEST_PRINT_OUTPUT" 90 || fail "$label: no print job reached the printer within 90 s"
+    cp "$MERLOX2_TEST_PRINT_OUTPUT" "$work/$label-page.pdf"
+    keys Tab space                                  # Salir, after IMPRIMIR, which has the focus again: stores the grade and ends the program
+    for _ in $(seq 120); do
+        kill -0 "$program" 2>/dev/null || break
+        sleep 0.25
+    done
+    kill -0 "$program" 2>/dev/null && fail "$label: the program did not end after \"Salir\""
+    wait "$program" || fail "$label: the program ended with status $? (log: $work/$label.log)"
+    echo "==> $label: done"
+}
+
+# The printed page: one page, as the default printer received it.
+check_page() {
+    local label="$1" pages
+    pages="$(pdfinfo "$work/$label-page.pdf" 2>/dev/null | sed -nE 's/^Pages: +([0-9]+)$/\1/p')"
+    [[ $pages == 1 ]] || fail "$label: the printer received ${pages:-no readable} page(s) instead of one"
+    echo "$label: the printer received one page"
+}
+
+session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
+check_page linux
+
+echo "==> preparing a Wine prefix of the test's own"
+wineboot --init >"$work/wineboot.log" 2>&1
+wineserver --wait
+[[ -n $shots ]] && mkdir -p "$shots"
+# Wine's keys are slower to arrive: a longer pause between them.
+PAUSE=0.5 session windows "$work/windows" "${shots:+$shots/windows}" wine "$windows_program"
+check_page windows
+
+linux_file="$work/linux/secundaria1.dat"
+windows_file="$work/windows/secundaria1.dat"
+[[ $(stat -c %s "$linux_file") == 3900 ]] || fail "the Linux grade file is not 3,900 bytes"
+cmp "$linux_file" "$windows_file" || fail "the grade file written on Windows differs from the Linux one"
+# The name, in Windows-1252, at the start of the first record.
+expected_name="$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOWS-1252 | od -An -tx1 | tr -d ' \n')"
+actual_name="$(head -c "$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOWS-1252 | wc -c)" "$windows_file" \
+    | od -An -tx1 | tr -d ' \n')"
+[[ $expected_name == "$actual_name" ]] || fail "the first record does not start with the student's name"
+echo "The grade file written on Windows is byte for byte the Linux one (3,900 bytes), the student included."
