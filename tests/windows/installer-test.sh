@@ -118,11 +118,19 @@ start_display() {
 # --- Helpers ------------------------------------------------------------------------------------------------
 
 # Waits up to SECONDS for a visible window whose whole title is TITLE and prints its id (nothing on timeout).
+# Polled rather than `search --sync`, which dies on a window that closes while it looks.
 window_titled() {
-    local title="$1" seconds="$2" pattern
+    local title="$1" pattern window deadline=$((SECONDS + $2))
     # shellcheck disable=SC2016 # the $ is one of the characters escaped
     pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
-    timeout "$seconds" xdotool search --sync --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true
+    while ((SECONDS < deadline)); do
+        window="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)" || true
+        if [[ -n "$window" ]]; then
+            echo "$window"
+            return 0
+        fi
+        sleep 0.25
+    done
 }
 
 # Waits up to SECONDS for the window titled TITLE and gives it the keyboard focus for the keys that follow
@@ -151,8 +159,8 @@ programs_end() {
 
 # Waits up to SECONDS for a file to exist (with SIZE bytes, when given).
 file_appears() {
-    local file="$1" seconds="$2" size="${3:-}" i
-    for ((i = 0; i < seconds * 10; i++)); do
+    local file="$1" deadline=$((SECONDS + $2)) size="${3:-}"
+    while ((SECONDS < deadline)); do
         if [[ -f "$file" ]] && { [[ -z "$size" ]] || [[ "$(stat -c %s "$file")" == "$size" ]]; }; then
             return 0
         fi
