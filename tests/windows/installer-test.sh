@@ -239,6 +239,12 @@ uninstall_in_place() {
     timeout 120 wine cmd /c "$WIN_USER_DIR\\Temp\\$batch"
 }
 
+# Every file and folder under a folder with its inode and change time: a file written, replaced, renamed
+# or deleted shows, also when the installer writes the same bytes again.
+untouched_state() {
+    find "$1" -printf '%P %y %i %C@ %s\n' | sort
+}
+
 # The checksums of every file under a folder, relative paths, sorted.
 checksums() {
     (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum)
@@ -347,17 +353,17 @@ end_of_step
 step "upgrading while the program runs (started from the desktop shortcut)"
 wine start /unix "$DESKTOP_LINK" >"$WORK/run.log" 2>&1 || fail "wine start of the desktop shortcut failed"
 front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 "no access screen within 90 s of starting the desktop shortcut"
-program_before="$(checksums "$INSTALL_DIR")"
+program_before="$(untouched_state "$INSTALL_DIR")"
 status=0
 timeout 120 wine "$SETUP" /S >"$WORK/busy-upgrade.log" 2>&1 || status=$?
 [[ $status -eq 2 ]] ||
     fail "the upgrade over the running program ended with exit code $status, not 2 (refused: close it first)"
-[[ "$(checksums "$INSTALL_DIR")" == "$program_before" ]] || fail "the upgrade changed the running program's folder"
+[[ "$(untouched_state "$INSTALL_DIR")" == "$program_before" ]] || fail "the upgrade changed the running program's folder"
 status=0
 uninstall_in_place >"$WORK/busy-uninstall.log" 2>&1 || status=$?
 [[ $status -eq 2 ]] ||
     fail "the uninstaller run over the running program ended with exit code $status, not 2 (refused: close it first)"
-[[ "$(checksums "$INSTALL_DIR")" == "$program_before" ]] || fail "the uninstaller changed the running program's folder"
+[[ "$(untouched_state "$INSTALL_DIR")" == "$program_before" ]] || fail "the uninstaller changed the running program's folder"
 [[ -n "$(window_titled "MERLOX 2 EDUC. FISICA SECUNDARIA" 1)" ]] || fail "the program's window is gone after the refused upgrade"
 # The program closes as on Windows, on the close message; a stubborn one is ended by force.
 wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
