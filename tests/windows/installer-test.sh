@@ -6,13 +6,15 @@
 #
 #     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER
 #
-# Everything it makes lives in WORK_FOLDER: a fresh Wine prefix and a home folder of its own (Wine links the
-# Windows user's Documents and Desktop to folders of the home, so the real home stays untouched). The GUI
-# runs on an X display of its own (Xvfb with openbox) inside a D-Bus session of its own; whatever it
-# started is stopped when it ends, also when a check fails. Each failed check prints one line "FAIL: ...";
+# Everything it makes lives in WORK_FOLDER: a fresh Wine prefix (removed when every check passed, kept for a
+# look when one failed) and a home folder of its own (Wine links the Windows user's Documents and Desktop to
+# folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
+# with openbox) inside a D-Bus session of its own; whatever it started is stopped when it ends, also when
+# a check fails. Each failed check prints one line "FAIL: ...";
 # the exit status is 0 only when every check passed.
 #
-# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session).
+# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session); ImageMagick's
+# import, when there, keeps a picture of the screen at a failure.
 set -euo pipefail
 
 if [[ $# -ne 2 ]]; then
@@ -65,6 +67,8 @@ cleanup() {
         wait "$XVFB_PID" 2>/dev/null || true
     fi
     if [[ $status -eq 0 ]]; then
+        # A Wine prefix takes some 700 MB; the logs stay.
+        rm -rf "$WINEPREFIX"
         echo "installer test: passed in $((SECONDS - STARTED)) s"
     else
         echo "installer test: FAILED after $((SECONDS - STARTED)) s (Wine prefix kept in $WINEPREFIX)" >&2
@@ -73,8 +77,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND failed" >&2' ERR
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'echo "FAIL: interrupted" >&2; exit 130' INT
+trap 'echo "FAIL: stopped from outside (SIGTERM)" >&2; exit 143' TERM
 
 FAILURES=0
 fail() {
