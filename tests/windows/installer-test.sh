@@ -35,6 +35,8 @@ WORK="$(cd "$2" && pwd)"
 # --- The test's own Wine, home and display ---------------------------------------------------------------
 
 export HOME="$WORK/home"
+# Debian's Wine makes a folder for its server's socket in TMPDIR at every start and leaves it there.
+export TMPDIR="$WORK/tmp"
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 export WINEPREFIX="$WORK/wineprefix"
 export WINEARCH=win64
@@ -68,7 +70,7 @@ cleanup() {
     fi
     if [[ $status -eq 0 ]]; then
         # A Wine prefix takes some 700 MB; the logs stay.
-        rm -rf "$WINEPREFIX"
+        rm -rf "$WINEPREFIX" "$TMPDIR"
         echo "installer test: passed in $((SECONDS - STARTED)) s"
     else
         echo "installer test: FAILED after $((SECONDS - STARTED)) s (Wine prefix kept in $WINEPREFIX)" >&2
@@ -261,7 +263,8 @@ same_text() {
 # --- The steps ----------------------------------------------------------------------------------------------
 
 step "starting the display and a fresh Wine prefix in $WORK"
-rm -rf "$WINEPREFIX" "$HOME"
+rm -rf "$WINEPREFIX" "$HOME" "$TMPDIR"
+mkdir -p "$TMPDIR"
 # Separate Documents and Desktop folders, as a desktop's user folders are; Wine links the Windows user's
 # folders to them.
 mkdir -p "$HOME/.config" "$HOME/Documents" "$HOME/Desktop"
