@@ -36,22 +36,16 @@ ShowInstDetails show
 ShowUninstDetails show
 BrandingText "${NAME} ${VERSION}"
 
-VIProductVersion "${VERSION}.0"
-VIAddVersionKey /LANG=1034 "ProductName" "${NAME}"
-VIAddVersionKey /LANG=1034 "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=1034 "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=1034 "FileDescription" "Instalación de ${NAME}"
-VIAddVersionKey /LANG=1034 "LegalCopyright" "${NAME}"
-
 !define MUI_ICON "${PROGRAM_DIR}/merlox2.ico"
 !define MUI_UNICON "${PROGRAM_DIR}/merlox2.ico"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "Este asistente instalará ${NAME} ${VERSION} en el equipo.$\r$\n$\r$\nLos ficheros de notas se guardan en la carpeta MERLOX2 de Documentos; la instalación no los modifica.$\r$\n$\r$\nCierre ${NAME} antes de continuar."
+!define MUI_WELCOMEPAGE_TEXT "Este asistente instalará ${NAME} ${VERSION} en la computadora.$\r$\n$\r$\nLos archivos de los grados se guardan en la carpeta MERLOX2 de Documentos; la instalación no los modifica ni los borra.$\r$\n$\r$\nCierre ${NAME} antes de continuar."
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado. Los accesos directos ${NAME} del menú Inicio y del escritorio lo abren en la carpeta MERLOX2 de Documentos.$\r$\n$\r$\nOprima Terminar para cerrar este asistente."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Abrir ${NAME}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
@@ -60,7 +54,15 @@ VIAddVersionKey /LANG=1034 "LegalCopyright" "${NAME}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-!insertmacro MUI_LANGUAGE "Spanish"
+; The Latin American translation of NSIS's own texts ("computadora", "presione"), as the program speaks.
+!insertmacro MUI_LANGUAGE "SpanishInternational"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_SPANISHINTERNATIONAL} "ProductName" "${NAME}"
+VIAddVersionKey /LANG=${LANG_SPANISHINTERNATIONAL} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_SPANISHINTERNATIONAL} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_SPANISHINTERNATIONAL} "FileDescription" "Instalación de ${NAME}"
+VIAddVersionKey /LANG=${LANG_SPANISHINTERNATIONAL} "LegalCopyright" "${NAME}"
 
 Var Upgrading
 
@@ -76,7 +78,7 @@ Function ${un}WaitUntilClosed
             ${Break}
         ${EndIf}
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-            "${NAME} está abierto. Ciérrelo (guarde antes los cambios) y pulse Reintentar para continuar, o Cancelar para salir sin cambiar nada." \
+            "${NAME} está abierto. Ciérrelo (guarde antes los cambios) y oprima Reintentar para continuar, u oprima Cancelar para salir sin cambiar nada." \
             /SD IDCANCEL IDRETRY retry
         SetErrorLevel 2
         Quit
@@ -120,7 +122,7 @@ Section "${NAME}"
     ; nothing stale stays beside the new ones; it runs in place (_?=) and is waited for.
     ${If} $Upgrading == 1
     ${AndIf} ${FileExists} "$INSTDIR\uninstall.exe"
-        DetailPrint "Retirando los ficheros de la versión anterior"
+        DetailPrint "Retirando los archivos de la versión anterior"
         ExecWait '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR' $0
         ${If} $0 != 0
             DetailPrint "La versión anterior no se pudo retirar del todo (código $0); se instala encima."

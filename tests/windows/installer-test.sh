@@ -1,0 +1,401 @@
+#!/usr/bin/env bash
+# Runs the Windows installer under Wine the way a teacher's computer sees it and checks what the teacher
+# relies on: the program under Program Files, the "MERLOX2" shortcuts that start it in Documents\MERLOX2,
+# the uninstaller's registration, an upgrade in place that refuses to replace a running program, and grade
+# files that neither an upgrade nor the uninstaller touch.
+#
+#     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER
+#
+# Everything it makes lives in WORK_FOLDER: a fresh Wine prefix (removed when every check passed, kept for a
+# look when one failed) and a home folder of its own (Wine links the Windows user's Documents and Desktop to
+# folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
+# with openbox) inside a D-Bus session of its own; whatever it started is stopped when it ends, also when
+# a check fails. Each failed check prints one line "FAIL: ...";
+# the exit status is 0 only when every check passed.
+#
+# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session); ImageMagick's
+# import, when there, keeps a picture of the screen at a failure.
+set -euo pipefail
+
+if [[ $# -ne 2 ]]; then
+    echo "usage: $0 SETUP_EXE WORK_FOLDER" >&2
+    exit 2
+fi
+
+# Every GUI program runs inside a session bus of the test's own, which ends with it.
+if [[ -z "${MERLOX2_INSTALLER_TEST_BUS:-}" ]]; then
+    exec env MERLOX2_INSTALLER_TEST_BUS=1 dbus-run-session -- "$0" "$@"
+fi
+
+[[ -f "$1" ]] || { echo "FAIL: no installer at $1" >&2; exit 1; }
+SETUP="$(realpath "$1")"
+mkdir -p "$2"
+WORK="$(cd "$2" && pwd)"
+
+# --- The test's own Wine, home and display ---------------------------------------------------------------
+
+export HOME="$WORK/home"
+# Debian's Wine makes a folder for its server's socket in TMPDIR at every start and leaves it there.
+export TMPDIR="$WORK/tmp"
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
+export WINEPREFIX="$WORK/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No prompts for Wine's .NET and HTML engines, and no Linux menu entries made from the shortcuts.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+unset WINEPATH
+
+XVFB_PID=
+OPENBOX_PID=
+STARTED=$SECONDS
+
+cleanup() {
+    local status=$?
+    trap - EXIT
+    # What the screen showed, when ImageMagick is there: most failures are a window nobody expected.
+    if [[ $status -ne 0 && -n "$XVFB_PID" ]] && command -v import >/dev/null; then
+        import -window root "$WORK/failure.png" 2>/dev/null && echo "(the screen at the failure: $WORK/failure.png)" >&2
+    fi
+    if [[ -d "$WINEPREFIX" ]]; then
+        wineserver -k 2>/dev/null || true
+        timeout 30 wineserver -w 2>/dev/null || true
+    fi
+    if [[ -n "$OPENBOX_PID" ]]; then
+        kill "$OPENBOX_PID" 2>/dev/null || true
+        wait "$OPENBOX_PID" 2>/dev/null || true
+    fi
+    if [[ -n "$XVFB_PID" ]]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    if [[ $status -eq 0 ]]; then
+        # A Wine prefix takes some 700 MB; the logs stay.
+        rm -rf "$WINEPREFIX" "$TMPDIR"
+        echo "installer test: passed in $((SECONDS - STARTED)) s"
+    else
+        echo "installer test: FAILED after $((SECONDS - STARTED)) s (Wine prefix kept in $WINEPREFIX)" >&2
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND failed" >&2' ERR
+trap 'echo "FAIL: interrupted" >&2; exit 130' INT
+trap 'echo "FAIL: stopped from outside (SIGTERM)" >&2; exit 143' TERM
+
+FAILURES=0
+fail() {
+    echo "FAIL: $*" >&2
+    FAILURES=$((FAILURES + 1))
+}
+# Ends the test after a step whose checks failed: the later steps build on it.
+end_of_step() {
+    [[ $FAILURES -eq 0 ]] || exit 1
+}
+step() {
+    echo "--- $* ($((SECONDS - STARTED)) s)"
+}
+
+# An X display of the test's own, on a random free number; retried when another display takes the number
+# first.
+start_display() {
+    local attempt number waited
+    for attempt in 1 2 3 4 5 6 7 8; do
+        number=$((RANDOM % 5000 + 1000))
+        [[ -e "/tmp/.X$number-lock" || -e "/tmp/.X11-unix/X$number" ]] && continue
+        Xvfb ":$number" -nolisten tcp -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        for ((waited = 0; waited < 100; waited++)); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            if DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; then
+                export DISPLAY=":$number"
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+        echo "(display :$number $attempt did not start; another number)"
+    done
+    echo "FAIL: no X display could be started (Xvfb: $(tail -n1 "$WORK/xvfb.log"))" >&2
+    exit 1
+}
+
+# --- Helpers ------------------------------------------------------------------------------------------------
+
+# Waits up to SECONDS for a visible window whose whole title is TITLE and prints its id (nothing on timeout).
+# Polled rather than `search --sync`, which dies on a window that closes while it looks.
+window_titled() {
+    local title="$1" pattern window deadline=$((SECONDS + $2))
+    # shellcheck disable=SC2016 # the $ is one of the characters escaped
+    pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
+    while ((SECONDS < deadline)); do
+        window="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)" || true
+        if [[ -n "$window" ]]; then
+            echo "$window"
+            return 0
+        fi
+        sleep 0.25
+    done
+}
+
+# Waits up to SECONDS for the window titled TITLE and gives it the keyboard focus for the keys that follow
+# (Wine takes the focus a moment after the window manager activates the window); ends the test with
+# REASON when the window does not come.
+front_window() {
+    local title="$1" seconds="$2" reason="$3" window i
+    window="$(window_titled "$title" "$seconds")"
+    [[ -n "$window" ]] || { fail "$reason"; end_of_step; }
+    for ((i = 0; i < 40; i++)); do
+        if [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]]; then
+            sleep 0.3
+            return 0
+        fi
+        xdotool windowactivate "$window" >/dev/null 2>&1 || true
+        sleep 0.25
+    done
+    fail "the window '$title' did not get the keyboard focus"
+    end_of_step
+}
+
+# Waits up to SECONDS until every program of the prefix has ended (and Wine's server with them).
+programs_end() {
+    timeout "$1" wineserver -w
+}
+
+# Waits up to SECONDS for a file to exist (with SIZE bytes, when given).
+file_appears() {
+    local file="$1" deadline=$((SECONDS + $2)) size="${3:-}"
+    while ((SECONDS < deadline)); do
+        if [[ -f "$file" ]] && { [[ -z "$size" ]] || [[ "$(stat -c %s "$file")" == "$size" ]]; }; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Reads a Windows shortcut (.lnk, the Shell Link format) and prints its target, working folder and
+# arguments, one a line.
+read_shortcut() {
+    python3 - "$1" <<'PYTHON'
+import struct, sys
+
+data = open(sys.argv[1], "rb").read()
+if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
+    sys.exit("not a shell link")
+flags = struct.unpack_from("<I", data, 0x14)[0]
+HAS_ID_LIST, HAS_LINK_INFO, HAS_NAME, HAS_RELATIVE_PATH = 0x1, 0x2, 0x4, 0x8
+HAS_WORKING_DIR, HAS_ARGUMENTS, IS_UNICODE = 0x10, 0x20, 0x80
+at = 0x4C
+if flags & HAS_ID_LIST:
+    at += 2 + struct.unpack_from("<H", data, at)[0]
+target = ""
+if flags & HAS_LINK_INFO:
+    info = at
+    size, header, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, info)
+
+    def text(offset, wide):
+        start = info + offset
+        if wide:
+            end = start
+            while data[end:end + 2] != b"\0\0":
+                end += 2
+            return data[start:end].decode("utf-16-le")
+        return data[start:data.index(b"\0", start)].decode("cp1252")
+
+    if info_flags & 1:
+        if header >= 0x24:
+            base_wide, suffix_wide = struct.unpack_from("<2I", data, info + 0x1C)
+            target = text(base_wide, True) + text(suffix_wide, True)
+        else:
+            target = text(base, False) + text(suffix, False)
+    at += size
+strings = {}
+for flag in (HAS_NAME, HAS_RELATIVE_PATH, HAS_WORKING_DIR, HAS_ARGUMENTS):
+    if flags & flag:
+        count = struct.unpack_from("<H", data, at)[0]
+        at += 2
+        if flags & IS_UNICODE:
+            value = data[at:at + 2 * count].decode("utf-16-le")
+            at += 2 * count
+        else:
+            value = data[at:at + count].decode("cp1252")
+            at += count
+        strings[flag] = value.rstrip("\0")
+print(target)
+print(strings.get(HAS_WORKING_DIR, ""))
+print(strings.get(HAS_ARGUMENTS, ""))
+PYTHON
+}
+
+# Prints a value of the uninstaller's registry key (64-bit view); fails when the key or value is missing.
+registry_value() {
+    local output
+    output="$(wine reg query "$UNINSTALL_KEY" /v "$1" /reg:64 2>/dev/null | tr -d '\r')" || return 1
+    sed -nE "s/^ +$1 +REG_[A-Z_]+ +(.*)$/\1/p" <<<"$output"
+}
+
+# Runs the installed uninstaller where it is, as an upgrade does, and returns its exit code. NSIS reads
+# "_?=" only unquoted, and wine quotes an argument with spaces, hence the batch file.
+uninstall_in_place() {
+    local batch=uninstall-in-place.bat
+    printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$WIN_INSTALL_DIR" "$WIN_INSTALL_DIR" \
+        >"$USER_DIR/Temp/$batch"
+    timeout 120 wine cmd /c "$WIN_USER_DIR\\Temp\\$batch"
+}
+
+# Every file and folder under a folder with its inode and change time: a file written, replaced, renamed
+# or deleted shows, also when the installer writes the same bytes again.
+untouched_state() {
+    find "$1" -printf '%P %y %i %C@ %s\n' | sort
+}
+
+# The checksums of every file under a folder, relative paths, sorted.
+checksums() {
+    (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum)
+}
+
+same_text() {
+    [[ "${1,,}" == "${2,,}" ]]
+}
+
+# --- The steps ----------------------------------------------------------------------------------------------
+
+step "starting the display and a fresh Wine prefix in $WORK"
+rm -rf "$WINEPREFIX" "$HOME" "$TMPDIR"
+mkdir -p "$TMPDIR"
+# Separate Documents and Desktop folders, as a desktop's user folders are; Wine links the Windows user's
+# folders to them.
+mkdir -p "$HOME/.config" "$HOME/Documents" "$HOME/Desktop"
+# shellcheck disable=SC2016 # $HOME is written as is: the file's own notation
+printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\nXDG_DOCUMENTS_DIR="$HOME/Documents"\n' >"$HOME/.config/user-dirs.dirs"
+start_display
+openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+OPENBOX_PID=$!
+wineboot --init >"$WORK/wineboot.log" 2>&1 || { echo "FAIL: wineboot failed (see $WORK/wineboot.log)" >&2; exit 1; }
+programs_end 120 || { echo "FAIL: the new Wine prefix's programs did not end within 120 s" >&2; exit 1; }
+
+USER_DIR="$WINEPREFIX/drive_c/users/$(id -un)"
+[[ -d "$USER_DIR" ]] || { echo "FAIL: the Wine prefix has no user folder $USER_DIR" >&2; exit 1; }
+WIN_USER_DIR="C:\\users\\$(id -un)"
+INSTALL_DIR="$WINEPREFIX/drive_c/Program Files/MERLOX2"
+WIN_INSTALL_DIR='C:\Program Files\MERLOX2'
+WORK_DIR="$USER_DIR/Documents/MERLOX2"
+WIN_WORK_DIR="$WIN_USER_DIR\\Documents\\MERLOX2"
+START_MENU_LINK="$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
+DESKTOP_LINK="$USER_DIR/Desktop/MERLOX2.lnk"
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2'
+[[ ! -e "$WORK_DIR" ]] || { echo "FAIL: $WORK_DIR exists before the installation" >&2; exit 1; }
+
+# What every installation leaves: the program, its uninstaller and registration, the shortcuts.
+check_installation() {
+    local when="$1" link value target workdir arguments
+    [[ -f "$INSTALL_DIR/merlox2.exe" ]] || fail "$when: no $WIN_INSTALL_DIR\\merlox2.exe"
+    [[ -f "$INSTALL_DIR/uninstall.exe" ]] || fail "$when: no $WIN_INSTALL_DIR\\uninstall.exe"
+    value="$(registry_value DisplayName)" || value=
+    [[ "$value" == MERLOX2 ]] || fail "$when: DisplayName of $UNINSTALL_KEY is '$value', not 'MERLOX2'"
+    value="$(registry_value UninstallString)" || value=
+    same_text "$value" "\"$WIN_INSTALL_DIR\\uninstall.exe\"" ||
+        fail "$when: UninstallString of $UNINSTALL_KEY is '$value', not the installed uninstall.exe"
+    value="$(registry_value InstallLocation)" || value=
+    same_text "$value" "$WIN_INSTALL_DIR" ||
+        fail "$when: InstallLocation of $UNINSTALL_KEY is '$value', not '$WIN_INSTALL_DIR'"
+    [[ -d "$WORK_DIR" ]] || fail "$when: no folder $WIN_WORK_DIR"
+    for link in "$START_MENU_LINK" "$DESKTOP_LINK"; do
+        if [[ ! -f "$link" ]]; then
+            fail "$when: no shortcut ${link#"$USER_DIR/"}"
+            continue
+        fi
+        if ! { read -r target && read -r workdir && read -r arguments; } < <(read_shortcut "$link"); then
+            fail "$when: ${link#"$USER_DIR/"} cannot be read as a shortcut"
+            continue
+        fi
+        same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" ||
+            fail "$when: ${link#"$USER_DIR/"} points to '$target', not the installed merlox2.exe"
+        same_text "$workdir" "$WIN_WORK_DIR" ||
+            fail "$when: ${link#"$USER_DIR/"} starts in '$workdir', not '$WIN_WORK_DIR'"
+        [[ -z "$arguments" ]] || fail "$when: ${link#"$USER_DIR/"} passes arguments '$arguments'"
+    done
+}
+
+step "installing silently (setup.exe /S)"
+status=0
+wine "$SETUP" /S >"$WORK/install.log" 2>&1 || status=$?
+[[ $status -eq 0 ]] || fail "the installation ended with exit code $status"
+check_installation "after the installation"
+end_of_step
+
+step "starting the program from the Start-menu shortcut and storing the first grade's file"
+wine start /unix "$START_MENU_LINK" >"$WORK/run.log" 2>&1 || fail "wine start of the Start-menu shortcut failed"
+front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 "no access screen within 90 s of starting the shortcut"
+xdotool type --delay 50 418357
+xdotool key --delay 50 Tab space
+front_window "MERLOX 2 SECUNDARIA" 30 "the access code 418357 and ENTRAR did not lead to the title screen"
+xdotool key space
+front_window "MERLOX2 MENU" 30 "space on the title screen did not open the grade menu"
+xdotool key Return
+front_window "MERLOX2 PRIMER GRADO (SECUNDARIA)" 30 "Return on the grade menu did not open the first grade's worksheet"
+file_appears "$WORK_DIR/secundaria1.dat.lock" 20 ||
+    fail "the first grade's worksheet is open but $WIN_WORK_DIR has no secundaria1.dat.lock: the program did not start there"
+# From the name box, where the worksheet opens, Salir is 17 fields on.
+# shellcheck disable=SC2046 # 17 separate Tab keys
+xdotool key --delay 50 $(printf 'Tab %.0s' {1..17}) space
+file_appears "$WORK_DIR/secundaria1.dat" 30 3900 ||
+    fail "Salir left no 3900-byte secundaria1.dat in $WIN_WORK_DIR"
+programs_end 60 || fail "the program did not end within 60 s of Salir"
+end_of_step
+
+step "upgrading silently over the installation, with grade files in Documents\\MERLOX2"
+python3 -c 'import sys; sys.stdout.buffer.write(bytes((i * 7 + 3) % 256 for i in range(3900)))' \
+    >"$WORK_DIR/secundaria2.dat"
+grades_before="$(checksums "$WORK_DIR")"
+status=0
+wine "$SETUP" /S >"$WORK/upgrade.log" 2>&1 || status=$?
+[[ $status -eq 0 ]] || fail "the upgrade ended with exit code $status"
+check_installation "after the upgrade"
+[[ "$(checksums "$WORK_DIR")" == "$grades_before" ]] || fail "the upgrade changed the files in $WIN_WORK_DIR"
+end_of_step
+
+step "upgrading while the program runs (started from the desktop shortcut)"
+wine start /unix "$DESKTOP_LINK" >"$WORK/run.log" 2>&1 || fail "wine start of the desktop shortcut failed"
+front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 "no access screen within 90 s of starting the desktop shortcut"
+program_before="$(untouched_state "$INSTALL_DIR")"
+status=0
+timeout 120 wine "$SETUP" /S >"$WORK/busy-upgrade.log" 2>&1 || status=$?
+[[ $status -eq 2 ]] ||
+    fail "the upgrade over the running program ended with exit code $status, not 2 (refused: close it first)"
+[[ "$(untouched_state "$INSTALL_DIR")" == "$program_before" ]] || fail "the upgrade changed the running program's folder"
+status=0
+uninstall_in_place >"$WORK/busy-uninstall.log" 2>&1 || status=$?
+[[ $status -eq 2 ]] ||
+    fail "the uninstaller run over the running program ended with exit code $status, not 2 (refused: close it first)"
+[[ "$(untouched_state "$INSTALL_DIR")" == "$program_before" ]] || fail "the uninstaller changed the running program's folder"
+[[ -n "$(window_titled "MERLOX 2 EDUC. FISICA SECUNDARIA" 1)" ]] || fail "the program's window is gone after the refused upgrade"
+# The program closes as on Windows, on the close message; a stubborn one is ended by force.
+wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
+if ! programs_end 30; then
+    echo "(the program did not end on the close message; ending it by force)"
+    wineserver -k || true
+    programs_end 30 || fail "the program could not be ended"
+fi
+end_of_step
+
+step "uninstalling silently (uninstall.exe /S)"
+status=0
+wine "$INSTALL_DIR/uninstall.exe" /S >"$WORK/uninstall.log" 2>&1 || status=$?
+[[ $status -eq 0 ]] || fail "the uninstaller ended with exit code $status"
+# The uninstaller runs on from a copy of itself in the temporary folder; it is done when Wine is idle.
+programs_end 120 || fail "the uninstaller did not end within 120 s"
+[[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
+[[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
+[[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
+if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
+    fail "the uninstaller left the registry key $UNINSTALL_KEY"
+fi
+if [[ ! -d "$WORK_DIR" ]]; then
+    fail "the uninstaller removed $WIN_WORK_DIR"
+elif [[ "$(checksums "$WORK_DIR")" != "$grades_before" ]]; then
+    fail "the uninstaller changed the files in $WIN_WORK_DIR"
+fi
+end_of_step
