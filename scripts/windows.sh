@@ -271,9 +271,12 @@ write_wine_runner() {
 export WINEPREFIX='$WIN_BUILD/wineprefix'
 export WINEARCH=win64
 export WINEDEBUG=-all
-# No prompts to install Wine's .NET or HTML engines: nothing here needs them.
-export WINEDLLOVERRIDES='mscoree,mshtml='
+# No prompts to install Wine's .NET or HTML engines (nothing here needs them), no Linux menu entries.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export WINEPATH='$winepath'
+# Debian's Wine leaves a folder in TMPDIR at every start of its server: it goes into the build tree.
+export TMPDIR='$WIN_BUILD/tmp'
+mkdir -p "\$TMPDIR"
 exec wine "\$@"
 RUNNER
     chmod +x "$runner"
@@ -451,6 +454,11 @@ timed "deploying the program into $DEPLOY" deploy_program "$DEPLOY"
 timed "making the portable zip" make_zip "$DEPLOY" "$PACKAGES/merlox2-$VERSION-win64.zip"
 timed "making the installer" make_installer "$DEPLOY" "$PACKAGES/merlox2-$VERSION-setup.exe" "$VERSION"
 [[ $stage == all ]] || exit 0
+
+# --- The installer under Wine -------------------------------------------------------------------------------
+
+timed "testing the installer under Wine" "$MERLOX2_ROOT/tests/windows/installer-test.sh" \
+    "$PACKAGES/merlox2-$VERSION-setup.exe" "$WIN_BUILD/installer-test"
 
 # --- The whole program under Wine ---------------------------------------------------------------------------
 

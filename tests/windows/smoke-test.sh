@@ -37,7 +37,10 @@ CODE=418357
 rm -rf "$work"
 mkdir -p "$work"
 pids=()
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
+# No prompts for Wine's .NET and HTML engines, no Linux menu entries made by Wine.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+unset WINEPATH
 
 # What the screen showed goes beside the message: most failures here are a window nobody expected.
 fail() {
@@ -58,6 +61,10 @@ cleanup() {
 source "$here/../../scripts/private-cups.sh"
 trap cleanup EXIT
 merlox2_cups_start
+# Set after the print server made its folder (whose socket path must stay short): Debian's Wine leaves a
+# folder in TMPDIR at every start of its server.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
 
 # Both programs run in Mexican Spanish, as on the teacher's computer (Wine takes Windows' language from it).
 # The machine need not have that locale: it is compiled into the work folder, for these programs alone.
@@ -234,3 +241,7 @@ actual_name="$(head -c "$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOW
     | od -An -tx1 | tr -d ' \n')"
 [[ $expected_name == "$actual_name" ]] || fail "the first record does not start with the student's name"
 echo "The grade file written on Windows is byte for byte the Linux one (3,900 bytes), the student included."
+# The prefix is large (about 700 MB); after a failure it stays for a look.
+wineserver -k 2>/dev/null || true
+wineserver --wait 2>/dev/null || true
+rm -rf "$WINEPREFIX"
