@@ -34,8 +34,11 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     QPainter painter;
     if (!painter.begin(&printer))
         return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
-    const qreal scale = qreal(printer.width()) / area.width();
-    painter.scale(scale, scale);
+    // The page's width; a picture plays itself enlarged by the printer's resolution over its own, so
+    // that is taken out again.
+    const qreal toPageWidth = qreal(printer.width()) / area.width();
+    painter.scale(toPageWidth * picture.logicalDpiX() / printer.logicalDpiX(),
+                  toPageWidth * picture.logicalDpiY() / printer.logicalDpiY());
     painter.drawPicture(0, 0, picture);
     if (!painter.end()) // the page is drawn already: the print system did not take the document
         return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};

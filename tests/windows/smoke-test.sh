@@ -3,7 +3,8 @@
 # keystrokes: it starts, takes the code, opens the first grade, a student is typed with Enter between the
 # boxes (the accented name pasted), "Guardar Registro", "Hombre" and "Procesar", "IMPRIMIR", "Salir". Then:
 #   - the first grade's file from Windows must be byte for byte the one from Linux, and hold the student;
-#   - each print job must reach the default printer as one page.
+#   - each print job must reach the default printer as one page, the Windows one with the Linux one's words
+#     and as large on the paper.
 #
 #     tests/windows/smoke-test.sh LINUX_PROGRAM WINDOWS_PROGRAM WORK_FOLDER [SCREENSHOT_FOLDER]
 #
@@ -220,6 +221,41 @@ check_page() {
     echo "$label: the printer received one page"
 }
 
+# The Windows page against the Linux one: the same words (the date aside, which each system writes in its
+# own short form), and the sheet as large on the paper: its right and bottom edges, as a share of the
+# paper, within 3 points of a hundred.
+compare_pages() {
+    pdftotext -bbox "$work/linux-page.pdf" "$work/linux-page.html"
+    pdftotext -bbox "$work/windows-page.pdf" "$work/windows-page.html"
+    python3 - "$work/linux-page.html" "$work/windows-page.html" <<'PYTHON' || fail "the page printed on Windows is not the Linux one"
+import re, sys
+
+def read(path):
+    text = open(path, encoding="utf-8").read()
+    page = re.search(r'<page width="([\d.]+)" height="([\d.]+)"', text)
+    width, height = float(page.group(1)), float(page.group(2))
+    words = [(float(x1), float(y1), float(x2), float(y2), w) for x1, y1, x2, y2, w in re.findall(
+        r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>', text)]
+    words = [w for w in words if not re.fullmatch(r"[\d/.-]+/[\d/.-]+", w[4])]
+    right = max(w[2] for w in words) / width
+    bottom = max(w[3] for w in words) / height
+    return sorted(w[4] for w in words), right, bottom
+
+linux, windows = read(sys.argv[1]), read(sys.argv[2])
+ok = True
+if linux[0] != windows[0]:
+    print("words only on Linux:", sorted(set(linux[0]) - set(windows[0])),
+          "only on Windows:", sorted(set(windows[0]) - set(linux[0])), file=sys.stderr)
+    ok = False
+for name, l, w in (("right edge", linux[1], windows[1]), ("bottom edge", linux[2], windows[2])):
+    if abs(l - w) > 0.03:
+        print(f"the text's {name} is at {w:.0%} of the paper on Windows, {l:.0%} on Linux", file=sys.stderr)
+        ok = False
+sys.exit(0 if ok else 1)
+PYTHON
+    echo "The Windows page has the Linux page's words, as large on the paper."
+}
+
 session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
 check_page linux
 
@@ -234,6 +270,7 @@ check_page windows
 linux_file="$work/linux/secundaria1.dat"
 windows_file="$work/windows/secundaria1.dat"
 [[ $(stat -c %s "$linux_file") == 3900 ]] || fail "the Linux grade file is not 3,900 bytes"
+compare_pages
 cmp "$linux_file" "$windows_file" || fail "the grade file written on Windows differs from the Linux one"
 # The name, in Windows-1252, at the start of the first record.
 expected_name="$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOWS-1252 | od -An -tx1 | tr -d ' \n')"
