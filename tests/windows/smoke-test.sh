@@ -32,7 +32,7 @@ shots="${4:+$(realpath -m "$4")}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
 # The student, with the accents and the ñ that the grade file keeps in Windows-1252.
-STUDENT=("Begoña Ibáñez Núñez" 12 1.9 7,5 22 25 20)
+STUDENT=("Begoña Ibáñez Núñez" 12 1.9 "7,5" 22 25 20)   # the comma: a decimal point too
 CODE=418357
 
 rm -rf "$work"
@@ -55,7 +55,7 @@ fail() {
 cleanup() {
     local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    [[ -d $WINEPREFIX ]] && wineserver -k 2>/dev/null || true
+    if [[ -d $WINEPREFIX ]]; then wineserver -k 2>/dev/null || true; fi
     merlox2_cups_stop
 }
 # shellcheck source=scripts/private-cups.sh
