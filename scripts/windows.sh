@@ -465,7 +465,13 @@ timed "testing the installer under Wine" "$MERLOX2_ROOT/tests/windows/installer-
 # The same session on Linux and on Windows, the grade files compared byte for byte, the printed page
 # counted; the screenshots under Wine are kept for the README.
 smoke_test() {
-    merlox2_build_normal merlox2
+    # The Linux program of the normal build; an existing build/ is not configured again, which would
+    # undo settings that test.sh gave it.
+    if [[ -f "$MERLOX2_ROOT/build/CMakeCache.txt" ]]; then
+        merlox2_build_configured merlox2
+    else
+        merlox2_build_normal merlox2
+    fi
     "$MERLOX2_ROOT/tests/windows/smoke-test.sh" "$MERLOX2_ROOT/build/merlox2" "$DEPLOY/merlox2.exe" \
         "$WIN_BUILD/smoke-test" "$WIN_BUILD/screenshots"
 }

@@ -45,7 +45,7 @@ BrandingText "${NAME} ${VERSION}"
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado. Los accesos directos ${NAME} del menú Inicio y del escritorio lo abren en la carpeta MERLOX2 de Documentos.$\r$\n$\r$\nOprima Terminar para cerrar este asistente."
+!define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado. Los accesos directos ${NAME} del menú Inicio y del escritorio lo abren en la carpeta MERLOX2 de Documentos.$\r$\n$\r$\nPresione Terminar para cerrar este asistente."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Abrir ${NAME}"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
@@ -54,7 +54,8 @@ BrandingText "${NAME} ${VERSION}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; The Latin American translation of NSIS's own texts ("computadora", "presione"), as the program speaks.
+; NSIS's international Spanish for its own texts ("computadora", "presione"), nearer to the program's Spanish than
+; the Spanish of Spain ("ordenador"); the texts written here say "presione" as well.
 !insertmacro MUI_LANGUAGE "SpanishInternational"
 
 VIProductVersion "${VERSION}.0"
@@ -78,7 +79,7 @@ Function ${un}WaitUntilClosed
             ${Break}
         ${EndIf}
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-            "${NAME} está abierto. Ciérrelo (guarde antes los cambios) y oprima Reintentar para continuar, u oprima Cancelar para salir sin cambiar nada." \
+            "${NAME} está abierto. Ciérrelo (guarde antes los cambios) y presione Reintentar para continuar, o Cancelar para salir sin cambiar nada." \
             /SD IDCANCEL IDRETRY retry
         SetErrorLevel 2
         Quit

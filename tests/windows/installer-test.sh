@@ -95,30 +95,19 @@ step() {
     echo "--- $* ($((SECONDS - STARTED)) s)"
 }
 
-# An X display of the test's own, on a random free number; retried when another display takes the number
-# first.
+# An X display of the test's own: Xvfb picks a free number itself and says which once it takes connections.
 start_display() {
-    local attempt number waited
-    for attempt in 1 2 3 4 5 6 7 8; do
-        number=$((RANDOM % 5000 + 1000))
-        [[ -e "/tmp/.X$number-lock" || -e "/tmp/.X11-unix/X$number" ]] && continue
-        Xvfb ":$number" -nolisten tcp -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        for ((waited = 0; waited < 100; waited++)); do
-            kill -0 "$XVFB_PID" 2>/dev/null || break
-            if DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; then
-                export DISPLAY=":$number"
-                return 0
-            fi
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=
-        echo "(display :$number $attempt did not start; another number)"
-    done
-    echo "FAIL: no X display could be started (Xvfb: $(tail -n1 "$WORK/xvfb.log"))" >&2
-    exit 1
+    local display_fd number=""
+    exec {display_fd}<> <(:)
+    Xvfb -displayfd "$display_fd" -nolisten tcp -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    read -r -t 30 -u "$display_fd" number || true
+    exec {display_fd}<&-
+    if [[ -z "$number" ]]; then
+        echo "FAIL: no X display could be started (Xvfb: $(tail -n1 "$WORK/xvfb.log"))" >&2
+        exit 1
+    fi
+    export DISPLAY=":$number"
 }
 
 # --- Helpers ------------------------------------------------------------------------------------------------

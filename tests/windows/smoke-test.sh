@@ -55,6 +55,8 @@ fail() {
 cleanup() {
     local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    # Xvfb removes its lock file on the way out: wait for that.
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     if [[ -d $WINEPREFIX ]]; then wineserver -k 2>/dev/null || true; fi
     merlox2_cups_stop
 }
@@ -83,6 +85,8 @@ pids+=($!)
 read -r -t 30 -u "$display_fd" display_number || fail "Xvfb did not start (log: $work/xvfb.log)"
 exec {display_fd}<&-
 export DISPLAY=":$display_number" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+# Everything the programs, Wine and the window manager keep goes under that home.
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
@@ -141,8 +145,14 @@ type_text() {
 # through the same box, filter and conversion to Windows-1252 as typed text.
 paste_text() {
     printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-    local owner=$!
-    sleep 0.5
+    local owner=$! offered=""
+    for _ in $(seq 40); do
+        offered="$(xclip -o -selection clipboard 2>/dev/null)" || true
+        [[ $offered == "$1" ]] && break
+        sleep 0.25
+    done
+    [[ $offered == "$1" ]] || fail "the clipboard did not take the text to paste: $1"
+    sleep 0.5 # for the program to hear of the new clipboard
     xdotool key ctrl+v
     pause
     kill "$owner" 2>/dev/null || true
@@ -202,6 +212,12 @@ session() {
     # and IMPRIMIR (Datos is disabled for Hombre) after it.
     tabs 15; keys space                             # IMPRIMIR
     wait_file "$MERLOX2_TEST_PRINT_OUTPUT" 90 || fail "$label: no print job reached the printer within 90 s"
+    # The queue writes the file while the job runs (Wine's PostScript goes through Ghostscript first).
+    for _ in $(seq 240); do
+        [[ -z "$(lpstat -o "$MERLOX2_TEST_PRINT_QUEUE" 2>/dev/null)" ]] && break
+        sleep 0.25
+    done
+    [[ -z "$(lpstat -o "$MERLOX2_TEST_PRINT_QUEUE" 2>/dev/null)" ]] || fail "$label: the print job did not end within 60 s"
     cp "$MERLOX2_TEST_PRINT_OUTPUT" "$work/$label-page.pdf"
     keys Tab space                                  # Salir, after IMPRIMIR, which has the focus again: stores the grade and ends the program
     for _ in $(seq 120); do
@@ -260,8 +276,9 @@ session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
 check_page linux
 
 echo "==> preparing a Wine prefix of the test's own"
-wineboot --init >"$work/wineboot.log" 2>&1
-wineserver --wait
+timeout 300 wineboot --init >"$work/wineboot.log" 2>&1 ||
+    fail "Wine did not make its prefix within 5 minutes (log: $work/wineboot.log)"
+timeout 120 wineserver --wait || fail "Wine's server did not end within 2 minutes after making the prefix"
 [[ -n $shots ]] && mkdir -p "$shots"
 # Wine's keys are slower to arrive: a longer pause between them.
 PAUSE=0.5 session windows "$work/windows" "${shots:+$shots/windows}" wine "$windows_program"
