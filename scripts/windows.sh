@@ -287,7 +287,7 @@ prepare_wine() {
     if [[ ! -f "$WIN_BUILD/wineprefix/system.reg" ]]; then
         # wineboot through the runner, so that the prefix gets the same settings as the tests.
         "$WIN_BUILD/wine-run" wineboot --init
-        WINEPREFIX="$WIN_BUILD/wineprefix" wineserver --wait
+        TMPDIR="$WIN_BUILD/tmp" WINEPREFIX="$WIN_BUILD/wineprefix" wineserver --wait
     fi
 }
 
