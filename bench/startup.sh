@@ -29,12 +29,10 @@ merlox2_configure_normal >/dev/null
 merlox2_build_configured merlox2startup labelwindow barewindow merlox2guibench >/dev/null
 
 work="$(mktemp -d)"
-xvfb_pid=""
+# shellcheck source=scripts/x-display.sh
+source "$root/scripts/x-display.sh"
 cleanup() {
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    merlox2_x_stop
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -71,11 +69,8 @@ PY
 
 QT_QPA_PLATFORM=offscreen measure offscreen
 
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-sleep 1
-DISPLAY="$display" QT_QPA_PLATFORM=xcb measure xvfb
+merlox2_x_start "$work" 800x600x24
+QT_QPA_PLATFORM=xcb measure xvfb
 
 echo "Opening a worksheet on a full grade file (goal: within one frame, 16 ms):"
 QT_QPA_PLATFORM=offscreen "$build/bench/merlox2guibench" --benchmark_min_time=1 2>/dev/null | grep BM_

@@ -9,7 +9,7 @@
 set -euo pipefail
 # shellcheck source=scripts/setup.sh
 source "$(dirname "$0")/setup.sh" run
-merlox2_install_missing xvfb xauth openbox xdotool imagemagick dbus-daemon
+merlox2_install_missing xvfb xauth openbox x11-utils xdotool imagemagick dbus-daemon
 if [[ -z ${MERLOX2_SCREENSHOTS_OWN_BUS:-} ]]; then
     exec env MERLOX2_SCREENSHOTS_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
 fi
@@ -19,18 +19,19 @@ merlox2_build_normal >/dev/null
 out="$(realpath -m "${1:-$MERLOX2_ROOT/docs/screenshots}")"
 mkdir -p "$out"
 work="$(mktemp -d)"
-display=":$((100 + RANDOM % 400))"
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"; }
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    merlox2_x_stop
+    rm -rf "$work"
+}
+# shellcheck source=scripts/x-display.sh
+source "$MERLOX2_ROOT/scripts/x-display.sh"
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-
-export DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work"
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-sleep 1
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1
+merlox2_x_start "$work" 800x600x24 --window-manager
 cd "$work" # the grade files of this session live here, never in the repository
 # In Spanish, as on the teacher's desktop: the date on the worksheets follows the system's language.
 LANG=es_MX.UTF-8 "$MERLOX2_ROOT/build/merlox2" >"$work/merlox2.log" 2>&1 & pids+=($!)

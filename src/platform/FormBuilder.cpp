@@ -23,9 +23,7 @@ QRect pixelRect(const ControlRow &c)
 
 QFont fontFor(const FontRow &row)
 {
-    QFont font(screensFontFamily());
-    font.setPointSizeF(row.size);
-    font.setHintingPreference(screensFontHinting());
+    QFont font = screensFont(row.size);
     font.setBold(row.style & Bold);
     font.setItalic(row.style & Italic);
     return font;

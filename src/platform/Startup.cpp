@@ -31,19 +31,16 @@ public:
 };
 
 // What the screens ask for; on Windows, initializePlatform() names the outline font instead.
-QString ScreensFont = u"MS Sans Serif"_s;
-QFont::HintingPreference ScreensHinting = QFont::PreferDefaultHinting;
+ScreensFontChoice ScreensFont{u"MS Sans Serif"_s, QFont::PreferDefaultHinting};
 
 } // namespace
 
-const QString &screensFontFamily()
+QFont screensFont(qreal pointSize)
 {
-    return ScreensFont;
-}
-
-QFont::HintingPreference screensFontHinting()
-{
-    return ScreensHinting;
+    QFont font(ScreensFont.family);
+    font.setPointSizeF(pointSize);
+    font.setHintingPreference(ScreensFont.hinting);
+    return font;
 }
 
 ScreensFontChoice chooseWindowsScreensFont(const QStringList &families, const QString &systemFamily)
@@ -66,17 +63,12 @@ void initializePlatform(QApplication &app)
 #ifdef Q_OS_WIN
     // The bitmap "MS Sans Serif" of Windows (and Wine's own) is found before any substitute, and scaled
     // to the layouts' sizes it loses whole letters: the screens ask for an outline font by name.
-    const ScreensFontChoice choice = chooseWindowsScreensFont(
-        QFontDatabase::families(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
-    ScreensFont = choice.family;
-    ScreensHinting = choice.hinting;
+    ScreensFont = chooseWindowsScreensFont(QFontDatabase::families(),
+                                           QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
 #else
     QFont::insertSubstitution(u"MS Sans Serif"_s, u"Liberation Sans"_s);
 #endif
-    QFont font(ScreensFont);
-    font.setPointSizeF(8.25);
-    font.setHintingPreference(ScreensHinting);
-    QApplication::setFont(font);
+    QApplication::setFont(screensFont(8.25));
 
     QApplication::setStyle(new ScreensStyle);
 

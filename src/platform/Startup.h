@@ -12,13 +12,9 @@ namespace merlox2 {
 // for the screens' font, the style, the application's name and icon.
 void initializePlatform(QApplication &app);
 
-// The family the screens' texts ask for ("MS Sans Serif", or on Windows the outline font that stands in
-// for it), chosen by initializePlatform().
-const QString &screensFontFamily();
-
-// How the screens' texts are hinted: the system's own way for the font the layouts were drawn in, only
-// vertically for a stand-in (see chooseWindowsScreensFont).
-QFont::HintingPreference screensFontHinting();
+// The screens' texts at a size: the family "MS Sans Serif" (on Windows the outline font that stands in
+// for it) and its hinting, as initializePlatform() chose them.
+QFont screensFont(qreal pointSize);
 
 struct ScreensFontChoice {
     QString family;

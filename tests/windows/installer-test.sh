@@ -45,29 +45,22 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 unset WINEPATH
 
-XVFB_PID=
-OPENBOX_PID=
+# shellcheck source=scripts/x-display.sh
+source "$(dirname "$0")/../../scripts/x-display.sh"
 STARTED=$SECONDS
 
 cleanup() {
     local status=$?
     trap - EXIT
     # What the screen showed, when ImageMagick is there: most failures are a window nobody expected.
-    if [[ $status -ne 0 && -n "$XVFB_PID" ]] && command -v import >/dev/null; then
+    if [[ $status -ne 0 && ${#MERLOX2_X_PIDS[@]} -gt 0 ]] && command -v import >/dev/null; then
         import -window root "$WORK/failure.png" 2>/dev/null && echo "(the screen at the failure: $WORK/failure.png)" >&2
     fi
     if [[ -d "$WINEPREFIX" ]]; then
         wineserver -k 2>/dev/null || true
         timeout 30 wineserver -w 2>/dev/null || true
     fi
-    if [[ -n "$OPENBOX_PID" ]]; then
-        kill "$OPENBOX_PID" 2>/dev/null || true
-        wait "$OPENBOX_PID" 2>/dev/null || true
-    fi
-    if [[ -n "$XVFB_PID" ]]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-    fi
+    merlox2_x_stop
     if [[ $status -eq 0 ]]; then
         # A Wine prefix takes some 700 MB; the logs stay.
         rm -rf "$WINEPREFIX" "$TMPDIR"
@@ -95,55 +88,18 @@ step() {
     echo "--- $* ($((SECONDS - STARTED)) s)"
 }
 
-# An X display of the test's own: Xvfb picks a free number itself and says which once it takes connections.
-start_display() {
-    local display_fd number=""
-    exec {display_fd}<> <(:)
-    Xvfb -displayfd "$display_fd" -nolisten tcp -screen 0 1280x1024x24 >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    read -r -t 30 -u "$display_fd" number || true
-    exec {display_fd}<&-
-    if [[ -z "$number" ]]; then
-        echo "FAIL: no X display could be started (Xvfb: $(tail -n1 "$WORK/xvfb.log"))" >&2
-        exit 1
-    fi
-    export DISPLAY=":$number"
-}
-
 # --- Helpers ------------------------------------------------------------------------------------------------
 
-# Waits up to SECONDS for a visible window whose whole title is TITLE and prints its id (nothing on timeout).
-# Polled rather than `search --sync`, which dies on a window that closes while it looks.
-window_titled() {
-    local title="$1" pattern window deadline=$((SECONDS + $2))
-    # shellcheck disable=SC2016 # the $ is one of the characters escaped
-    pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$()+?{}|]/\\&/g')\$"
-    while ((SECONDS < deadline)); do
-        window="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)" || true
-        if [[ -n "$window" ]]; then
-            echo "$window"
-            return 0
-        fi
-        sleep 0.25
-    done
-}
-
-# Waits up to SECONDS for the window titled TITLE and gives it the keyboard focus for the keys that follow
-# (Wine takes the focus a moment after the window manager activates the window); ends the test with
-# REASON when the window does not come.
+# Waits up to SECONDS for the window titled TITLE and gives it the keyboard focus for the keys that follow;
+# ends the test with REASON when the window does not come.
 front_window() {
-    local title="$1" seconds="$2" reason="$3" window i
-    window="$(window_titled "$title" "$seconds")"
-    [[ -n "$window" ]] || { fail "$reason"; end_of_step; }
-    for ((i = 0; i < 40; i++)); do
-        if [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]]; then
-            sleep 0.3
-            return 0
-        fi
-        xdotool windowactivate "$window" >/dev/null 2>&1 || true
-        sleep 0.25
-    done
-    fail "the window '$title' did not get the keyboard focus"
+    local title="$1" seconds="$2" reason="$3" status=0
+    merlox2_x_front_window "$title" "$seconds" || status=$?
+    case $status in
+        0) return 0 ;;
+        1) fail "$reason" ;;
+        *) fail "the window '$title' did not get the keyboard focus" ;;
+    esac
     end_of_step
 }
 
@@ -259,9 +215,7 @@ mkdir -p "$TMPDIR"
 mkdir -p "$HOME/.config" "$HOME/Documents" "$HOME/Desktop"
 # shellcheck disable=SC2016 # $HOME is written as is: the file's own notation
 printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\nXDG_DOCUMENTS_DIR="$HOME/Documents"\n' >"$HOME/.config/user-dirs.dirs"
-start_display
-openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-OPENBOX_PID=$!
+merlox2_x_start "$WORK" 1280x1024x24 --window-manager || { echo "FAIL: no X display for the installer" >&2; exit 1; }
 wineboot --init >"$WORK/wineboot.log" 2>&1 || { echo "FAIL: wineboot failed (see $WORK/wineboot.log)" >&2; exit 1; }
 programs_end 120 || { echo "FAIL: the new Wine prefix's programs did not end within 120 s" >&2; exit 1; }
 
@@ -360,7 +314,7 @@ uninstall_in_place >"$WORK/busy-uninstall.log" 2>&1 || status=$?
 [[ $status -eq 2 ]] ||
     fail "the uninstaller run over the running program ended with exit code $status, not 2 (refused: close it first)"
 [[ "$(untouched_state "$INSTALL_DIR")" == "$program_before" ]] || fail "the uninstaller changed the running program's folder"
-[[ -n "$(window_titled "MERLOX 2 EDUC. FISICA SECUNDARIA" 1)" ]] || fail "the program's window is gone after the refused upgrade"
+merlox2_x_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 1 >/dev/null || fail "the program's window is gone after the refused upgrade"
 # The program closes as on Windows, on the close message; a stubborn one is ended by force.
 wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
 if ! programs_end 30; then

@@ -46,7 +46,7 @@ unset WINEPATH
 # What the screen showed goes beside the message: most failures here are a window nobody expected.
 fail() {
     echo "FAILED: $*" >&2
-    if [[ -n ${DISPLAY:-} ]] && import -window root "$work/failure.png" 2>/dev/null; then
+    if [[ ${#MERLOX2_X_PIDS[@]} -gt 0 ]] && import -window root "$work/failure.png" 2>/dev/null; then
         echo "The screen at that moment: $work/failure.png" >&2
     fi
     exit 1
@@ -55,13 +55,14 @@ fail() {
 cleanup() {
     local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    # Xvfb removes its lock file on the way out: wait for that.
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     if [[ -d $WINEPREFIX ]]; then wineserver -k 2>/dev/null || true; fi
+    merlox2_x_stop
     merlox2_cups_stop
 }
 # shellcheck source=scripts/private-cups.sh
 source "$here/../../scripts/private-cups.sh"
+# shellcheck source=scripts/x-display.sh
+source "$here/../../scripts/x-display.sh"
 trap cleanup EXIT
 merlox2_cups_start
 # Set after the print server made its folder (whose socket path must stay short): Debian's Wine leaves a
@@ -78,50 +79,20 @@ export LOCPATH="$work/locale"
 unset LC_ALL LANGUAGE
 export LANG=es_MX.UTF-8
 
-# Xvfb picks a free display itself and says which once it takes connections.
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 30 -u "$display_fd" display_number || fail "Xvfb did not start (log: $work/xvfb.log)"
-exec {display_fd}<&-
-export DISPLAY=":$display_number" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
 # Everything the programs, Wine and the window manager keep goes under that home.
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-# A window mapped while the window manager is still starting can stay unmanaged and unseen: wait for it.
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+merlox2_x_start "$work" 800x600x24 --window-manager || fail "no X display for the programs"
 
-# Waits until a window of that exact title is shown, up to the given seconds (Wine's first start in a new
-# prefix is slow), and prints its id.
-window() {
-    local title="$1" seconds="${2:-30}" id pattern
-    # xdotool takes a regular expression: the title's own dots and brackets are escaped.
-    pattern="^$(sed -E 's/[.()*+?^$|{}]/\\&/g' <<<"$title")\$"
-    for _ in $(seq $((seconds * 4))); do
-        id="$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -n1)" || true
-        if [[ -n $id ]]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.25
-    done
-    fail "the window \"$title\" did not appear within $seconds s"
-}
-
-# Keys go to whichever window has the focus: the one just shown, once the window manager gave it.
-focus() {
-    local id="$1"
-    for _ in $(seq 40); do
-        [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$id" ]] && return 0
-        xdotool windowactivate "$id" 2>/dev/null || true
-        sleep 0.25
-    done
-    fail "the window $id did not get the keyboard focus"
+# Waits for the window of that title (Wine's first start in a new prefix is slow) and gives it the keyboard
+# focus: the keys that follow go to it.
+front_window() {
+    local title="$1" seconds="${2:-30}" status=0
+    merlox2_x_front_window "$title" "$seconds" || status=$?
+    ((status == 0)) && return 0
+    ((status == 1)) && fail "the window \"$title\" did not appear within $seconds s"
+    fail "the window \"$title\" did not get the keyboard focus"
 }
 
 pause() { sleep "${PAUSE:-0.3}"; }
@@ -180,20 +151,15 @@ session() {
     local program=$!
     pids+=("$program")
 
-    local id
-    id="$(window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90)"
-    focus "$id"
+    front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90
     type_text "$CODE"
     [[ -n $shot_prefix ]] && import -window root "$shot_prefix-access.png"
     keys Tab space                                  # ENTRAR
-    id="$(window "MERLOX 2 SECUNDARIA")"
-    focus "$id"
+    front_window "MERLOX 2 SECUNDARIA"
     keys space                                      # ENTRAR of the title screen
-    id="$(window "MERLOX2 MENU")"
-    focus "$id"
+    front_window "MERLOX2 MENU"
     keys Return                                     # 1º GRADO, the focused button
-    id="$(window "MERLOX2 PRIMER GRADO (SECUNDARIA)")"
-    focus "$id"
+    front_window "MERLOX2 PRIMER GRADO (SECUNDARIA)"
     echo "==> $label: typing the student"
     paste_text "${STUDENT[0]}"
     keys Return                                     # Enter moves on to the next box
