@@ -19,6 +19,10 @@ public:
     // Shows the screen where its layout places it, in front and active.
     void present();
 
+    // Asked before the program ends with this screen open. A screen holding work not yet stored asks the
+    // teacher what to do with it; false means the teacher chose to go on working.
+    virtual bool mayEndProgram() { return true; }
+
     QColor background() const;
     void setBackground(QColor colour);
 
