@@ -18,13 +18,19 @@
 // another user, or a process killed part way, run on Unix. The others run on Windows too.
 #ifdef Q_OS_UNIX
 #include "records/SystemCalls.h"
+#include "support/LatePipeWriter.h"
+
+#include <QElapsedTimer>
 
 #include <csignal>
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -58,6 +64,10 @@ private Q_SLOTS:
 #endif
     void recordOutsideTheRoster();
 #ifdef Q_OS_UNIX
+    void notARegularFile_data();
+    void notARegularFile();
+    void pipeAppearingDuringAStore();
+    void storesThroughALink();
     void keepsOwnerAndPermissions_data();
     void keepsOwnerAndPermissions();
     void killedStore_data();
@@ -132,15 +142,22 @@ int modeOf(const QString &path)
 #endif
 
 // Every entry below the folder with its content: shows what changed and any temporary file left behind.
+// Links and special files (pipes, sockets, devices) are shown, never opened.
 QMap<QString, QByteArray> snapshot(const QTemporaryDir &dir)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+    QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        entries.insert(path.mid(dir.path().size() + 1),
-                       it.fileInfo().isDir() ? "<folder>"_ba : contentOf(path));
+        const QFileInfo info = it.fileInfo();
+        const QByteArray content =
+            info.isSymbolicLink()
+                ? "<link to " + QDir(dir.path()).relativeFilePath(info.symLinkTarget()).toUtf8() + '>'
+            : info.isDir()   ? "<folder>"_ba
+            : !info.isFile() ? "<special>"_ba
+                             : contentOf(path);
+        entries.insert(path.mid(dir.path().size() + 1), content);
     }
     return entries;
 }
@@ -163,7 +180,8 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
 
     const AsNobody nobody(as == As::Nobody);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (as == As::Nobody && (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
+    if (as == As::Nobody &&
+        (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
         return std::nullopt;
 #else
     // No file-size limit to lower. The read-only attribute holds for every user, so no other is needed.
@@ -562,6 +580,8 @@ void TestGradeFile::failingCalls_data()
     row("flushing the data to disk, roster store", Operation::StoreRoster, {{"fsync", 0, EIO}},
         Outcome::Refused, Save, Cause::IoError);
     row("closing the temporary file", Record, {{"close", 1, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("what stands in the file's place", Record, {{"lstat", 1, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
     row("putting the new file in place", Record, {{"rename", 0, EIO}}, Outcome::Refused, Save,
         Cause::IoError);
     row("opening the folder to flush it", Record, {{"open", 2, EIO}}, Outcome::Unconfirmed,
@@ -724,6 +744,154 @@ void TestGradeFile::recordOutsideTheRoster()
 }
 
 #ifdef Q_OS_UNIX
+namespace {
+
+// What has the grade file's name, where no regular file does.
+enum class InPlace { Pipe, Socket, Device, LinkToPipe, LinkToDevNull, LinkToMissingFile };
+
+} // namespace
+
+// Each is refused at once, with a cause the teacher can act on, and left as it was: nothing is read from a
+// pipe or device, nothing put in its place, and no file created through a link.
+void TestGradeFile::notARegularFile_data()
+{
+    QTest::addColumn<InPlace>("inPlace");
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<Cause>("cause");
+
+    const struct {
+        const char *name;
+        InPlace inPlace;
+        Cause cause;
+    } kinds[] = {
+        {"a named pipe without a writer", InPlace::Pipe, Cause::NotARegularFile},
+        {"a socket", InPlace::Socket, Cause::NotARegularFile},
+        {"a device", InPlace::Device, Cause::NotARegularFile},
+        {"a link to a named pipe", InPlace::LinkToPipe, Cause::NotARegularFile},
+        {"a link to /dev/null", InPlace::LinkToDevNull, Cause::NotARegularFile},
+        {"a link to a missing file", InPlace::LinkToMissingFile, Cause::DanglingLink},
+    };
+    const std::pair<const char *, Operation> operations[] = {
+        {"roster load", Operation::Load},
+        {"record store", Operation::StoreRecord5},
+        {"roster store", Operation::StoreRoster},
+    };
+    for (const auto &kind : kinds) {
+        for (const auto &[name, operation] : operations) {
+            // Should the store regress, it must not be the machine's /dev/null that it replaces.
+            if (kind.inPlace != InPlace::LinkToDevNull || operation == Operation::Load)
+                QTest::addRow("%s, %s", kind.name, name) << kind.inPlace << operation << kind.cause;
+        }
+    }
+}
+
+void TestGradeFile::notARegularFile()
+{
+    QFETCH(InPlace, inPlace);
+    QFETCH(Operation, operation);
+    QFETCH(Cause, cause);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray pipe =
+        QFile::encodeName(inPlace == InPlace::LinkToPipe ? dir.filePath(u"tuberia"_s) : path);
+    switch (inPlace) {
+    case InPlace::Pipe: QCOMPARE(::mkfifo(pipe.constData(), 0666), 0); break;
+    case InPlace::Socket: {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(name.size()) < sizeof address.sun_path);
+        qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        const int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+        ::close(fd); // the socket's file stays
+        QCOMPARE(bound, 0);
+        break;
+    }
+    case InPlace::Device:
+        // One of our own, like /dev/null, so that a store that regressed can't harm the machine's.
+        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("only root may make a device");
+        break;
+    case InPlace::LinkToPipe:
+        QCOMPARE(::mkfifo(pipe.constData(), 0666), 0);
+        QCOMPARE(::symlink("tuberia", name.constData()), 0);
+        break;
+    case InPlace::LinkToDevNull: QCOMPARE(::symlink("/dev/null", name.constData()), 0); break;
+    case InPlace::LinkToMissingFile: QCOMPARE(::symlink("viejo.dat", name.constData()), 0); break;
+    }
+    const QMap<QString, QByteArray> before = snapshot(dir);
+
+    Roster roster = filledRoster();
+    std::optional<Result<void>> result;
+    QElapsedTimer timer;
+    {
+        const test::LatePipeWriter writer(pipe);
+        timer.start();
+        result = perform(operation, path, roster);
+    }
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(timer.elapsed())));
+    QVERIFY(!result->ok());
+    QCOMPARE(result->error().action,
+             operation == Operation::Load ? Action::ReadGradeFile : Action::SaveGradeFile);
+    QCOMPARE(result->error().cause, cause);
+    if (cause == Cause::DanglingLink)
+        QCOMPARE(result->error().place, dir.filePath(u"viejo.dat"_s)); // the file the teacher looks for
+    QCOMPARE(roster, filledRoster());
+    QCOMPARE(snapshot(dir), before);
+}
+
+// A pipe that takes the file's place while a store writes its temporary file is not replaced by it.
+void TestGradeFile::pipeAppearingDuringAStore()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    static QByteArray name;
+    static int looks;
+    name = QFile::encodeName(path);
+    looks = 0;
+    // The store looks at the file twice: for links, then just before the rename.
+    filesystem::systemCalls().lstat = [](const char *file, struct stat *status) {
+        if (qstrcmp(file, name.constData()) == 0 && looks++ == 1 &&
+            (::unlink(file) != 0 || ::mkfifo(file, 0666) != 0))
+            return -1;
+        return filesystem::realSystemCalls().lstat(file, status);
+    };
+    const auto realCalls = qScopeGuard([] { filesystem::systemCalls() = filesystem::realSystemCalls(); });
+
+    const Result<void> stored = GradeFile(path).storeRecord(filledRoster(), 5);
+    QCOMPARE(looks, 2);
+    QVERIFY(!stored.ok());
+    QCOMPARE(stored.error().cause, Cause::NotARegularFile);
+    QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, "<special>"_ba}}));
+}
+
+// A grade file that is a link to one elsewhere (in a shared folder, say) is read and stored through the
+// link, which stays.
+void TestGradeFile::storesThroughALink()
+{
+    QTemporaryDir dir;
+    const QString target = u"compartida/"_s + FileName;
+    QVERIFY(QDir(dir.path()).mkdir(u"compartida"_s));
+    placeFile(dir.filePath(target), pattern(3900), 0640);
+    QCOMPARE(::symlink(QFile::encodeName(target).constData(),
+                       QFile::encodeName(dir.filePath(FileName)).constData()),
+             0);
+    const GradeFile file(dir.filePath(FileName));
+
+    Roster roster;
+    QVERIFY(succeeded(file.loadRoster(roster)));
+    QCOMPARE(written(roster, 1, 30), pattern(3900));
+    roster[5] = filledRoster()[5];
+    QVERIFY(succeeded(file.storeRecord(roster, 5)));
+    QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{u"compartida"_s, "<folder>"_ba},
+                                                       {target, written(roster, 5, 5, pattern(3900))},
+                                                       {FileName, "<link to " + target.toUtf8() + '>'}}));
+    QCOMPARE(modeOf(dir.filePath(target)), 0640);
+}
+
 // Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,
 // or writes over the old one where it can't.
 void TestGradeFile::keepsOwnerAndPermissions_data()
@@ -851,11 +1019,12 @@ void TestGradeFile::removesOnlyLeftovers()
     const QStringList leftovers{tmp + u"Ab3xYz"_s, tmp + u"QWERTY"_s, tmp + u"000000"_s};
     // A teacher's own copies among them: six letters after the name are no sign of a leftover.
     const QStringList others{
-        FileName + u".lock"_s,       FileName + u".bak"_s,          FileName + u".backup"_s,
-        FileName + u".Ab3xYz"_s,     tmp + u"Ab3xYz.txt"_s,          tmp + u"Ab3xYzW"_s,
-        tmp + u"Ab3x_z"_s,           tmp + u"Ab3xYñ"_s,              tmp + u"Ab3xY"_s,
-        u"secundaria2.dat.guardando-Ab3xYz"_s, u"x"_s + tmp + u"Ab3xYz"_s,
-        FileName + u"guardando-Ab3xYz"_s,
+        FileName + u".lock"_s,      FileName + u".bak"_s,
+        FileName + u".backup"_s,    FileName + u".Ab3xYz"_s,
+        tmp + u"Ab3xYz.txt"_s,      tmp + u"Ab3xYzW"_s,
+        tmp + u"Ab3x_z"_s,          tmp + u"Ab3xYñ"_s,
+        tmp + u"Ab3xY"_s,           u"secundaria2.dat.guardando-Ab3xYz"_s,
+        u"x"_s + tmp + u"Ab3xYz"_s, FileName + u"guardando-Ab3xYz"_s,
     };
     for (const QString &name : leftovers + others)
         placeFile(dir.filePath(name), "copia"_ba);
@@ -889,7 +1058,8 @@ void TestGradeFile::inUse_data()
     const quint32 readWrite = GENERIC_READ | GENERIC_WRITE;
     QTest::newRow("open for itself alone") << readWrite << quint32(0) << false;
     QTest::newRow("being written, others may read") << readWrite << quint32(FILE_SHARE_READ) << false;
-    QTest::newRow("being read, nobody may write") << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
+    QTest::newRow("being read, nobody may write")
+        << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
 }
 
 void TestGradeFile::inUse()
@@ -900,8 +1070,9 @@ void TestGradeFile::inUse()
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
     placeFile(path, pattern(3900));
-    const HANDLE other = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                       access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), access,
+                      sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(other != INVALID_HANDLE_VALUE);
     const auto closeOther = qScopeGuard([other] { ::CloseHandle(other); });
     const QMap<QString, QByteArray> before = snapshot(dir);
