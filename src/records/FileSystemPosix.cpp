@@ -340,6 +340,9 @@ Status Replacement::commit(bool &renamed)
     return syncFolder(m_path);
 }
 
-void removeFile(const QString &path) { g_calls.unlink(encoded(path).constData()); }
+void removeFile(const QString &path)
+{
+    g_calls.unlink(encoded(path).constData());
+}
 
 } // namespace merlox2::filesystem
