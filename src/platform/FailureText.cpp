@@ -36,6 +36,17 @@ Reason fileReason(const Error &error)
     case Cause::FolderInPlace:
         return {u"en su lugar hay una carpeta con el mismo nombre"_s,
                 u"Cambie el nombre de esa carpeta o muévala a otro sitio e intente de nuevo."_s};
+    case Cause::NotARegularFile:
+        return {
+            u"no es un archivo de datos sino un archivo especial del sistema (como una tubería con nombre o "
+            "un dispositivo), y el programa lo dejó como estaba"_s,
+            u"Cambie el nombre de ese archivo o muévalo a otro sitio e intente de nuevo."_s};
+    case Cause::DanglingLink:
+        return {
+            u"es un enlace a %1, un archivo que no existe"_s.arg(QDir::toNativeSeparators(error.place)),
+            u"Si ese archivo está en una memoria USB o en otro disco, conéctelo; si no, cópielo ahí desde su "
+            "respaldo, o borre el enlace para que el programa cree un archivo nuevo. Luego intente de "
+            "nuevo."_s};
     case Cause::PermissionDenied: return {u"el sistema no permite usar el archivo"_s, checkPermissions};
     case Cause::ReadDenied: return {u"no hay permiso para leer el archivo"_s, checkPermissions};
     case Cause::FolderWriteDenied: return {u"no hay permiso para escribir en la carpeta"_s, checkPermissions};

@@ -2,6 +2,7 @@
 
 #include "records/FileSystem.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -28,7 +29,11 @@ Error failure(Action action, const QString &path, const filesystem::SystemFailur
         // Checked with the effective ids, the ones the kernel uses when the file is opened.
         cause = QFileInfo::exists(path) && filesystem::checkWritable(path) ? Cause::WriteProtected
                                                                            : Cause::FolderWriteDenied;
-    return Error{.action = action, .cause = cause, .subject = path, .systemCode = failed.systemCode};
+    // A link's missing file named in full, as the teacher would look for it.
+    const QString place =
+        failed.target.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(failed.target).absoluteFilePath());
+    return Error{
+        .action = action, .cause = cause, .subject = path, .place = place, .systemCode = failed.systemCode};
 }
 
 Error failure(Action action, const QString &path, const filesystem::SystemFailure &failed)

@@ -46,6 +46,22 @@ void TestFailureText::messages_data()
         "a folder in the file's place", Read, Cause::FolderInPlace,
         u"No se pudo leer secundaria2.dat: en su lugar hay una carpeta con el mismo nombre. Cambie el nombre "
         "de esa carpeta o muévala a otro sitio e intente de nuevo."_s);
+    file(
+        "a pipe or device in the file's place", Read, Cause::NotARegularFile,
+        u"No se pudo leer secundaria2.dat: no es un archivo de datos sino un archivo especial del sistema "
+        "(como una tubería con nombre o un dispositivo), y el programa lo dejó como estaba. Cambie el nombre "
+        "de ese archivo o muévalo a otro sitio e intente de nuevo."_s);
+    QTest::newRow("a link to a missing file")
+        << Error{.action = Read,
+                 .cause = Cause::DanglingLink,
+                 .subject = grade,
+                 .place = u"/media/profe/USB/secundaria2.dat"_s}
+        << u"No se pudo leer secundaria2.dat: es un enlace a /media/profe/USB/secundaria2.dat, un archivo "
+           u"que "
+           "no existe. Si ese archivo está en una memoria USB o en otro disco, conéctelo; si no, cópielo ahí "
+           "desde su respaldo, o borre el enlace para que el programa cree un archivo nuevo. Luego intente "
+           "de "
+           "nuevo."_s;
     file("access denied", Save, Cause::PermissionDenied,
          u"No se pudo guardar secundaria2.dat: el sistema no permite usar el archivo."_s + permissions);
     file("not readable", Read, Cause::ReadDenied,

@@ -5,10 +5,12 @@
 
 #include "platform/MessageBox.h"
 #include "records/GradeLock.h"
+#include "support/LatePipeWriter.h"
 #include "support/Unprivileged.h"
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QLockFile>
@@ -61,7 +63,14 @@ void clickOnAFullDisk(const Worksheet *sheet, const QString &button)
 }
 
 // What can stand in the way of opening a grade.
-enum class Blocker { FolderInPlace, OtherCopy, OtherCopyReadOnlyFolder, OtherMachine };
+enum class Blocker {
+    FolderInPlace,
+    Pipe,
+    LinkToMissingFile,
+    OtherCopy,
+    OtherCopyReadOnlyFolder,
+    OtherMachine
+};
 
 // A lock file as QLockFile writes it for a process of this machine.
 QByteArray lockOf(qint64 pid)
@@ -75,13 +84,16 @@ void setModified(const QString &path, const QDateTime &when)
     QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
-// The folder's entries with their content (a folder's is empty).
+// The folder's entries with their content (a folder's is empty); pipes and links to nothing are not opened.
 QMap<QString, QByteArray> entries(const ProgramFixture &fixture)
 {
     QMap<QString, QByteArray> found;
+    const QDir folder(fixture.path(QString()));
     for (const QString &name :
-         QDir(fixture.path(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
-        found.insert(name, fixture.readFile(name));
+         folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QFileInfo info(folder.filePath(name));
+        found.insert(name, info.isFile() || info.isDir() ? fixture.readFile(name) : "<special>"_ba);
+    }
     return found;
 }
 
@@ -280,6 +292,10 @@ void TestWorksheetRecords::doesNotOpen_data()
     QTest::addColumn<Blocker>("blocker");
     QTest::addColumn<QString>("told");
     QTest::newRow("a folder in place of the file") << Blocker::FolderInPlace << u"carpeta"_s;
+    QTest::newRow("a named pipe in place of the file, no writer")
+        << Blocker::Pipe << u"no es un archivo de datos sino un archivo especial del sistema"_s;
+    QTest::newRow("a link to a missing file")
+        << Blocker::LinkToMissingFile << u"/viejo.dat, un archivo que no existe"_s;
     QTest::newRow("the grade open in another copy")
         << Blocker::OtherCopy << u"ya está abierto en otra ventana del programa"_s;
     QTest::newRow("the grade open in another copy, in a read-only folder")
@@ -298,6 +314,13 @@ void TestWorksheetRecords::doesNotOpen()
     const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
     switch (blocker) {
     case Blocker::FolderInPlace: QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s))); break;
+    case Blocker::Pipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData(), 0666), 0);
+        break;
+    case Blocker::LinkToMissingFile:
+        QCOMPARE(::symlink("viejo.dat", QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData()),
+                 0);
+        break;
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
         // Another copy of the program: a live process named in a lock file in QLockFile's own format. In
@@ -345,7 +368,12 @@ void TestWorksheetRecords::doesNotOpen()
             QVERIFY(machineLock.write(lockOf(other.processId())) > 0);
             machineLock.close();
         }
+        // Opening may not wait on a pipe: should it, a writer ends the wait after two seconds.
+        const LatePipeWriter writer(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)));
+        QElapsedTimer timer;
+        timer.start();
         QVERIFY(!fixture.openWorksheet(1));
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(timer.elapsed())));
     }
     QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     const QString message = onlyMessage();
