@@ -387,8 +387,10 @@ void Worksheet::Command2_Click()
     if (focus)
         focus->clearFocus();
     setPrinting(true);
+    // The sheet as this screen draws it, smaller where the screen was scaled to fit: the page takes it
+    // to the paper's width all the same.
     const Result<void> printed = printOnDefaultPrinter(
-        this, QRect(0, 0, twipsToPixels(WorksheetExtentWidth), twipsToPixels(WorksheetExtentHeight)));
+        this, QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)));
     setPrinting(false);
     if (focus)
         focus->setFocus();
