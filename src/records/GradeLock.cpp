@@ -427,15 +427,22 @@ GradeLock::GradeLock(const QString &gradePath, const QStringList &sharedFolders)
 
     const QByteArray hash =
         QCryptographicHash::hash(gradeIdentity(gradePath).toUtf8(), QCryptographicHash::Sha1).toHex();
-    const QString name = u"merlox2-%1.lock"_s.arg(QLatin1StringView(hash));
+    m_localName = u"merlox2-%1.lock"_s.arg(QLatin1StringView(hash));
     for (const QString &folder : sharedFolders) {
         if (usableSharedFolder(folder)) {
-            m_local.push_back(std::make_unique<MachineLock>(QDir(folder).filePath(name)));
+            m_shared = std::make_unique<MachineLock>(QDir(folder).filePath(m_localName));
             break;
         }
     }
-    if (const QString folder = localFolder(); !folder.isEmpty())
-        m_local.push_back(std::make_unique<MachineLock>(QDir(folder).filePath(name)));
+}
+
+MachineLock *GradeLock::runtimeLock()
+{
+    if (!m_runtime) {
+        if (const QString folder = localFolder(); !folder.isEmpty())
+            m_runtime = std::make_unique<MachineLock>(QDir(folder).filePath(m_localName));
+    }
+    return m_runtime.get();
 }
 
 GradeLock::~GradeLock() = default;
@@ -456,7 +463,10 @@ QString GradeLock::localLockFileName() const
 {
     if (m_localHeld)
         return m_localHeld->fileName();
-    return m_local.empty() ? QString() : m_local.front()->fileName();
+    if (m_shared)
+        return m_shared->fileName();
+    const QString folder = localFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(m_localName);
 }
 
 GradeLock::Outcome GradeLock::acquire(OtherMachine otherMachine)
@@ -480,18 +490,16 @@ GradeLock::Outcome GradeLock::acquire(OtherMachine otherMachine)
     // Taken as well where the grade's folder has a lock file: a copy that opened the grade while
     // the folder took none holds only this one. The runtime folder's only where the shared one's
     // file can't be opened at all.
-    for (const std::unique_ptr<MachineLock> &lock : m_local) {
-        const MachineLock::Taken taken = lock->tryLock();
-        if (taken == MachineLock::Taken::Busy) {
-            m_beside->unlock();
-            m_refusedBy = lock->fileName();
-            return Outcome::OpenHere;
-        }
-        if (taken == MachineLock::Taken::Yes) {
-            m_localHeld = lock.get();
-            break;
-        }
+    MachineLock *lock = m_shared.get();
+    MachineLock::Taken taken = lock ? lock->tryLock() : MachineLock::Taken::Unusable;
+    if (taken == MachineLock::Taken::Unusable && (lock = runtimeLock()))
+        taken = lock->tryLock();
+    if (taken == MachineLock::Taken::Busy) {
+        m_beside->unlock();
+        m_refusedBy = lock->fileName();
+        return Outcome::OpenHere;
     }
+    m_localHeld = taken == MachineLock::Taken::Yes ? lock : nullptr;
     return beside.taken == Taken::LeftBehind ? Outcome::AcquiredLeftBehind : Outcome::Acquired;
 }
 

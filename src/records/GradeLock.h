@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <vector>
 
 class QLockFile;
 
@@ -61,7 +60,11 @@ public:
 
 private:
     std::unique_ptr<QLockFile> m_beside;
-    std::vector<std::unique_ptr<MachineLock>> m_local; // the shared folder's, then the runtime folder's
+    MachineLock *runtimeLock();
+
+    QString m_localName;                    // of this machine's lock file, in whichever folder
+    std::unique_ptr<MachineLock> m_shared;  // none where no shared folder is safe
+    std::unique_ptr<MachineLock> m_runtime; // made where the shared one can't be used
     MachineLock *m_localHeld = nullptr;
     QString m_refusedBy;
     QString m_otherMachine;

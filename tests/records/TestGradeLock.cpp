@@ -57,14 +57,18 @@ enum class Account {
     } while (false)
 
 #ifdef Q_OS_LINUX
-bool dropOverridingPowers()
+// Root's powers over permissions set aside, or taken up again.
+bool useOverridingPowers(bool use)
 {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
     if (syscall(SYS_capget, &header, data) != 0)
         return false;
-    for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
-        data[power / 32].effective &= ~(1U << (power % 32));
+    for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+        __user_cap_data_struct &set = data[power / 32];
+        const quint32 bit = 1U << (power % 32);
+        set.effective = use ? set.effective | (set.permitted & bit) : set.effective & ~bit;
+    }
     return syscall(SYS_capset, &header, data) == 0;
 }
 #endif
@@ -81,7 +85,7 @@ int runOtherCopy()
     }
 #endif
 #ifdef Q_OS_LINUX
-    if (account == u"root"_s && (geteuid() != 0 || !dropOverridingPowers()))
+    if (account == u"root"_s && (geteuid() != 0 || !useOverridingPowers(false)))
         return 2;
 #endif
     {
@@ -93,8 +97,12 @@ int runOtherCopy()
         }
     }
 #ifdef Q_OS_UNIX
-    // Back to the real ids, so that the leak checker may still look at the process as it ends.
+    // Back to the real ids and powers, so that the leak checker may still look at the process as it ends.
     if (getuid() == 0 && (seteuid(0) != 0 || setegid(0) != 0))
+        return 3;
+#endif
+#ifdef Q_OS_LINUX
+    if (account == u"root"_s && !useOverridingPowers(true))
         return 3;
 #endif
     return 0;
