@@ -285,7 +285,8 @@ private:
 MachineLock::Taken MachineLock::tryLock()
 {
     unlock();
-    const auto path = reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(m_path).utf16());
+    const QString native = QDir::toNativeSeparators(m_path);
+    const auto path = reinterpret_cast<const wchar_t *>(native.utf16());
     // Readers and other lockers may open it meanwhile; a deleter may not, so that it stays while it is open.
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     constexpr DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
@@ -339,7 +340,8 @@ MachineLock::Taken MachineLock::tryLock()
 {
     unlock();
     const QByteArray path = QFile::encodeName(m_path);
-    constexpr int flags = O_NOFOLLOW | O_CLOEXEC | O_NOCTTY; // no link followed; not kept by child programs
+    // No link followed, no wait on a pipe put in its place, and not kept open by the programs this one starts.
+    constexpr int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     bool unreadable = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         bool writable = true;
