@@ -188,8 +188,9 @@ Attempt take(QLockFile &lock, bool replaceOtherMachine)
 QString gradeIdentity(const QString &gradePath)
 {
     const QString absolute = QFileInfo(gradePath).absoluteFilePath();
+    // Where the links can't all be followed (one leads to a file not saved yet), as far as they lead.
     QString target;
-    if (filesystem::resolveLinks(absolute, target))
+    if (filesystem::resolveLinks(absolute, target) && target.isEmpty())
         target = absolute;
     const QFileInfo file(target);
 #ifdef Q_OS_WIN
