@@ -59,9 +59,9 @@ public:
     static QStringList systemSharedFolders();
 
 private:
-    std::unique_ptr<QLockFile> m_beside;
     MachineLock *runtimeLock();
 
+    std::unique_ptr<QLockFile> m_beside;
     QString m_localName;                    // of this machine's lock file, in whichever folder
     std::unique_ptr<MachineLock> m_shared;  // none where no shared folder is safe
     std::unique_ptr<MachineLock> m_runtime; // made where the shared one can't be used
