@@ -136,17 +136,23 @@ bool Worksheet::lockGradeFile()
     }
     const QString lockFile = QFileInfo(m_lock.lockFileName()).fileName();
     switch (outcome) {
-    case GradeLock::Outcome::OpenHere: {
-        const bool beside = m_lock.refusedBy() == m_lock.lockFileName();
-        MessageBox::show(nullptr,
-                         u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
-                         "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
-                         "del programa abierta, borre el archivo %3 e intente de nuevo."_s
-                             .arg(grade, gradeFile,
-                                  beside ? lockFile + u" de la carpeta del programa"_s
-                                         : QDir::toNativeSeparators(m_lock.refusedBy())));
+    case GradeLock::Outcome::OpenHere:
+        if (m_lock.refusedBy() == m_lock.lockFileName()) {
+            MessageBox::show(nullptr,
+                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
+                             "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra "
+                             "ventana del programa abierta, borre el archivo %3 de la carpeta del programa e "
+                             "intente de nuevo."_s.arg(grade, gradeFile, lockFile));
+        } else {
+            // This machine's lock ends with the copy that holds it: deleting its file would not help.
+            MessageBox::show(nullptr,
+                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 en esta "
+                             "computadora (archivo %2), quizá en otra cuenta de usuario o desde otra carpeta que "
+                             "lleva al mismo archivo. Termine allí su trabajo con «Salir» y vuelva a abrir el "
+                             "grado. Si esa ventana está en otra cuenta, entre en esa cuenta y oprima «Salir» "
+                             "allí."_s.arg(grade, gradeFile));
+        }
         return false;
-    }
     case GradeLock::Outcome::AcquiredLeftBehind:
         MessageBox::show(nullptr,
                          u"En la carpeta del programa quedó el archivo %1, que marca el %2 grado como abierto, "

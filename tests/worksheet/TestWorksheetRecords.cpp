@@ -299,7 +299,8 @@ void TestWorksheetRecords::doesNotOpen_data()
     QTest::newRow("the grade open in another copy")
         << Blocker::OtherCopy << u"ya está abierto en otra ventana del programa"_s;
     QTest::newRow("the grade open in another copy, in a read-only folder")
-        << Blocker::OtherCopyReadOnlyFolder << u"ya está abierto en otra ventana del programa"_s;
+        << Blocker::OtherCopyReadOnlyFolder
+        << u"ya está abierto en otra ventana del programa MERLOX2 en esta computadora"_s;
     QTest::newRow("the grade open on another machine, not confirmed")
         << Blocker::OtherMachine << u"en la computadora «aula-2» el 05/03/24 a las 10:15"_s;
 }
@@ -311,6 +312,13 @@ void TestWorksheetRecords::doesNotOpen()
     ProgramFixture fixture;
     const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
     QProcess other;
+    QString machineLock;
+    const auto removeMachineLock = qScopeGuard([&] {
+        other.kill();
+        other.waitForFinished();
+        if (!machineLock.isEmpty())
+            QFile::remove(machineLock);
+    });
     const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
     switch (blocker) {
     case Blocker::FolderInPlace: QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s))); break;
@@ -323,16 +331,28 @@ void TestWorksheetRecords::doesNotOpen()
         break;
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
-        // Another copy of the program: a live process named in a lock file in QLockFile's own format. In
-        // the read-only folder, where we act as "nobody", it is nobody's, as a copy of the same user is.
+        // Another copy of the program: a live process named in a lock file in QLockFile's own format or, in
+        // the read-only folder, holding this machine's lock. There, where we act as "nobody", it is nobody's,
+        // as a copy of the same user is.
         if (const passwd *nobody = blocker == Blocker::OtherCopyReadOnlyFolder ? nobodyIfRoot() : nullptr) {
             other.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
                 if (::setgid(gid) != 0 || ::setuid(uid) != 0)
                     ::_exit(1);
             });
         }
-        other.start(u"sleep"_s, {u"30"_s});
+        if (blocker == Blocker::OtherCopy) {
+            other.start(u"sleep"_s, {u"30"_s});
+        } else {
+            // This machine's lock is the system's file lock on a file every account shares: held by the
+            // process itself, not by its number written down.
+            machineLock = GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName();
+            other.start(u"flock"_s,
+                        {u"--no-fork"_s, machineLock, u"sh"_s, u"-c"_s, u"echo held; exec sleep 30"_s});
+        }
         QVERIFY(other.waitForStarted());
+        // Until it says so, a copy that tries is not refused.
+        QVERIFY(blocker == Blocker::OtherCopy ||
+                (other.waitForReadyRead(10000) && other.readAll() == "held\n"));
         if (blocker == Blocker::OtherCopy) {
             fixture.writeFile(u"secundaria1.dat.lock"_s, lockOf(other.processId()));
             QLockFile probe(lockFile);
@@ -358,16 +378,6 @@ void TestWorksheetRecords::doesNotOpen()
         QSKIP("no user 'nobody' to run as");
     {
         const AsNobody nobody(readOnly);
-        QFile machineLock(GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName());
-        const auto removeMachineLock = qScopeGuard([&] {
-            if (readOnly)
-                machineLock.remove();
-        });
-        if (readOnly) {
-            QVERIFY(machineLock.open(QIODevice::WriteOnly));
-            QVERIFY(machineLock.write(lockOf(other.processId())) > 0);
-            machineLock.close();
-        }
         // Opening may not wait on a pipe: should it, a writer ends the wait after two seconds.
         const LatePipeWriter writer(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)));
         QElapsedTimer timer;
@@ -380,8 +390,6 @@ void TestWorksheetRecords::doesNotOpen()
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
     // The other copy's lock is left alone, and nothing is left behind.
     QCOMPARE(entries(fixture), before);
-    other.kill();
-    other.waitForFinished();
 }
 
 void TestWorksheetRecords::opensDespiteALockNobodyHolds_data()
