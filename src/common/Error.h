@@ -10,6 +10,9 @@ enum class Action {
     CreateGradeFile,
     SaveGradeFile,
     FinishSavingGradeFile, // the new content took the file's place, but the disk did not confirm it stays
+    ReadSexFile,           // the file beside the grade file that keeps each student's sex
+    SaveSexFile,
+    FinishSavingSexFile,
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,

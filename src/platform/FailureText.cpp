@@ -93,6 +93,15 @@ QString gradeFileFailure(const QString &verb, const Error &error)
                                              reason.advice);
 }
 
+// The file beside a grade file that keeps whether each student is a man or a woman: its name alone would
+// not tell the teacher what it is.
+QString sexFileFailure(const QString &verb, const Error &error)
+{
+    const Reason reason = fileReason(error);
+    return u"No se pudo %1 %2, el archivo que indica si cada alumno es hombre o mujer: %3. %4"_s.arg(
+        verb, QFileInfo(error.subject).fileName(), reason.why, reason.advice);
+}
+
 // Printing: the print server, the default printer, then the printer itself.
 QString printFailure(const Error &error)
 {
@@ -140,6 +149,9 @@ QString describe(const Error &error)
     case Action::CreateGradeFile: return gradeFileFailure(u"crear"_s, error);
     case Action::SaveGradeFile: return gradeFileFailure(u"guardar"_s, error);
     case Action::FinishSavingGradeFile: return gradeFileFailure(u"terminar de guardar"_s, error);
+    case Action::ReadSexFile: return sexFileFailure(u"leer"_s, error);
+    case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
+    case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
     case Action::Print: return printFailure(error);
     case Action::PrepareDocument: {
         const QString where = u"No se pudo preparar el documento %1 en la carpeta %2"_s.arg(

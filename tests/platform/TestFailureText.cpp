@@ -105,6 +105,17 @@ void TestFailureText::messages_data()
         << Error{.action = Save, .cause = Cause::NoSuchRecord, .subject = grade, .record = 31}
         << u"No se pudo guardar secundaria2.dat: el registro 31 no existe, solo hay registros del 1 al 30. "
            "Avise a quien da mantenimiento al programa."_s;
+    const QString sexes = u"/home/profe/merlox2/secundaria2.sexo"_s;
+    const QString aboutSexes =
+        u"secundaria2.sexo, el archivo que indica si cada alumno es hombre o mujer: "_s;
+    QTest::newRow("the sex file unreadable")
+        << Error{.action = Action::ReadSexFile, .cause = Cause::ReadDenied, .subject = sexes}
+        << u"No se pudo leer "_s + aboutSexes + u"no hay permiso para leer el archivo."_s + permissions;
+    QTest::newRow("the sex file open in another program")
+        << Error{.action = Action::SaveSexFile, .cause = Cause::InUse, .subject = sexes}
+        << u"No se pudo guardar "_s + aboutSexes +
+               u"el archivo está abierto en otro programa (por ejemplo una hoja de cálculo). Ciérrelo allí e "
+               "intente de nuevo."_s;
 
     const auto print = [](const char *name, Cause cause, const QString &subject, const QString &message) {
         QTest::newRow(name) << Error{.action = Action::Print,
