@@ -60,6 +60,7 @@ Reason fileReason(const Error &error)
     case Cause::NoSuchRecord:
         return {u"el registro %1 no existe, solo hay registros del 1 al 30"_s.arg(error.record),
                 u"Avise a quien da mantenimiento al programa."_s};
+    case Cause::Unstorable: break; // worded on its own: it is about a box, not the file
     case Cause::Other: return {u"el sistema informó el error número %1"_s.arg(error.systemCode), TryAgain};
     // Causes of printing and documents: not met with files.
     case Cause::NoPrintServer:
@@ -73,6 +74,35 @@ Reason fileReason(const Error &error)
     case Cause::Unexplained: break;
     }
     return {u"ocurrió un error inesperado"_s, TryAgain};
+}
+
+// A character a box holds that the grade file can't: the box and the character, or what kind of
+// character it is where it shows nothing.
+QString unstorableText(const Error &error)
+{
+    const QList<uint> codePoints = error.detail.toUcs4();
+    const char32_t first = codePoints.isEmpty() ? 0 : char32_t(codePoints.first());
+    bool visible = true;
+    switch (QChar::category(first)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned: visible = false; break;
+    default: break;
+    }
+    const QString character =
+        visible ? u"un carácter que el archivo no puede guardar: «%1»"_s.arg(error.detail)
+                : u"un carácter invisible que el archivo no puede guardar (el código U+%1)"_s.arg(
+                      QString::number(uint(first), 16).toUpper().rightJustified(4, u'0'));
+    return u"No se guardó el alumno en %1: el cuadro %2 tiene %3. Bórrelo del cuadro y vuelva a oprimir el "
+           "botón."_s.arg(QFileInfo(error.subject).fileName(), error.place, character);
 }
 
 QString gradeFileFailure(const QString &verb, const Error &error)
@@ -124,6 +154,8 @@ QString printFailure(const Error &error)
 
 QString describe(const Error &error)
 {
+    if (error.cause == Cause::Unstorable)
+        return unstorableText(error);
     switch (error.action) {
     case Action::ReadGradeFile: return gradeFileFailure(u"leer"_s, error);
     case Action::CreateGradeFile: return gradeFileFailure(u"crear"_s, error);

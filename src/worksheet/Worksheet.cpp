@@ -68,7 +68,7 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
       m_lock(m_file.path())
 {
     for (QLineEdit *box : m_ui.boxes())
-        box->setValidator(new StorableTextValidator(&Windows1252::canEncode, box));
+        StorableTextValidator::install(box, &Windows1252::canEncode);
 
     connect(m_ui.cmdGuardarReg, &QPushButton::clicked, this, &Worksheet::cmdGuardarReg_Click);
     connect(m_ui.cmdRegAnterior, &QPushButton::clicked, this, &Worksheet::cmdRegAnterior_Click);
@@ -188,11 +188,25 @@ bool Worksheet::boxesChangedSinceShown() const
     return false;
 }
 
-void Worksheet::Obtener_Datos()
+bool Worksheet::Obtener_Datos()
 {
-    StudentRecord &record = m_roster[IndiceReg];
-    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
-        record.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text());
+    // All seven boxes or none, so that the slot never holds half of what is on screen.
+    StudentRecord record = m_roster[IndiceReg];
+    const std::array<FormLabel *, StudentRecord::BoxFieldCount> captions{
+        m_ui.Label1, m_ui.Label2, m_ui.Label3, m_ui.Label4, m_ui.Label5, m_ui.Label6, m_ui.Label7};
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i) {
+        QLineEdit *box = m_ui.boxes()[std::size_t(i)];
+        if (const Result<void> set = record.setField(StudentRecord::Field(i), box->text()); !set) {
+            Error refused = set.error();
+            refused.subject = m_file.path();
+            refused.place = captions[std::size_t(i)]->text();
+            reportFailure(this, refused);
+            box->setFocus();
+            return false;
+        }
+    }
+    m_roster[IndiceReg] = record;
+    return true;
 }
 
 void Worksheet::clearPanel()
@@ -203,7 +217,8 @@ void Worksheet::clearPanel()
 
 void Worksheet::cmdGuardarReg_Click()
 {
-    Obtener_Datos();
+    if (!Obtener_Datos())
+        return;
     if (const Result<void> stored = m_file.storeRecord(m_roster, IndiceReg); !stored)
         reportFailure(this, stored.error());
 }
@@ -224,7 +239,8 @@ void Worksheet::moveRecord(int step)
     clearPanel();
     const int target = IndiceReg + step;
     if (target >= Roster::FirstSlot && target <= Roster::LastSlot) {
-        Obtener_Datos(); // the boxes go into the slot being left
+        if (!Obtener_Datos()) // the boxes go into the slot being left
+            return;
         IndiceReg = qint16(target);
         Update_Form();
     }
@@ -250,8 +266,8 @@ void Worksheet::cmdSalir_Click()
     // The student on screen is kept too: a typed record must not be lost by the command that saves all.
     // Untouched boxes are not stored, so that a slot whose bytes they can't show (NULs of a record
     // never filled) is written back as it was.
-    if (boxesChangedSinceShown())
-        Obtener_Datos();
+    if (boxesChangedSinceShown() && !Obtener_Datos())
+        return;
     if (const Result<void> stored = m_file.storeRoster(m_roster); !stored) {
         reportFailure(this, stored.error()); // the worksheet stays, so the teacher can try again
         return;

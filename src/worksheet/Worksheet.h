@@ -48,7 +48,7 @@ private:
     bool lockGradeFile();
     bool Form_Load();
     void Update_Form();
-    void Obtener_Datos();
+    [[nodiscard]] bool Obtener_Datos(); // false, the teacher told why, when a box holds what the file can't
     bool boxesChangedSinceShown() const;
     void clearPanel();
 

@@ -1,7 +1,15 @@
 // What the teacher types into a shown record is what reaches the grade file: typing straight after a
-// record is shown, "Salir" on records nobody touched, and characters the file can't hold.
+// record is shown, "Salir" on records nobody touched, and characters the file can't hold, whatever
+// path they come by.
 
 #include "WorksheetDriver.h"
+
+#include "platform/MessageBox.h"
+#include "records/Windows1252.h"
+
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
+#include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +41,10 @@ private Q_SLOTS:
     void salirWritesUntouchedRecordsAsTheyWere();
     void boxesTakeOnlyWhatTheFileCanStore_data();
     void boxesTakeOnlyWhatTheFileCanStore();
+    void assistiveToolsMeetTheSameRule_data();
+    void assistiveToolsMeetTheSameRule();
+    void storeRefusesWhatTheFileCanNotHold_data();
+    void storeRefusesWhatTheFileCanNotHold();
 };
 
 void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
@@ -165,6 +177,105 @@ void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore()
     box->selectAll();
     box->insert(typed.normalized(QString::NormalizationForm_D));
     QCOMPARE(box->text(), shown);
+}
+
+void TestWorksheetTyping::assistiveToolsMeetTheSameRule_data()
+{
+    QTest::addColumn<QString>("how"); // what the accessibility interface is asked to do
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    // Dictation and other assistive tools set the text; a screen reader's editing inserts or replaces.
+    const QString dictated = u"Ana 😀 李"_s;
+    for (const QString &how : {u"set"_s, u"insert"_s, u"replace"_s})
+        QTest::addRow("%s with an emoji and a Chinese letter: refused", qPrintable(how))
+            << how << dictated << u"Luis"_s;
+    QTest::newRow("set, Spanish letters decomposed: composed") << u"set"_s << u"Pen\u0303a"_s << u"Peña"_s;
+    QTest::newRow("insert, Spanish letters: taken") << u"insert"_s << u" Núñez"_s << u"Luis Núñez"_s;
+}
+
+void TestWorksheetTyping::assistiveToolsMeetTheSameRule()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    QLineEdit *box = sheet->controls().txtNombre;
+    QTest::keyClicks(box, u"Luis"_s);
+
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(accessible && accessible->editableTextInterface());
+    if (how == u"set")
+        accessible->setText(QAccessible::Value, text);
+    else if (how == u"insert")
+        accessible->editableTextInterface()->insertText(4, text);
+    else
+        accessible->editableTextInterface()->replaceText(0, 4, text);
+    QCOMPARE(box->text(), shown);
+    if (shown == u"Luis")
+        QCOMPARE(box->cursorPosition(), 4); // where the teacher left it
+
+    click(sheet->controls().cmdGuardarReg);
+    QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1),
+             padded(Windows1252::encode(shown).value()));
+}
+
+void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Guardar Registro") << u"cmdGuardarReg"_s;
+    QTest::newRow("Registro Siguiente") << u"cmdRegSiguiente"_s;
+    QTest::newRow("Salir") << u"cmdSalir"_s;
+}
+
+// Should a character the file can't hold ever reach a box past its rule, no command stores it, nor a '?'
+// in its place, and the teacher is told which box holds it.
+void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold()
+{
+    QFETCH(QString, command);
+
+    ProgramFixture fixture;
+    const QByteArray before = record(Ana) + Blanks;
+    fixture.writeFile(u"secundaria1.dat"_s, before);
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    retype(sheet->controls().txtedad, u"13"_s);
+    {
+        const QSignalBlocker unseen(sheet->controls().txtsentadillas);
+        sheet->controls().txtsentadillas->setText(u"2\u200B0"_s); // a zero-width space: nothing shows
+    }
+    {
+        const QSignalBlocker unseen(sheet->controls().txtNombre);
+        sheet->controls().txtNombre->setText(u"Ana 😀 李"_s);
+    }
+
+    click(sheet, command);
+    QCOMPARE(onlyMessage(),
+             u"No se guardó el alumno en secundaria1.dat: el cuadro Nombre tiene un carácter que "
+             "el archivo no puede guardar: «😀». Bórrelo del cuadro y vuelva a oprimir el botón."_s);
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), before);
+    QVERIFY(!fixture.screens().ended());
+    QCOMPARE(textOf(sheet->controls().Label9), QString()); // still on record 1
+    QCOMPARE(focusName(), u"txtNombre"_s);
+
+    // The name mended, the next box that holds one is named; with that mended too, the record is stored
+    // whole, the age typed before included.
+    retype(sheet->controls().txtNombre, u"Ana"_s);
+    click(sheet, command);
+    QCOMPARE(onlyMessage(),
+             u"No se guardó el alumno en secundaria1.dat: el cuadro Sentadillas tiene un carácter "
+             "invisible que el archivo no puede guardar (el código U+200B). Bórrelo del cuadro y "
+             "vuelva a oprimir el botón."_s);
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), before);
+    retype(sheet->controls().txtsentadillas, u"20"_s);
+    click(sheet, command);
+    if (!fixture.screens().ended())
+        click(sheet->controls().cmdSalir);
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s).left(130),
+             record(u"Ana 13 1.9 7.5 22 25 20"_s.split(u' ')));
 }
 
 } // namespace merlox2::test
