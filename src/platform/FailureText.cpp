@@ -162,22 +162,35 @@ QString describe(const Error &error)
     case Action::SaveGradeFile: return gradeFileFailure(u"guardar"_s, error);
     case Action::FinishSavingGradeFile: return gradeFileFailure(u"terminar de guardar"_s, error);
     case Action::Print: return printFailure(error);
+    // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
+    // path ("C:" at the end of one line, the rest on the next).
     case Action::PrepareDocument: {
-        const QString where = u"No se pudo preparar el documento %1 en la carpeta %2"_s.arg(
+        const QString where = u"No se pudo preparar el documento %1 en esta carpeta:\n%2\n"_s.arg(
             error.subject, QDir::toNativeSeparators(error.place));
         if (error.cause == Cause::Unexplained)
             return where +
-                   u". Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, "
-                   "e intente de nuevo."_s;
+                   u"Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, e "
+                   "intente de nuevo."_s;
         const Reason reason = fileReason(error);
-        return u"%1: %2. %3"_s.arg(where, reason.why, reason.advice);
+        return where + reason.why.first(1).toUpper() + reason.why.sliced(1) + u". "_s + reason.advice;
     }
     case Action::OpenDocument:
         return u"No se encontró ningún programa para abrir documentos como %1. La copia del documento quedó "
-               "en %2; instale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el que "
+               "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el que "
                "tenga."_s.arg(error.subject, QDir::toNativeSeparators(error.place));
     }
     return {};
+}
+
+// The program's own sentences speak Spanish (Mexico) whatever the system's language.
+QString dateInWords(QDate date)
+{
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(date, u"d 'de' MMMM 'de' yyyy"_s);
+}
+
+QString timeInWords(QTime time)
+{
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(time, u"H:mm"_s);
 }
 
 } // namespace merlox2

@@ -3,6 +3,7 @@
 #include "evaluation/EvaluationRule.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
+#include "platform/FailureText.h"
 #include "platform/MessageBox.h"
 #include "platform/Printing.h"
 #include "platform/ScreenRegistry.h"
@@ -108,32 +109,37 @@ bool Worksheet::lockGradeFile()
             "vuelva a abrir el grado aquí: si el grado está abierto en las dos computadoras a la vez, una "
             "borrará lo que guarde la otra. ¿Ha comprobado que el programa ya no está abierto en «%3» y "
             "quiere abrir el grado aquí?"_s.arg(grade, gradeFile, m_lock.otherMachine(),
-                                                QLocale().toString(since.date(), QLocale::ShortFormat),
-                                                QLocale().toString(since.time(), QLocale::ShortFormat));
+                                                dateInWords(since.date()), timeInWords(since.time()));
         if (!MessageBox::ask(nullptr, question))
             return false;
         outcome = m_lock.acquire(GradeLock::OtherMachine::Replace);
     }
+    // Paths on a line of their own, at the end: a message box wraps a long line even inside a path.
     const QString lockFile = QFileInfo(m_lock.lockFileName()).fileName();
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_lock.lockFileName()).absolutePath());
     switch (outcome) {
     case GradeLock::Outcome::OpenHere: {
         const bool beside = m_lock.refusedBy() == m_lock.lockFileName();
-        MessageBox::show(nullptr,
-                         u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
-                         "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
-                         "del programa abierta, borre el archivo %3 e intente de nuevo."_s
-                             .arg(grade, gradeFile,
-                                  beside ? lockFile + u" de la carpeta del programa"_s
-                                         : QDir::toNativeSeparators(m_lock.refusedBy())));
+        const QString text =
+            u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). Termine allí su "
+            "trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana del programa abierta, "_s
+                .arg(grade, gradeFile);
+        MessageBox::show(
+            nullptr, text + (beside ? u"borre el archivo %1 de la carpeta de los archivos de los "
+                                      "grados e intente de nuevo. La carpeta es:\n%2"_s.arg(lockFile, folder)
+                                    : u"borre este archivo e intente de nuevo:\n%1"_s.arg(
+                                          QDir::toNativeSeparators(m_lock.refusedBy()))));
         return false;
     }
     case GradeLock::Outcome::AcquiredLeftBehind:
-        MessageBox::show(nullptr,
-                         u"En la carpeta del programa quedó el archivo %1, que marca el %2 grado como abierto, "
-                         "pero el programa que lo dejó ya no está abierto. No se puede borrar porque no se "
-                         "permite escribir en esa carpeta. El grado se abre de todos modos. Para que este aviso "
-                         "no vuelva a aparecer, haga que se pueda escribir en la carpeta del programa (o pida "
-                         "ayuda a quien cuida la computadora) y borre ese archivo."_s.arg(lockFile, grade));
+        MessageBox::show(
+            nullptr,
+            u"En la carpeta de los archivos de los grados quedó el archivo %1, que marca el %2 grado "
+            "como abierto, pero el programa que lo dejó ya no está abierto. No se puede borrar "
+            "porque no se permite escribir en esa carpeta. El grado se abre de todos modos. Para "
+            "que este aviso no vuelva a aparecer, haga que se pueda escribir en esa carpeta (o pida "
+            "ayuda a quien cuida la computadora) y borre ese archivo. La carpeta es:\n%3"_s.arg(
+                lockFile, grade, folder));
         return true;
     case GradeLock::Outcome::Acquired:
     case GradeLock::Outcome::OpenElsewhere:
