@@ -81,7 +81,8 @@ Result<QString> DocumentLauncher::open(const QString &resourcePath, const QStrin
         return Error{.action = Action::PrepareDocument, .subject = fileName, .place = folder};
     Result<QString> copy = writeCopy(folder, fileName, content);
     if (!copy) {
-        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
         if (Result<QString> cached = writeCopy(cache, fileName, content))
             copy = std::move(cached);
     }

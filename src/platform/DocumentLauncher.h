@@ -17,7 +17,8 @@ namespace merlox2 {
 // files), or its copy, in place.
 class DocumentLauncher {
 public:
-    static Result<QString> open(const QString &resourcePath, const QString &fileName, const QString &dataFolder);
+    static Result<QString> open(const QString &resourcePath, const QString &fileName,
+                                const QString &dataFolder);
 
     // Tests replace the desktop side: given the copy's path, true when an application took it.
     using Opener = std::function<bool(const QString &path)>;

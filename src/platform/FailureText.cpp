@@ -176,8 +176,8 @@ QString describe(const Error &error)
     }
     case Action::OpenDocument:
         return u"No se encontró ningún programa para abrir documentos como %1. La copia del documento quedó "
-               "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el que "
-               "tenga."_s.arg(error.subject, QDir::toNativeSeparators(error.place));
+               "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el "
+               "que tenga."_s.arg(error.subject, QDir::toNativeSeparators(error.place));
     }
     return {};
 }

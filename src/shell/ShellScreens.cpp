@@ -86,7 +86,8 @@ DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens,
 void DocumentScreen::openDocument()
 {
     const QString resource = m_ui.OLE1->resourcePath();
-    const Result<QString> opened = DocumentLauncher::open(resource, QFileInfo(resource).fileName(), m_dataFolder);
+    const Result<QString> opened =
+        DocumentLauncher::open(resource, QFileInfo(resource).fileName(), m_dataFolder);
     if (!opened)
         reportFailure(this, opened.error());
 }

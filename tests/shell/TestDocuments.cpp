@@ -138,7 +138,8 @@ void TestDocuments::doubleClickOpensAFreshCopy()
     if (!told.isEmpty()) { // the teacher is told what failed and where the copy is, or would be
         const QString message = onlyMessage();
         QVERIFY2(message.contains(told) &&
-                     message.contains(u'\n' + QDir::toNativeSeparators(failure == u"folder" ? besideGrades : copy) +
+                     message.contains(u'\n' +
+                                      QDir::toNativeSeparators(failure == u"folder" ? besideGrades : copy) +
                                       u'\n'),
                  qPrintable(message));
         QCOMPARE(m_opened, QStringList());

@@ -356,13 +356,15 @@ void TestWorksheetRecords::doesNotOpen()
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
     // The lock file the teacher may delete is named with its folder, the path on a line of its own.
     if (blocker == Blocker::OtherCopy) {
-        QVERIFY2(message.endsWith(u"borre el archivo secundaria1.dat.lock de la carpeta de los archivos de los "
-                                  "grados e intente de nuevo. La carpeta es:\n"_s +
-                                  QDir::toNativeSeparators(QFileInfo(lockFile).absolutePath())),
-                 qPrintable(message));
+        QVERIFY2(
+            message.endsWith(u"borre el archivo secundaria1.dat.lock de la carpeta de los archivos de los "
+                             "grados e intente de nuevo. La carpeta es:\n"_s +
+                             QDir::toNativeSeparators(QFileInfo(lockFile).absolutePath())),
+            qPrintable(message));
     } else if (blocker == Blocker::OtherCopyReadOnlyFolder) {
         const QString lastLine = message.section(u'\n', -1); // the lock in the user's runtime folder
-        QVERIFY2(message.contains(u"borre este archivo e intente de nuevo:\n/"_s) && lastLine.endsWith(u".lock"),
+        QVERIFY2(message.contains(u"borre este archivo e intente de nuevo:\n/"_s) &&
+                     lastLine.endsWith(u".lock"),
                  qPrintable(message));
     }
     // The other copy's lock is left alone, and nothing is left behind.
