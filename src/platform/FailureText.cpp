@@ -97,12 +97,14 @@ QString unstorableText(const Error &error)
     case QChar::Other_NotAssigned: visible = false; break;
     default: break;
     }
+    // One that shows nothing can't be picked out: the box is typed anew.
     const QString character =
-        visible ? u"un carácter que el archivo no puede guardar: «%1»"_s.arg(error.detail)
-                : u"un carácter invisible que el archivo no puede guardar (el código U+%1)"_s.arg(
+        visible ? u"un carácter que el archivo no puede guardar: «%1». Bórrelo del cuadro"_s.arg(error.detail)
+                : u"un carácter invisible que el archivo no puede guardar (el código U+%1). Borre lo que "
+                  "tiene el cuadro, escríbalo de nuevo"_s.arg(
                       QString::number(uint(first), 16).toUpper().rightJustified(4, u'0'));
-    return u"No se guardó el alumno en %1: el cuadro %2 tiene %3. Bórrelo del cuadro y vuelva a oprimir el "
-           "botón."_s.arg(QFileInfo(error.subject).fileName(), error.place, character);
+    return u"No se guardó el alumno en %1: el cuadro %2 tiene %3 y vuelva a oprimir el botón."_s.arg(
+        QFileInfo(error.subject).fileName(), error.place, character);
 }
 
 QString gradeFileFailure(const QString &verb, const Error &error)

@@ -231,14 +231,14 @@ void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold_data()
     QTest::addColumn<QString>("told");
     QTest::newRow("Guardar Registro, an emoji in the name")
         << u"cmdGuardarReg"_s << u"txtNombre"_s << u"Ana 😀 李"_s
-        << u"el cuadro Nombre tiene un carácter que el archivo no puede guardar: «😀»"_s;
+        << u"el cuadro Nombre tiene un carácter que el archivo no puede guardar: «😀». Bórrelo del cuadro"_s;
     QTest::newRow("Registro Siguiente, a zero-width space in the squats")
         << u"cmdRegSiguiente"_s << u"txtsentadillas"_s << u"2\u200B0"_s
         << u"el cuadro Sentadillas tiene un carácter invisible que el archivo no puede guardar (el código "
-           "U+200B)"_s;
+           "U+200B). Borre lo que tiene el cuadro, escríbalo de nuevo"_s;
     QTest::newRow("Salir, a Chinese letter in the age")
         << u"cmdSalir"_s << u"txtedad"_s << u"1李3"_s
-        << u"el cuadro Edad tiene un carácter que el archivo no puede guardar: «李»"_s;
+        << u"el cuadro Edad tiene un carácter que el archivo no puede guardar: «李». Bórrelo del cuadro"_s;
 }
 
 // Should a character the file can't hold ever get past a box's rule, no command stores it, nor a '?' in its
@@ -262,8 +262,8 @@ void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold()
     }
 
     click(sheet, command);
-    QCOMPARE(onlyMessage(), u"No se guardó el alumno en secundaria1.dat: "_s + told +
-                                u". Bórrelo del cuadro y vuelva a oprimir el botón."_s);
+    QCOMPARE(onlyMessage(),
+             u"No se guardó el alumno en secundaria1.dat: "_s + told + u" y vuelva a oprimir el botón."_s);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), before);
     QVERIFY(!fixture.screens().ended());
     QCOMPARE(textOf(sheet->controls().Label9), QString()); // still on record 1
