@@ -1,3 +1,5 @@
+#include "platform/PrintModule.h"
+
 #include "platform/Printing.h"
 
 #include <QBuffer>
@@ -152,7 +154,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+Result<void> printThroughPrintService(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {
