@@ -49,7 +49,10 @@ int main(int argc, char *argv[])
     window.setAutoFillBackground(true);
     window.resize(312, 213);
 
-    const QColor yellow(255, 255, 0), orange(255, 128, 0), green(0, 255, 0), blue(0, 0, 255);
+    const QColor yellow(255, 255, 0);
+    const QColor orange(255, 128, 0);
+    const QColor green(0, 255, 0);
+    const QColor blue(0, 0, 255);
     auto label = [&](const QString &text) {
         auto *l = new QLabel(text, &window);
         l->setAlignment(Qt::AlignCenter);

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QLibrary>
 
-using namespace Qt::StringLiterals;
-
 namespace merlox2 {
 
 namespace {
@@ -49,6 +47,8 @@ Result<PrintModuleFunction> loadPrintModule()
             continue;
         // Never unloaded: the print system's libraries stay for the next print.
         QLibrary module(path);
+        // The entry's type is known only by its name: PrintModuleEntry.cpp checks it against ours.
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
         if (auto print = reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)))
             return print;
         why = module.errorString();
