@@ -1,10 +1,6 @@
 #pragma once
 
-#include "common/Result.h"
-
-#include <QRect>
-
-class QWidget;
+#include "platform/Printing.h"
 
 namespace merlox2 {
 
@@ -12,13 +8,16 @@ namespace merlox2 {
 // printed: the print system's libraries (libcups and the 19 libraries it brings along, Kerberos, GnuTLS and
 // Avahi among them; on Windows, Qt's print support) then cost nothing at a start that prints nothing.
 
-// The one function the module exports. The name carries the version of this interface: a module built
-// for another interface is not found, rather than called with arguments it reads wrongly.
+// What one print gives, as printOnDefaultPrinter() returns it.
+using PrintOutcome = decltype(printOnDefaultPrinter(nullptr, QRect()));
+
+// The one function the module exports: prints as printOnDefaultPrinter() does, into *outcome. The name
+// carries the version of this interface, to be raised whenever the arguments or PrintOutcome change: a
+// module built for another interface is then not found, rather than called with arguments it reads wrongly.
 inline constexpr char PrintModuleEntry[] = "merlox2_print_v1";
-// Prints as printOnDefaultPrinter() does: true once printed, else false with the failure in *failure.
-using PrintModuleFunction = bool (*)(QWidget *screen, const QRect *area, Error *failure);
+using PrintModuleFunction = void (*)(QWidget *screen, const QRect *area, PrintOutcome *outcome);
 
 // Inside the module: the printing itself, through the system's print service (CUPS, or Windows' spooler).
-Result<void> printThroughPrintService(QWidget *screen, QRect area);
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area);
 
 } // namespace merlox2

@@ -5,12 +5,10 @@
 
 #include <type_traits>
 
-extern "C" Q_DECL_EXPORT bool merlox2_print_v1(QWidget *screen, const QRect *area, merlox2::Error *failure)
+extern "C" Q_DECL_EXPORT void merlox2_print_v1(QWidget *screen, const QRect *area,
+                                               merlox2::PrintOutcome *outcome)
 {
-    const merlox2::Result<void> printed = merlox2::printThroughPrintService(screen, *area);
-    if (!printed)
-        *failure = printed.error();
-    return printed.ok();
+    *outcome = merlox2::printThroughPrintService(screen, *area);
 }
 
 static_assert(std::is_same_v<decltype(&merlox2_print_v1), merlox2::PrintModuleFunction>);

@@ -74,10 +74,9 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
             return loaded.error();
         print = loaded.value();
     }
-    Error failure;
-    if (print(screen, &area, &failure))
-        return {};
-    return failure;
+    PrintOutcome outcome = Error{.action = Action::Print}; // the module always sets it
+    print(screen, &area, &outcome);
+    return outcome;
 }
 
 void setPrintModuleFolders(const QStringList &folders)

@@ -1,7 +1,5 @@
 #include "platform/PrintModule.h"
 
-#include "platform/Printing.h"
-
 #include <QBuffer>
 #include <QDeadlineTimer>
 #include <QPageLayout>
@@ -154,7 +152,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<void> printThroughPrintService(QWidget *screen, QRect area)
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {
