@@ -49,6 +49,7 @@ enum class Cause {
     PrinterNotAccepting,
     PrinterGone,
     JobRefused,
+    NoPrintModule, // the program's own print module is missing, or could not be loaded
     // Documents.
     NoApplication, // no application to open this kind of document
     // Anything else.

@@ -81,6 +81,7 @@ Reason fileReason(const Error &error)
     case Cause::PrinterNotAccepting:
     case Cause::PrinterGone:
     case Cause::JobRefused:
+    case Cause::NoPrintModule:
     case Cause::NoApplication:
     case Cause::Unexplained: break;
     }
@@ -167,6 +168,18 @@ QString printFailure(const Error &error)
     case Cause::JobRefused:
         return onPrinter + u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté "
                            "encendida y disponible e intente de nuevo."_s.arg(error.detail);
+    case Cause::NoPrintModule: {
+        const QString module =
+            u"No se pudo imprimir la hoja: %1 el archivo %2, la parte del programa que imprime "_s;
+        const QString reinstall = u"Vuelva a instalar MERLOX2 e intente de nuevo."_s;
+        if (!error.detail.isEmpty()) // there, but the system could not load it
+            return module.arg(u"el sistema no pudo cargar"_s, error.subject) + u"(%1). "_s.arg(error.detail) +
+                   reinstall;
+        QStringList folders = error.place.split(u'\n', Qt::SkipEmptyParts);
+        const QString last = folders.isEmpty() ? QString() : folders.takeLast();
+        const QString where = folders.isEmpty() ? last : folders.join(u", "_s) + u" y en "_s + last;
+        return module.arg(u"falta"_s, error.subject) + u"(se buscó en %1). "_s.arg(where) + reinstall;
+    }
     default: break; // no other cause is met while printing
     }
     return u"No se pudo imprimir la hoja: ocurrió un error inesperado. Intente de nuevo."_s;

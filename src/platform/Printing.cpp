@@ -1,4 +1,4 @@
-#include "platform/Printing.h"
+#include "platform/PrintModule.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -152,7 +152,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {

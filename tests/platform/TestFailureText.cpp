@@ -152,6 +152,13 @@ void TestFailureText::messages_data()
           onPrinter +
               u"el sistema de impresión no aceptó el trabajo (texto de CUPS). Revise que la impresora "
               "esté encendida y disponible e intente de nuevo."_s);
+    QTest::newRow("print module missing from an installation")
+        << Error{.action = Action::Print,
+                 .cause = Cause::NoPrintModule,
+                 .subject = u"merlox2print.so"_s,
+                 .place = u"/usr/bin\n/usr/lib/merlox2"_s}
+        << u"No se pudo imprimir la hoja: falta el archivo merlox2print.so, la parte del programa que imprime "
+           "(se buscó en /usr/bin y en /usr/lib/merlox2). Vuelva a instalar MERLOX2 e intente de nuevo."_s;
 
     // Paths on a line of their own, so that a message box can't break one (a Windows path after its "C:").
     const QString folder = u"C:\\Users\\profe\\Documents\\MERLOX2\\documentos"_s;
