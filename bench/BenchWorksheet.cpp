@@ -1,8 +1,8 @@
 // Opening a worksheet on a full grade file: build, load the 30 records, show and paint.
-#include "platform/MessageBox.h"
+#include "forms/MessageBox.h"
 #include "platform/Startup.h"
 #include "records/GradeFile.h"
-#include "shell/Program.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "platform/Startup.h"
-#include "shell/Program.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "platform/PrintServer.h"
 
 #include <QRect>
 #include <QStringList>
@@ -8,10 +9,6 @@
 class QWidget;
 
 namespace merlox2 {
-
-// How long the print server may take over one exchange (finding the printer, or taking the job). The
-// screen is still meanwhile, so this stays well under two seconds.
-inline constexpr int PrintServerAnswerWithinMs = 1500;
 
 // Prints one page on the default printer, on its default paper: the given area of the screen as it
 // is drawn now, at the top left of the printable area and scaled to its width. The page goes to the

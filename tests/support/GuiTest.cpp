@@ -1,7 +1,7 @@
 #include "support/GuiTest.h"
 
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
+#include "forms/Controls.h"
+#include "forms/MessageBox.h"
 #include "platform/Printing.h"
 #include "platform/Startup.h"
 

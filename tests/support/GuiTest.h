@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/FormBuilder.h"
-#include "shell/Program.h"
-#include "worksheet/Worksheet.h"
+#include "forms/FormBuilder.h"
+#include "screens/Program.h"
+#include "screens/Worksheet.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -29,7 +29,7 @@ public:
     ProgramFixture &operator=(const ProgramFixture &) = delete;
 
     Program &program() { return *m_program; }
-    ScreenRegistry &screens() { return m_program->screens(); }
+    Screens &screens() { return m_program->screens(); }
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
     // Opens a screen as the program would, and waits until it is the active window.
