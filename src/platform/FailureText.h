@@ -10,4 +10,10 @@ namespace merlox2 {
 // to do about it. The core reports causes; this is the one place that words them.
 QString describe(const Error &error);
 
+struct PrintedSheet;
+// A sheet that waits in the queue of a stopped printer. Not a failure: the sheet is in the print system and
+// comes out once the printer is resumed; printing it again would give two. Worded here, beside the print
+// failures, to say the same things the same way.
+QString describeWaitingSheet(const PrintedSheet &sheet);
+
 } // namespace merlox2

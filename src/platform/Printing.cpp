@@ -105,7 +105,7 @@ ipp_t *exchange(PrintServer &server, ipp_t *request, const char *resource)
     return sent ? cupsGetResponse(http, resource) : nullptr;
 }
 
-// A request about one of the printer's jobs, in the user's name.
+// A request about one printer, or one of its jobs, in the user's name.
 ipp_t *printerRequest(ipp_op_t operation, const char *printer)
 {
     char uri[HTTP_MAX_URI];
@@ -128,6 +128,24 @@ void cancelJob(const char *printer, int job)
     ipp_t *request = printerRequest(IPP_OP_CANCEL_JOB, printer);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
     ippDelete(exchange(server, request, "/jobs/"));
+}
+
+// Whether the printer is stopped, asked once the sheet is in its queue. A server that does not answer at
+// once leaves it unknown: the sheet counts as printed either way.
+void readPrinterState(PrintServer &server, const char *printer, PrintedSheet &sheet)
+{
+    server.restartClock(PrintServerFollowUpWithinMs);
+    ipp_t *request = printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
+    static const char *const wanted[] = {"printer-state", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    ipp_t *response = exchange(server, request, "/");
+    sheet.printerStopped =
+        ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED;
+    sheet.printerMessage =
+        QString::fromUtf8(
+            ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0, nullptr))
+            .trimmed();
+    ippDelete(response);
 }
 
 Error notAnswering(const PrintServer &server)
@@ -207,7 +225,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {
@@ -252,7 +270,9 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
         cancelJob(dest->name, job);
         return failed;
     }
-    return {};
+    PrintedSheet sheet{.printer = printerName};
+    readPrinterState(server, dest->name, sheet);
+    return sheet;
 }
 
 } // namespace merlox2

@@ -3,6 +3,7 @@
 #include "common/Result.h"
 
 #include <QRect>
+#include <QString>
 
 class QWidget;
 
@@ -12,9 +13,19 @@ namespace merlox2 {
 // screen is still meanwhile, so this stays well under two seconds.
 inline constexpr int PrintServerAnswerWithinMs = 1500;
 
-// How long the print server may take to cancel a job that did not get its page. A working server answers
-// at once, and the cancel may come after a full PrintServerAnswerWithinMs, so it stays short.
+// How long the print server may take over an exchange that follows the job: cancelling a job that did not
+// get its page, or reading the printer's state once the job is in. A working server answers these at once,
+// and they may come after a full PrintServerAnswerWithinMs, so they stay short.
 inline constexpr int PrintServerFollowUpWithinMs = 500;
+
+// A sheet the print system took.
+struct PrintedSheet {
+    QString printer{};
+    // The printer is stopped (paused by someone, or by the print system after a fault): the sheet waits in
+    // its queue and comes out once the printer is resumed. Not a failure: printing again would give two.
+    bool printerStopped = false;
+    QString printerMessage{}; // the print system's own words on the printer's state, where it gave any
+};
 
 // Prints one page on the default printer, on its default paper: the given area of the screen as it
 // is drawn now, at the top left of the printable area and scaled to its width. The page goes to the
@@ -22,6 +33,6 @@ inline constexpr int PrintServerFollowUpWithinMs = 500;
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
 // A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail. A job
 // the server took but did not get the page of is cancelled, so that nothing prints after a failure.
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area);
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
 
 } // namespace merlox2

@@ -3,6 +3,7 @@
 #include "evaluation/EvaluationRule.h"
 #include "platform/Clock.h"
 #include "platform/Controls.h"
+#include "platform/FailureText.h"
 #include "platform/MessageBox.h"
 #include "platform/Printing.h"
 #include "platform/ScreenRegistry.h"
@@ -310,13 +311,15 @@ void Worksheet::Command2_Click()
     if (focus)
         focus->clearFocus();
     setPrinting(true);
-    const Result<void> printed = printOnDefaultPrinter(
+    const Result<PrintedSheet> printed = printOnDefaultPrinter(
         this, QRect(0, 0, twipsToPixels(WorksheetExtentWidth), twipsToPixels(WorksheetExtentHeight)));
     setPrinting(false);
     if (focus)
         focus->setFocus();
     if (!printed)
         reportFailure(this, printed.error());
+    else if (printed.value().printerStopped)
+        MessageBox::show(this, describeWaitingSheet(printed.value()));
 }
 
 } // namespace merlox2

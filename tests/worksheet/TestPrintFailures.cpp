@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -250,7 +251,8 @@ QString privateCups(QString *server)
     *server = qEnvironmentVariable("CUPS_SERVER");
     if (server->isEmpty())
         return u"CUPS_SERVER is not set (scripts/test.sh starts a private CUPS server and sets it)"_s;
-    for (const QString &tool : {u"lpstat"_s, u"lpadmin"_s, u"cupsreject"_s}) {
+    for (const QString &tool :
+         {u"lpstat"_s, u"lpadmin"_s, u"cupsreject"_s, u"cupsdisable"_s, u"cupsenable"_s}) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             return u"%1 is not installed (packages cups-client, cups-bsd)"_s.arg(tool);
     }
@@ -347,6 +349,7 @@ private Q_SLOTS:
     void printServerNeverAnswers_data();
     void printServerNeverAnswers();
     void printServerFallsSilentAfterCreatingTheJob();
+    void stoppedPrinterKeepsTheSheetInItsQueue();
     void printingKeepsMemoryNearWhatItWas();
 };
 
@@ -450,6 +453,44 @@ void TestPrintFailures::printServerFallsSilentAfterCreatingTheJob()
     QVERIFY2(queueEmptiesWithinAMinute(server, queue),
              qPrintable(runTool(u"lpstat"_s, {u"-h"_s, server, u"-l"_s, u"-o"_s, queue}).output));
     QVERIFY2(!QFileInfo::exists(output), "the sheet printed after all");
+}
+
+void TestPrintFailures::stoppedPrinterKeepsTheSheetInItsQueue()
+{
+    QString server;
+    if (const QString why = privateCups(&server); !why.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(why);
+    const QString queue = defaultQueue(server);
+    const QString output = qEnvironmentVariable("MERLOX2_TEST_PRINT_OUTPUT");
+    if (queue.isEmpty() || output.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(u"no private CUPS daemon with a queue (scripts/private-cups.sh starts one)"_s);
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue), "the queue still holds earlier jobs");
+    QFile::remove(output);
+    const ToolRun stopped = runTool(u"cupsdisable"_s, {u"-h"_s, server, queue});
+    const auto resume = qScopeGuard([&] { runTool(u"cupsenable"_s, {u"-h"_s, server, queue}); });
+    QVERIFY2(stopped.exitCode == 0, qPrintable(stopped.output));
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    typeRecord(Ana);
+    click(sheet->controls().Command2);
+
+    // Not a failure: the sheet is in the queue, and printing it again would give two.
+    const QString message = onlyMessage();
+    QVERIFY2(message.contains(queue) && message.contains(u"está detenida"_s) &&
+                 message.contains(u"espera en su cola"_s) && !message.contains(u"No se pudo"_s),
+             qPrintable(message));
+    checkRestored(sheet);
+    QVERIFY2(!runTool(u"lpstat"_s, {u"-h"_s, server, u"-o"_s, queue}).output.trimmed().isEmpty(),
+             "the sheet is not in the queue");
+    QVERIFY(!QFileInfo::exists(output));
+
+    // Resumed, the printer prints the sheet that waited.
+    QCOMPARE(runTool(u"cupsenable"_s, {u"-h"_s, server, queue}).exitCode, 0);
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue),
+             "the sheet did not print once the printer was resumed");
+    QVERIFY2(QFileInfo(output).size() > 0, qPrintable(u"the queue wrote nothing to "_s + output));
 }
 
 void TestPrintFailures::printingKeepsMemoryNearWhatItWas()
