@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -159,6 +160,11 @@ public:
 
     QByteArray address() const { return m_listener >= 0 ? m_address : QByteArray(); }
     bool froze() const { return m_froze; }
+    qint64 msSinceFreeze() const
+    {
+        using namespace std::chrono;
+        return m_froze ? duration_cast<milliseconds>(steady_clock::now() - m_frozeAt).count() : -1;
+    }
     void thaw()
     {
         if (m_froze.exchange(false))
@@ -227,8 +233,11 @@ private:
         if (watched) {
             watched->sent.append(buffer, got);
             if (holdsSendDocument(watched->sent)) {
-                if (!m_froze.exchange(true))
+                if (!m_froze) {
+                    m_frozeAt = std::chrono::steady_clock::now();
                     ::kill(m_serverPid, SIGSTOP);
+                    m_froze = true;
+                }
                 watched->held = true;
             }
         }
@@ -240,6 +249,7 @@ private:
     pid_t m_serverPid;
     int m_listener;
     std::vector<Link> m_links;
+    std::chrono::steady_clock::time_point m_frozeAt; // set before m_froze
     std::atomic<bool> m_froze = false;
     std::atomic<bool> m_stop = false;
     std::thread m_thread;
@@ -433,17 +443,16 @@ void TestPrintFailures::printServerFallsSilentAfterCreatingTheJob()
     Worksheet *sheet = fixture.openWorksheet(1);
     QVERIFY(sheet);
     typeRecord(Ana);
-    QElapsedTimer held;
-    held.start();
     click(sheet->controls().Command2);
-    const qint64 heldMs = held.elapsed();
+    const qint64 heldMs = relay.msSinceFreeze();
 
     QVERIFY2(relay.froze(), "the program never sent the page");
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"el servidor de impresión no responde"_s), qPrintable(message));
-    // The wait for the page, then the cancel's own short one.
+    // Once the server is silent: what is left of the wait for the page, then the cancel's own short wait.
     const qint64 budgetMs = PrintServerAnswerWithinMs + PrintServerFollowUpWithinMs + 500;
-    QVERIFY2(heldMs <= budgetMs, qPrintable(u"the click held the screen for %1 ms"_s.arg(heldMs)));
+    QVERIFY2(heldMs <= budgetMs,
+             qPrintable(u"the click held the screen for %1 ms after the server fell silent"_s.arg(heldMs)));
     checkRestored(sheet);
     QCOMPARE(boxesOf(sheet), Ana);
 
