@@ -10,6 +10,9 @@ enum class Action {
     CreateGradeFile,
     SaveGradeFile,
     FinishSavingGradeFile, // the new content took the file's place, but the disk did not confirm it stays
+    ReadSexFile,           // the file beside the grade file that keeps each student's sex
+    SaveSexFile,
+    FinishSavingSexFile,
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
@@ -22,6 +25,8 @@ enum class Cause {
     MissingFolder,     // the folder where the file goes does not exist
     NotAFolder,        // a part of the path is a file, not a folder
     FolderInPlace,     // a folder has the file's name
+    NotARegularFile,   // a pipe, a socket or a device has the file's name
+    DanglingLink,      // the name is a link to a file that does not exist (Error::place names that file)
     PermissionDenied,  // the system refused, before it is known whether reading or writing
     ReadDenied,        // no permission to read the file
     FolderWriteDenied, // no permission to write in the file's folder
@@ -56,7 +61,8 @@ struct Error {
     Action action = Action::ReadGradeFile;
     Cause cause = Cause::Unexplained;
     QString subject{};  // what it happened to: a file's path, a document's name, a printer's or server's name
-    QString place{};    // where, for a document: the folder of its copy, or the copy itself
+    QString place{};    // where, for a document: the folder of its copy, or the copy itself; for a
+                        // DanglingLink, the missing file
     QString detail{};   // the system's own words where they help (the print server's status text)
     int systemCode = 0; // the system's error number where one was given (errno, or GetLastError())
     int record = 0;     // for NoSuchRecord: the record asked for

@@ -36,6 +36,17 @@ Reason fileReason(const Error &error)
     case Cause::FolderInPlace:
         return {u"en su lugar hay una carpeta con el mismo nombre"_s,
                 u"Cambie el nombre de esa carpeta o muévala a otro sitio e intente de nuevo."_s};
+    case Cause::NotARegularFile:
+        return {
+            u"no es un archivo de datos sino un archivo especial del sistema (como una tubería con nombre o "
+            "un dispositivo), y el programa lo dejó como estaba"_s,
+            u"Cambie el nombre de ese archivo o muévalo a otro sitio e intente de nuevo."_s};
+    case Cause::DanglingLink:
+        return {
+            u"es un enlace a %1, un archivo que no existe"_s.arg(QDir::toNativeSeparators(error.place)),
+            u"Si ese archivo está en una memoria USB o en otro disco, conéctelo; si no, cópielo ahí desde su "
+            "respaldo, o borre el enlace para que el programa cree un archivo nuevo. Luego intente de "
+            "nuevo."_s};
     case Cause::PermissionDenied: return {u"el sistema no permite usar el archivo"_s, checkPermissions};
     case Cause::ReadDenied: return {u"no hay permiso para leer el archivo"_s, checkPermissions};
     case Cause::FolderWriteDenied: return {u"no hay permiso para escribir en la carpeta"_s, checkPermissions};
@@ -80,6 +91,15 @@ QString gradeFileFailure(const QString &verb, const Error &error)
     const Reason reason = fileReason(error);
     return u"No se pudo %1 %2: %3. %4"_s.arg(verb, QFileInfo(error.subject).fileName(), reason.why,
                                              reason.advice);
+}
+
+// The file beside a grade file that keeps whether each student is a man or a woman: its name alone would
+// not tell the teacher what it is.
+QString sexFileFailure(const QString &verb, const Error &error)
+{
+    const Reason reason = fileReason(error);
+    return u"No se pudo %1 %2, el archivo que indica si cada alumno es hombre o mujer: %3. %4"_s.arg(
+        verb, QFileInfo(error.subject).fileName(), reason.why, reason.advice);
 }
 
 // Printing: the print server, the default printer, then the printer itself.
@@ -129,6 +149,9 @@ QString describe(const Error &error)
     case Action::CreateGradeFile: return gradeFileFailure(u"crear"_s, error);
     case Action::SaveGradeFile: return gradeFileFailure(u"guardar"_s, error);
     case Action::FinishSavingGradeFile: return gradeFileFailure(u"terminar de guardar"_s, error);
+    case Action::ReadSexFile: return sexFileFailure(u"leer"_s, error);
+    case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
+    case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
     case Action::Print: return printFailure(error);
     case Action::PrepareDocument: {
         const QString where = u"No se pudo preparar el documento %1 en la carpeta %2"_s.arg(

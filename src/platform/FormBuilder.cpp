@@ -4,8 +4,11 @@
 #include "platform/EnterAsTab.h"
 #include "platform/Startup.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -16,14 +19,15 @@ namespace merlox2 {
 
 namespace {
 
-QRect pixelRect(const ControlRow &c)
+QRect pixelRect(const ControlRow &c, qreal scale)
 {
-    return {twipsToPixels(c.left), twipsToPixels(c.top), twipsToPixels(c.width), twipsToPixels(c.height)};
+    return {twipsToPixels(c.left, scale), twipsToPixels(c.top, scale), twipsToPixels(c.width, scale),
+            twipsToPixels(c.height, scale)};
 }
 
-QFont fontFor(const FontRow &row)
+QFont fontFor(const FontRow &row, qreal scale)
 {
-    QFont font = screensFont(row.size);
+    QFont font = screensFont(row.size * scale);
     font.setBold(row.style & Bold);
     font.setItalic(row.style & Italic);
     return font;
@@ -64,13 +68,13 @@ int stackingRank(Kind kind)
     }
 }
 
-QWidget *createControl(const ControlRow &c, QWidget *form)
+QWidget *createControl(const ControlRow &c, QWidget *form, qreal scale)
 {
     const QString caption = QString::fromUtf8(c.caption);
     switch (c.kind) {
     case Kind::Label: {
         auto *label = new FormLabel(form);
-        label->setGeometry(pixelRect(c));
+        label->setGeometry(pixelRect(c, scale));
         label->setText(caption);
         label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
         label->setWordWrap(c.wordWrap);
@@ -82,55 +86,117 @@ QWidget *createControl(const ControlRow &c, QWidget *form)
     }
     case Kind::TextBox: {
         auto *box = new QLineEdit(form);
-        box->setGeometry(pixelRect(c));
+        box->setGeometry(pixelRect(c, scale));
         box->setText(caption);
         return box;
     }
     case Kind::Option: {
         auto *option = new OptionButton(form);
-        option->setGeometry(pixelRect(c));
+        option->setGeometry(pixelRect(c, scale));
         option->setText(caption);
         return option;
     }
     case Kind::Button: {
         auto *button = new FaceButton(form);
-        button->setGeometry(pixelRect(c));
+        button->setGeometry(pixelRect(c, scale));
         button->setText(caption);
         button->setFaceColour(QColor(c.back));
         return button;
     }
     case Kind::Frame: {
         auto *frame = new BandFrame(form);
-        frame->setGeometry(pixelRect(c));
+        frame->setGeometry(pixelRect(c, scale));
         frame->setCaption(caption);
         return frame;
     }
     case Kind::Image: {
         auto *image = new ImageBox(form);
-        image->setGeometry(pixelRect(c));
-        image->setPicture(QPixmap(QString::fromUtf8(c.picture)), c.stretch, c.border);
+        image->setGeometry(pixelRect(c, scale));
+        QPixmap picture(QString::fromUtf8(c.picture));
+        // A picture drawn at its own size shrinks with the screen, keeping all its pixels for a screen
+        // at 150 % to show.
+        if (!c.stretch && scale != 1.0)
+            picture.setDevicePixelRatio(picture.devicePixelRatio() / scale);
+        image->setPicture(picture, c.stretch, c.border);
         return image;
     }
     case Kind::Document: {
         auto *document = new DocumentIcon(form);
-        document->setGeometry(pixelRect(c));
+        document->setGeometry(pixelRect(c, scale));
         document->setDocument(QString::fromUtf8(c.picture), caption);
         return document;
     }
     case Kind::Line: {
         const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
-        return new LineWidget({twipsToPixels(c.left), twipsToPixels(c.top)},
-                              {twipsToPixels(c.width), twipsToPixels(c.height)}, c.lineWidth, colour, form);
+        const int width = scale == 1.0 ? c.lineWidth : std::max(1, qRound(c.lineWidth * scale));
+        return new LineWidget({twipsToPixels(c.left, scale), twipsToPixels(c.top, scale)},
+                              {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width, colour,
+                              form);
     }
     }
     return nullptr;
 }
 
+QMargins marginsBetween(QRect outer, QRect inner)
+{
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// The frame the window system will put around a screen's window: its own word where it gives it before
+// a window shows (Windows does; a window of the same kind is made for it and never shown), else the frame
+// of a screen already shown (X11 tells only once a window is mapped), else none.
+QMargins expectedFrame(QScreen *screen)
+{
+    QWindow probe(screen);
+    probe.create();
+    if (const QMargins frame = probe.frameMargins(); !frame.isNull())
+        return frame;
+    for (const QWidget *other : QApplication::topLevelWidgets()) {
+        if (other->isVisible() && !(other->windowFlags() & Qt::FramelessWindowHint)) {
+            const QMargins frame = marginsBetween(other->frameGeometry(), other->geometry());
+            if (!frame.isNull())
+                return frame;
+        }
+    }
+    return {};
+}
+
+// The factor that makes a client area of the given size in twips fit, with the window frame around it,
+// inside the work area: 1 where it fits at its own size, so that nothing changes there. It keeps a pixel
+// to spare for the rounding of the controls' edges.
+qreal fitFactor(QSize clientTwips, QMargins frame, QSize workArea)
+{
+    const int roomWidth = workArea.width() - frame.left() - frame.right();
+    const int roomHeight = workArea.height() - frame.top() - frame.bottom();
+    if (twipsToPixels(clientTwips.width()) <= roomWidth && twipsToPixels(clientTwips.height()) <= roomHeight)
+        return 1.0;
+    const auto factorFor = [](int room, int twips) { return twips > 0 ? (room - 1.5) * 15.0 / twips : 1.0; };
+    const qreal factor =
+        std::min(factorFor(roomWidth, clientTwips.width()), factorFor(roomHeight, clientTwips.height()));
+    return std::clamp(factor, 0.1, 1.0);
+}
+
+// Where a window whose client area is `client` stands so that, frame included, it is inside the work
+// area as far as its size allows; its top left corner stays visible.
+QRect keptInside(QRect client, QMargins frame, QRect workArea)
+{
+    const QRect outer = client.marginsAdded(frame);
+    QPoint shift;
+    if (outer.right() > workArea.right())
+        shift.rx() = workArea.right() - outer.right();
+    if (outer.bottom() > workArea.bottom())
+        shift.ry() = workArea.bottom() - outer.bottom();
+    if (outer.left() + shift.x() < workArea.left())
+        shift.rx() = workArea.left() - outer.left();
+    if (outer.top() + shift.y() < workArea.top())
+        shift.ry() = workArea.top() - outer.top();
+    return client.translated(shift);
+}
+
 } // namespace
 
-Form::Form(const FormTable &table, QWidget *parent)
-    : QWidget(parent), m_placement(table.placement),
-      m_screenPosition(twipsToPixels(table.screenLeft), twipsToPixels(table.screenTop))
+Form::Form(const FormTable &table, QWidget *parent) : QWidget(parent), m_placement(table.placement)
 {
     setObjectName(QString::fromUtf8(table.name));
     setWindowTitle(QString::fromUtf8(table.caption));
@@ -139,8 +205,15 @@ Form::Form(const FormTable &table, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);
     setBackground(QColor(table.background));
-    setFont(fontFor({}));
-    resize(twipsToPixels(table.clientWidth), twipsToPixels(table.clientHeight));
+    // At 150 % on a laptop's screen the bigger screens would reach below its bottom edge, out of reach:
+    // such a screen is drawn smaller, all of it by one factor, so that it fits.
+    if (isWindow()) {
+        m_frame = expectedFrame(screen());
+        m_scale = fitFactor({table.clientWidth, table.clientHeight}, m_frame, screen()->availableSize());
+    }
+    m_screenPosition = {toPixels(table.screenLeft), toPixels(table.screenTop)};
+    setFont(fontFor({}, m_scale));
+    resize(toPixels(table.clientWidth), toPixels(table.clientHeight));
     buildControls(table);
     if (table.keyPreview)
         installEnterAsTab(this);
@@ -156,9 +229,9 @@ void Form::buildControls(const FormTable &table)
     built.reserve(table.controls.size());
     m_built.reserve(table.controls.size());
     for (const ControlRow &c : table.controls) {
-        QWidget *w = createControl(c, this);
+        QWidget *w = createControl(c, this, m_scale);
         w->setObjectName(QString::fromUtf8(c.name));
-        w->setFont(fontFor(c.font));
+        w->setFont(fontFor(c.font, m_scale));
         if (c.kind != Kind::Line)
             setColours(w, c);
         if (c.kind == Kind::Option && c.back != NoColour)
@@ -219,7 +292,7 @@ void Form::present()
         // The layout places the client area; move() would place the frame there instead, and the
         // client area would end up lower and further right by the title bar and the border.
         if (m_placement == Placement::AtScreenPosition)
-            setGeometry(QRect(m_screenPosition, size()));
+            setGeometry(keptInside(QRect(m_screenPosition, size()), m_frame, screen()->availableGeometry()));
         if (m_placement == Placement::Maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
     }

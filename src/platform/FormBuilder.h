@@ -2,6 +2,7 @@
 
 #include "platform/FormLayout.h"
 
+#include <QMargins>
 #include <QWidget>
 
 #include <vector>
@@ -16,8 +17,19 @@ class Form : public QWidget {
 public:
     explicit Form(const FormTable &table, QWidget *parent = nullptr);
 
-    // Shows the screen where its layout places it, in front and active.
+    // Shows the screen where its layout places it, in front and active, its window inside the work area.
     void present();
+
+    // Asked before the program ends with this screen open. A screen holding work not yet stored asks the
+    // teacher what to do with it; false means the teacher chose to go on working.
+    virtual bool mayEndProgram() { return true; }
+
+    // The factor the screen is drawn at: 1, or less where at its layout's size it would not fit the work
+    // area of the computer's screen (a high scaling on a small screen). Geometry, fonts, pictures and
+    // lines all follow it.
+    qreal scale() const { return m_scale; }
+    // A length of the layout in pixels on this screen.
+    int toPixels(int twips) const { return twipsToPixels(twips, m_scale); }
 
     QColor background() const;
     void setBackground(QColor colour);
@@ -42,6 +54,8 @@ private:
     std::vector<Built> m_built; // in the order of the rows
 
     Placement m_placement;
+    QMargins m_frame; // the window's frame, as far as it is known before the window shows
+    qreal m_scale = 1.0;
     QPoint m_screenPosition;
 };
 

@@ -10,8 +10,16 @@ class QWidget;
 
 namespace merlox2 {
 
-// Layouts are kept in twips, as the screens were drawn: 15 twips to a pixel at 96 dpi.
-constexpr int twipsToPixels(int twips) { return (twips + 7) / 15; }
+// Layouts are kept in twips, as the screens were drawn: 15 twips to a pixel at 96 dpi. A screen too big
+// for the computer's screen is drawn smaller by one factor (Form::scale()), rounded to the nearest pixel.
+constexpr int twipsToPixels(int twips, double scale = 1.0)
+{
+    if (scale == 1.0)
+        return (twips + 7) / 15;
+    const double pixels = twips * scale / 15.0 + 0.5;
+    const int whole = int(pixels);
+    return pixels < whole ? whole - 1 : whole;
+}
 
 enum class Kind { Label, TextBox, Option, Button, Frame, Image, Line, Document };
 

@@ -11,7 +11,7 @@ namespace merlox2 {
 
 bool MessageBox::s_answeredInAdvance = false;
 QStringList MessageBox::s_shown;
-QList<bool> MessageBox::s_answers;
+QList<MessageBox::Answer> MessageBox::s_answers;
 
 void MessageBox::show(QWidget *parent, const QString &text)
 {
@@ -28,7 +28,7 @@ bool MessageBox::ask(QWidget *parent, const QString &question)
 {
     if (s_answeredInAdvance) {
         s_shown.append(question);
-        return !s_answers.isEmpty() && s_answers.takeFirst();
+        return !s_answers.isEmpty() && s_answers.takeFirst() == Answer::Yes;
     }
     QMessageBox box(QMessageBox::NoIcon, u"MERLOX2"_s, question, QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(u"Sí"_s, QMessageBox::YesRole);
@@ -40,6 +40,25 @@ bool MessageBox::ask(QWidget *parent, const QString &question)
     return box.clickedButton() == yes;
 }
 
+MessageBox::Answer MessageBox::askYesNoCancel(QWidget *parent, const QString &question)
+{
+    if (s_answeredInAdvance) {
+        s_shown.append(question);
+        return s_answers.isEmpty() ? Answer::Cancel : s_answers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::NoIcon, u"MERLOX2"_s, question, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(u"Sí"_s, QMessageBox::YesRole);
+    QPushButton *no = box.addButton(u"No"_s, QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(u"Cancelar"_s, QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return Answer::Yes;
+    return box.clickedButton() == no ? Answer::No : Answer::Cancel;
+}
+
 void MessageBox::setAnsweredInAdvance(bool on)
 {
     s_answeredInAdvance = on;
@@ -49,7 +68,12 @@ void MessageBox::setAnsweredInAdvance(bool on)
 
 void MessageBox::answerNextQuestion(bool yes)
 {
-    s_answers.append(yes);
+    s_answers.append(yes ? Answer::Yes : Answer::No);
+}
+
+void MessageBox::answerNextQuestion(Answer answer)
+{
+    s_answers.append(answer);
 }
 
 QStringList MessageBox::takeShownTexts()

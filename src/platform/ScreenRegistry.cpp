@@ -35,8 +35,15 @@ QWidget *ScreenRegistry::find(Screen screen) const
     return m_screens.at(std::size_t(screen)).data();
 }
 
-void ScreenRegistry::endProgram()
+bool ScreenRegistry::endProgram()
 {
+    if (m_ended)
+        return true;
+    for (const QPointer<QWidget> &screen : m_screens) {
+        auto *form = qobject_cast<Form *>(screen.data());
+        if (form && !form->mayEndProgram())
+            return false;
+    }
     m_ended = true;
     // Hidden and deleted from the event loop: the handler that asked may still be on the stack.
     for (const QPointer<QWidget> &screen : m_screens) {
@@ -49,6 +56,7 @@ void ScreenRegistry::endProgram()
     // asking it to quit would make the next loop return at once.
     if (QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
+    return true;
 }
 
 } // namespace merlox2

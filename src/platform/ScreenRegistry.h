@@ -35,8 +35,10 @@ public:
     // The screen if it exists now.
     QWidget *find(Screen screen) const;
 
-    // Ends the program at once: every screen closes and no further handler runs.
-    void endProgram();
+    // Ends the program: every screen closes and no further handler runs. First each screen may keep it
+    // going (the teacher cancelled the question about work not stored): then nothing closes and false
+    // is returned.
+    bool endProgram();
     bool ended() const { return m_ended; }
 
 private:

@@ -18,6 +18,7 @@ namespace merlox2::filesystem {
 struct SystemFailure {
     Cause cause = Cause::Unexplained;
     int systemCode = 0;
+    QString target{}; // for DanglingLink: the missing file that the link points to
 };
 using Status = std::optional<SystemFailure>;
 
@@ -30,11 +31,13 @@ struct Attributes {
 };
 
 // The file that path names once symbolic links are followed: a store replaces that file, not the link.
+// A link to a file that does not exist gives DanglingLink: nothing may be created through it.
 [[nodiscard]] Status resolveLinks(const QString &path, QString &target);
 
 // Reads at most limit bytes (everything when limit < 0) and the file's attributes. missing becomes true,
 // with success returned, only when there is no file of that name; any other failure is returned as it
-// is. A folder of that name gives FolderInPlace.
+// is. A folder of that name gives FolderInPlace, a link to a missing file DanglingLink, and anything else
+// but a regular file (a pipe, a socket, a device) NotARegularFile, at once and without reading from it.
 [[nodiscard]] Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &attributes,
                           bool &missing);
 
@@ -45,6 +48,7 @@ struct Attributes {
 [[nodiscard]] Status checkWritable(const QString &path);
 
 // Writes content over the file from its first byte without ever truncating it, and flushes it to disk.
+// path is a regular file with links already followed; anything else is refused as read() refuses it.
 [[nodiscard]] Status writeOver(const QString &path, const QByteArray &content);
 
 // A temporary file beside the file it is to replace, named as leftoverName() recognises.
@@ -61,7 +65,8 @@ public:
     [[nodiscard]] Status keep(const Attributes &attributes);
     [[nodiscard]] Status write(const QByteArray &content);
     // Flushes the content to disk, puts the file in place and flushes the folder, which holds the rename.
-    // renamed tells whether the file took its place before a failure.
+    // renamed tells whether the file took its place before a failure. What stands in the file's place
+    // must be a regular file (or nothing): a pipe or device that appeared there is refused, not replaced.
     [[nodiscard]] Status commit(bool &renamed);
 
 private:

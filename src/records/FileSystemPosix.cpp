@@ -41,6 +41,7 @@ Cause causeOf(int errnum)
     case ENOENT: return Cause::MissingFolder; // read() tells a missing file apart; elsewhere it is the folder
     case ENOTDIR: return Cause::NotAFolder;
     case EISDIR: return Cause::FolderInPlace;
+    case ENXIO: return Cause::NotARegularFile; // a socket, or a device without its driver
     case EACCES:
     case EPERM: return Cause::PermissionDenied;
     case EBUSY:
@@ -68,6 +69,29 @@ int lastError() { return errno != 0 ? errno : EIO; }
 Status lastFailure() { return failure(lastError()); }
 
 QByteArray encoded(const QString &path) { return QFile::encodeName(path); }
+
+// Opened without waiting: a pipe with no writer would keep open() waiting for ever, and a terminal must
+// not become the program's own.
+constexpr int NoWaiting = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Only a regular file holds a grade: reading a pipe or a device may wait for ever or never end.
+Status regularFile(const struct stat &status)
+{
+    if (S_ISREG(status.st_mode))
+        return {};
+    if (S_ISDIR(status.st_mode))
+        return failure(EISDIR);
+    return SystemFailure{Cause::NotARegularFile, 0};
+}
+
+Status regularFile(int fd)
+{
+    struct stat status {};
+    errno = 0;
+    if (g_calls.fstat(fd, &status) != 0)
+        return lastFailure();
+    return regularFile(status);
+}
 
 // Closes a descriptor that was only read, or is given up after a failure that is reported instead.
 struct Descriptor {
@@ -123,8 +147,14 @@ Status resolveLinks(const QString &path, QString &target)
     for (int depth = 0; depth < 40; ++depth) {
         struct stat status {};
         errno = 0;
-        if (g_calls.lstat(encoded(target).constData(), &status) != 0)
-            return errno == ENOENT || errno == ENOTDIR ? Status() : lastFailure();
+        if (g_calls.lstat(encoded(target).constData(), &status) != 0) {
+            const int errnum = lastError();
+            if (errnum != ENOENT && errnum != ENOTDIR)
+                return failure(errnum);
+            if (depth == 0)
+                return {}; // no file of that name
+            return SystemFailure{Cause::DanglingLink, errnum, target};
+        }
         if (!S_ISLNK(status.st_mode))
             return {};
         QByteArray link(PATH_MAX, Qt::Uninitialized);
@@ -145,11 +175,18 @@ Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &
     content.clear();
     missing = false;
     errno = 0;
-    const int fd = g_calls.open(encoded(path).constData(), O_RDONLY | O_CLOEXEC, 0);
+    const int fd = g_calls.open(encoded(path).constData(), O_RDONLY | NoWaiting, 0);
     if (fd < 0) {
         // Only these say that no file has that name; anything else is a file we could not read.
-        missing = errno == ENOENT || errno == ENOTDIR;
-        return missing ? Status() : lastFailure();
+        const int errnum = lastError();
+        if (errnum != ENOENT && errnum != ENOTDIR)
+            return failure(errnum);
+        // Unless the name is a link to a missing file, which is reported, not followed to create that file.
+        QString target;
+        if (Status failed = resolveLinks(path, target))
+            return failed;
+        missing = true;
+        return {};
     }
     // Whatever closing a file that was only read reports, what was read is complete.
     const Descriptor guard{fd};
@@ -157,8 +194,9 @@ Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &
     errno = 0;
     if (g_calls.fstat(fd, &status) != 0)
         return lastFailure();
-    if (S_ISDIR(status.st_mode))
-        return failure(EISDIR);
+    if (Status failed = regularFile(status))
+        return failed;
+    // O_NONBLOCK may stay: it changes nothing in how a regular file is read.
     attributes = {quint32(status.st_mode & 07777), quint32(status.st_uid), quint32(status.st_gid)};
 
     constexpr qint64 Chunk = 64 * 1024;
@@ -200,10 +238,12 @@ Status checkWritable(const QString &path)
 Status writeOver(const QString &path, const QByteArray &content)
 {
     errno = 0;
-    int fd = g_calls.open(encoded(path).constData(), O_WRONLY | O_CLOEXEC, 0);
+    int fd = g_calls.open(encoded(path).constData(), O_WRONLY | O_NOFOLLOW | NoWaiting, 0);
     if (fd < 0)
         return lastFailure();
     Descriptor guard{fd};
+    if (Status failed = regularFile(fd))
+        return failed;
     if (Status failed = writeAll(fd, content))
         return failed;
     errno = 0;
@@ -278,6 +318,16 @@ Status Replacement::commit(bool &renamed)
         const Status failed = lastFailure();
         discard();
         return failed;
+    }
+    // rename() would put the file in the place of a pipe or device just as well. Links were followed before.
+    struct stat status {};
+    errno = 0;
+    const bool found = g_calls.lstat(encoded(m_path).constData(), &status) == 0;
+    const Status inTheWay = found ? (S_ISLNK(status.st_mode) ? Status() : regularFile(status))
+                                  : (errno == ENOENT ? Status() : lastFailure());
+    if (inTheWay) {
+        discard();
+        return inTheWay;
     }
     errno = 0;
     if (g_calls.rename(encoded(m_temporary).constData(), encoded(m_path).constData()) != 0) {

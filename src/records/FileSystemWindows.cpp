@@ -89,10 +89,23 @@ Status openFailure(const QString &path)
     return failed;
 }
 
-HANDLE open(const QString &path, DWORD access, DWORD sharing, DWORD disposition)
+HANDLE open(const QString &path, DWORD access, DWORD sharing, DWORD disposition,
+            DWORD flags = FILE_ATTRIBUTE_NORMAL)
 {
-    return ::CreateFileW(native(path).c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    return ::CreateFileW(native(path).c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+}
+
+// Only a file on a disk holds a grade: a pipe or a device (a link can lead to either) may keep a read
+// waiting for ever.
+Status fileOnDisk(HANDLE handle)
+{
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD type = ::GetFileType(handle);
+    if (type == FILE_TYPE_DISK)
+        return {};
+    if (type == FILE_TYPE_UNKNOWN && ::GetLastError() != ERROR_SUCCESS)
+        return lastFailure();
+    return SystemFailure{Cause::NotARegularFile, 0};
 }
 
 // Closes a handle that was only read, or is given up after a failure that is reported instead.
@@ -131,6 +144,8 @@ Status resolveLinks(const QString &path, QString &target)
 {
     const QFileInfo info(path);
     target = info.isSymbolicLink() ? info.symLinkTarget() : path;
+    if (info.isSymbolicLink() && !info.exists()) // exists() follows the link
+        return SystemFailure{Cause::DanglingLink, int(ERROR_FILE_NOT_FOUND), target};
     return {};
 }
 
@@ -145,9 +160,17 @@ Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &
     if (file.handle == INVALID_HANDLE_VALUE) {
         // A missing folder is found when the file is created, as on POSIX.
         const DWORD code = ::GetLastError();
-        missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-        return missing ? Status() : openFailure(path);
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+            return openFailure(path);
+        // Unless the name is a link to a missing file, which is reported, not followed to create that file.
+        QString target;
+        if (Status failed = resolveLinks(path, target))
+            return failed;
+        missing = true;
+        return {};
     }
+    if (Status failed = fileOnDisk(file.handle))
+        return failed;
     BY_HANDLE_FILE_INFORMATION information{};
     ::SetLastError(ERROR_SUCCESS);
     if (!::GetFileInformationByHandle(file.handle, &information))
@@ -174,7 +197,9 @@ Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &
 Status createEmpty(const QString &path)
 {
     ::SetLastError(ERROR_SUCCESS);
-    const HANDLE file = open(path, GENERIC_WRITE, 0, CREATE_NEW);
+    // A link in the file's place is the file already there, never followed to create its target.
+    const HANDLE file =
+        open(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
     if (file == INVALID_HANDLE_VALUE)
         return openFailure(path);
     ::CloseHandle(file); // nothing was written that closing could lose
@@ -205,6 +230,8 @@ Status writeOver(const QString &path, const QByteArray &content)
     Handle file{open(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING)};
     if (file.handle == INVALID_HANDLE_VALUE)
         return openFailure(path);
+    if (Status failed = fileOnDisk(file.handle))
+        return failed;
     if (Status failed = writeAll(file.handle, content))
         return failed;
     ::SetLastError(ERROR_SUCCESS);
@@ -277,7 +304,8 @@ Status Replacement::commit(bool &renamed)
     ::SetLastError(ERROR_SUCCESS);
     if (m_attributes != 0 && !::SetFileAttributesW(native(m_temporary).c_str(), m_attributes))
         return failedAfter();
-    // Write-through: the move is on disk when it returns, so there is no folder to flush afterwards.
+    // No pipe or device stands in a Windows disk's folder, and a link to one was refused when the file was
+    // read. Write-through: the move is on disk when it returns, so there is no folder to flush afterwards.
     // A program that has the old file open without letting it be deleted makes this a sharing
     // violation, and the old file stays.
     ::SetLastError(ERROR_SUCCESS);

@@ -2,11 +2,41 @@
 
 #include "shell/ShellLayouts.h"
 #include "shell/ShellScreens.h"
+#include "platform/MessageBox.h"
 #include "worksheet/Worksheet.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
 
 namespace merlox2 {
 
-Program::Program(QString dataFolder) : m_dataFolder(std::move(dataFolder)) {}
+Program::Program(QString dataFolder) : m_dataFolder(std::move(dataFolder))
+{
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &m_sessionWatch, [this](QSessionManager &manager) {
+        const Result<void> stored = storeChangedWorksheets();
+        // A store that failed is worth the session's end waiting for, where the session lets us say so.
+        if (!stored && manager.allowsErrorInteraction()) {
+            reportFailure(nullptr, stored.error());
+            manager.release();
+            manager.cancel();
+        }
+    });
+#endif
+}
+
+Result<void> Program::storeChangedWorksheets()
+{
+    Result<void> outcome;
+    for (int grade = 1; grade <= 3; ++grade) {
+        auto *sheet = qobject_cast<Worksheet *>(m_screens.find(worksheetScreen(grade)));
+        if (!sheet || !sheet->hasUnstoredChanges())
+            continue;
+        if (Result<void> stored = sheet->storeChanges(); !stored && outcome)
+            outcome = std::move(stored);
+    }
+    return outcome;
+}
 
 void Program::start()
 {

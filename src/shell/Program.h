@@ -1,10 +1,12 @@
 #pragma once
 
+#include "common/Result.h"
 #include "platform/Clock.h"
 #include "platform/ScreenRegistry.h"
 #include "records/Roster.h"
 
 #include <QDir>
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -24,6 +26,10 @@ public:
     // Opens the access screen.
     void start();
 
+    // The end of the desktop session (log-out, shut-down): every worksheet's work not yet stored is
+    // stored without asking, as there may be no one to answer. The first failure is returned.
+    Result<void> storeChangedWorksheets();
+
     ScreenRegistry &screens() { return m_screens; }
     Roster &roster(int grade) { return m_rosters.at(std::size_t(grade - 1)); }
     Clock &clock() { return m_clock; }
@@ -36,6 +42,7 @@ private:
     Clock m_clock;
     ScreenRegistry m_screens{[this](Screen screen) { return make(screen); }};
     std::array<Roster, 3> m_rosters;
+    QObject m_sessionWatch; // ends the session-end connection with the program
 };
 
 } // namespace merlox2

@@ -60,6 +60,26 @@ QString shownText(const StudentRecord &record, int field)
     return text;
 }
 
+// Whether the teacher could tell two records apart: a field never filled (NULs) and a field of blanks
+// both show as an empty box, so browsing past an empty slot, which fills it with blanks, changes nothing
+// worth a question.
+bool sameToTheEye(const StudentRecord &a, const StudentRecord &b)
+{
+    if (a == b)
+        return true;
+    for (int i = 0; i < StudentRecord::FieldCount; ++i) {
+        QString left = shownText(a, i);
+        QString right = shownText(b, i);
+        while (left.endsWith(u' '))
+            left.chop(1);
+        while (right.endsWith(u' '))
+            right.chop(1);
+        if (left != right)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> &controls, Roster &roster,
@@ -117,17 +137,23 @@ bool Worksheet::lockGradeFile()
     }
     const QString lockFile = QFileInfo(m_lock.lockFileName()).fileName();
     switch (outcome) {
-    case GradeLock::Outcome::OpenHere: {
-        const bool beside = m_lock.refusedBy() == m_lock.lockFileName();
-        MessageBox::show(nullptr,
-                         u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
-                         "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra ventana "
-                         "del programa abierta, borre el archivo %3 e intente de nuevo."_s
-                             .arg(grade, gradeFile,
-                                  beside ? lockFile + u" de la carpeta del programa"_s
-                                         : QDir::toNativeSeparators(m_lock.refusedBy())));
+    case GradeLock::Outcome::OpenHere:
+        if (m_lock.refusedBy() == m_lock.lockFileName()) {
+            MessageBox::show(nullptr,
+                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
+                             "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra "
+                             "ventana del programa abierta, borre el archivo %3 de la carpeta del programa e "
+                             "intente de nuevo."_s.arg(grade, gradeFile, lockFile));
+        } else {
+            // This machine's lock ends with the copy that holds it: deleting its file would not help.
+            MessageBox::show(nullptr,
+                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 en esta "
+                             "computadora (archivo %2), quizá en otra cuenta de usuario o desde otra carpeta que "
+                             "lleva al mismo archivo. Termine allí su trabajo con «Salir» y vuelva a abrir el "
+                             "grado. Si esa ventana está en otra cuenta, entre en esa cuenta y oprima «Salir» "
+                             "allí."_s.arg(grade, gradeFile));
+        }
         return false;
-    }
     case GradeLock::Outcome::AcquiredLeftBehind:
         MessageBox::show(nullptr,
                          u"En la carpeta del programa quedó el archivo %1, que marca el %2 grado como abierto, "
@@ -145,9 +171,38 @@ bool Worksheet::lockGradeFile()
 
 void Worksheet::closeEvent(QCloseEvent *event)
 {
+    if (!settleUnstoredChanges()) {
+        event->ignore();
+        return;
+    }
     // The window's close control discards the worksheet; its grade is free for another copy at once.
     m_lock.release();
     Form::closeEvent(event);
+}
+
+bool Worksheet::mayEndProgram()
+{
+    return settleUnstoredChanges();
+}
+
+bool Worksheet::settleUnstoredChanges()
+{
+    if (!hasUnstoredChanges())
+        return true;
+    const QString question = u"¿Guardar los cambios de %1?"_s.arg(QFileInfo(m_file.path()).fileName());
+    switch (MessageBox::askYesNoCancel(this, question)) {
+    case MessageBox::Answer::Yes:
+        if (const Result<void> stored = storeChanges(); !stored) {
+            reportFailure(this, stored.error()); // the worksheet stays, so the teacher can try again
+            return false;
+        }
+        return true;
+    case MessageBox::Answer::No:
+        return true;
+    case MessageBox::Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool Worksheet::Form_Load()
@@ -159,6 +214,8 @@ bool Worksheet::Form_Load()
         reportFailure(nullptr, loaded.error());
         return false;
     }
+    // An empty grade file leaves the roster as it was, so the roster may hold what the file does not.
+    m_stored = QFileInfo(m_file.path()).size() > 0 ? m_roster : Roster{};
     IndiceReg = 1;
     Update_Form();
     return true;
@@ -189,6 +246,34 @@ bool Worksheet::boxesChangedSinceShown() const
     return false;
 }
 
+bool Worksheet::hasUnstoredChanges() const
+{
+    for (int n = Roster::FirstSlot; n <= Roster::LastSlot; ++n) {
+        if (!sameToTheEye(m_roster[n], m_stored[n]))
+            return true;
+    }
+    if (!boxesChangedSinceShown())
+        return false;
+    // Boxes that differ from what was shown may still hold what the slot holds (a record stored with
+    // "Guardar Registro" shows its trailing blanks only once shown again).
+    StudentRecord withBoxes = m_roster[IndiceReg];
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
+        withBoxes.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text());
+    return !sameToTheEye(withBoxes, m_roster[IndiceReg]);
+}
+
+Result<void> Worksheet::storeChanges()
+{
+    // Untouched boxes are not stored, so that a slot whose bytes they can't show (NULs of a record
+    // never filled) is written back as it was.
+    if (boxesChangedSinceShown())
+        Obtener_Datos();
+    if (Result<void> stored = m_file.storeRoster(m_roster); !stored)
+        return stored;
+    m_stored = m_roster;
+    return {};
+}
+
 void Worksheet::Obtener_Datos()
 {
     StudentRecord &record = m_roster[IndiceReg];
@@ -207,6 +292,8 @@ void Worksheet::cmdGuardarReg_Click()
     Obtener_Datos();
     if (const Result<void> stored = m_file.storeRecord(m_roster, IndiceReg); !stored)
         reportFailure(this, stored.error());
+    else
+        m_stored[IndiceReg] = m_roster[IndiceReg];
 }
 
 void Worksheet::cmdRegAnterior_Click()
@@ -249,15 +336,11 @@ void Worksheet::cmdRegresar_Click()
 void Worksheet::cmdSalir_Click()
 {
     // The student on screen is kept too: a typed record must not be lost by the command that saves all.
-    // Untouched boxes are not stored, so that a slot whose bytes they can't show (NULs of a record
-    // never filled) is written back as it was.
-    if (boxesChangedSinceShown())
-        Obtener_Datos();
-    if (const Result<void> stored = m_file.storeRoster(m_roster); !stored) {
+    if (const Result<void> stored = storeChanges(); !stored) {
         reportFailure(this, stored.error()); // the worksheet stays, so the teacher can try again
         return;
     }
-    m_screens.endProgram();
+    m_screens.endProgram(); // the other grades' worksheets may still ask about their own changes
 }
 
 void Worksheet::Option_Click(OptionButton *chosen)
@@ -311,8 +394,10 @@ void Worksheet::Command2_Click()
     if (focus)
         focus->clearFocus();
     setPrinting(true);
+    // The sheet as this screen draws it, smaller where the screen was scaled to fit: the page takes it
+    // to the paper's width all the same.
     const Result<PrintedSheet> printed = printOnDefaultPrinter(
-        this, QRect(0, 0, twipsToPixels(WorksheetExtentWidth), twipsToPixels(WorksheetExtentHeight)));
+        this, QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)));
     setPrinting(false);
     if (focus)
         focus->setFocus();

@@ -38,6 +38,14 @@ public:
 
     const WorksheetControls &controls() const { return m_ui; }
 
+    // Whether the roster or the boxes hold work that the grade file does not have yet.
+    bool hasUnstoredChanges() const;
+    // Stores that work as "Salir" does: the boxes into their slot when they were changed, then the
+    // whole roster. Nothing is asked or shown.
+    Result<void> storeChanges();
+
+    bool mayEndProgram() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -50,6 +58,8 @@ private:
     void Update_Form();
     void Obtener_Datos();
     bool boxesChangedSinceShown() const;
+    // Asks whether to store the work not yet stored before it is thrown away; false to keep working.
+    bool settleUnstoredChanges();
     void clearPanel();
 
     void cmdGuardarReg_Click();
@@ -75,6 +85,10 @@ private:
     qint16 IndiceReg = 1; // the slot on screen, 1 to 30
 
     bool m_cleared = false; // "Borrar" since the record was shown
+
+    // The roster as the grade file holds it, since the load or the last store: what a change is
+    // measured against. The roster itself outlives the window, so it can't tell.
+    Roster m_stored;
 };
 
 } // namespace merlox2

@@ -49,6 +49,22 @@ void TestFailureText::messages_data()
         "a folder in the file's place", Read, Cause::FolderInPlace,
         u"No se pudo leer secundaria2.dat: en su lugar hay una carpeta con el mismo nombre. Cambie el nombre "
         "de esa carpeta o muévala a otro sitio e intente de nuevo."_s);
+    file(
+        "a pipe or device in the file's place", Read, Cause::NotARegularFile,
+        u"No se pudo leer secundaria2.dat: no es un archivo de datos sino un archivo especial del sistema "
+        "(como una tubería con nombre o un dispositivo), y el programa lo dejó como estaba. Cambie el nombre "
+        "de ese archivo o muévalo a otro sitio e intente de nuevo."_s);
+    QTest::newRow("a link to a missing file")
+        << Error{.action = Read,
+                 .cause = Cause::DanglingLink,
+                 .subject = grade,
+                 .place = u"/media/profe/USB/secundaria2.dat"_s}
+        << u"No se pudo leer secundaria2.dat: es un enlace a /media/profe/USB/secundaria2.dat, un archivo "
+           u"que "
+           "no existe. Si ese archivo está en una memoria USB o en otro disco, conéctelo; si no, cópielo ahí "
+           "desde su respaldo, o borre el enlace para que el programa cree un archivo nuevo. Luego intente "
+           "de "
+           "nuevo."_s;
     file("access denied", Save, Cause::PermissionDenied,
          u"No se pudo guardar secundaria2.dat: el sistema no permite usar el archivo."_s + permissions);
     file("not readable", Read, Cause::ReadDenied,
@@ -92,6 +108,17 @@ void TestFailureText::messages_data()
         << Error{.action = Save, .cause = Cause::NoSuchRecord, .subject = grade, .record = 31}
         << u"No se pudo guardar secundaria2.dat: el registro 31 no existe, solo hay registros del 1 al 30. "
            "Avise a quien da mantenimiento al programa."_s;
+    const QString sexes = u"/home/profe/merlox2/secundaria2.sexo"_s;
+    const QString aboutSexes =
+        u"secundaria2.sexo, el archivo que indica si cada alumno es hombre o mujer: "_s;
+    QTest::newRow("the sex file unreadable")
+        << Error{.action = Action::ReadSexFile, .cause = Cause::ReadDenied, .subject = sexes}
+        << u"No se pudo leer "_s + aboutSexes + u"no hay permiso para leer el archivo."_s + permissions;
+    QTest::newRow("the sex file open in another program")
+        << Error{.action = Action::SaveSexFile, .cause = Cause::InUse, .subject = sexes}
+        << u"No se pudo guardar "_s + aboutSexes +
+               u"el archivo está abierto en otro programa (por ejemplo una hoja de cálculo). Ciérrelo allí e "
+               "intente de nuevo."_s;
 
     const auto print = [](const char *name, Cause cause, const QString &subject, const QString &message) {
         QTest::newRow(name) << Error{.action = Action::Print,

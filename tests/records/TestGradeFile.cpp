@@ -18,13 +18,19 @@
 // another user, or a process killed part way, run on Unix. The others run on Windows too.
 #ifdef Q_OS_UNIX
 #include "records/SystemCalls.h"
+#include "support/LatePipeWriter.h"
+
+#include <QElapsedTimer>
 
 #include <csignal>
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -58,6 +64,10 @@ private Q_SLOTS:
 #endif
     void recordOutsideTheRoster();
 #ifdef Q_OS_UNIX
+    void notARegularFile_data();
+    void notARegularFile();
+    void pipeAppearingDuringAStore();
+    void storesThroughALink();
     void keepsOwnerAndPermissions_data();
     void keepsOwnerAndPermissions();
     void killedStore_data();
@@ -132,15 +142,22 @@ int modeOf(const QString &path)
 #endif
 
 // Every entry below the folder with its content: shows what changed and any temporary file left behind.
+// Links and special files (pipes, sockets, devices) are shown, never opened.
 QMap<QString, QByteArray> snapshot(const QTemporaryDir &dir)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+    QDirIterator it(dir.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        entries.insert(path.mid(dir.path().size() + 1),
-                       it.fileInfo().isDir() ? "<folder>"_ba : contentOf(path));
+        const QFileInfo info = it.fileInfo();
+        const QByteArray content =
+            info.isSymbolicLink()
+                ? "<link to " + QDir(dir.path()).relativeFilePath(info.symLinkTarget()).toUtf8() + '>'
+            : info.isDir()   ? "<folder>"_ba
+            : !info.isFile() ? "<special>"_ba
+                             : contentOf(path);
+        entries.insert(path.mid(dir.path().size() + 1), content);
     }
     return entries;
 }
@@ -302,6 +319,12 @@ namespace {
 
 const QString FileName = GradeFile::fileNameForGrade(1);
 
+const std::pair<const char *, Operation> Operations[] = {
+    {"roster load", Operation::Load},
+    {"record store", Operation::StoreRecord5},
+    {"roster store", Operation::StoreRoster},
+};
+
 } // namespace
 
 void TestGradeFile::fileNameForGrade()
@@ -454,13 +477,8 @@ void TestGradeFile::failures_data()
         {"read-only file", u"protegido/"_s + FileName, As::Root, Cause::WriteProtected, std::nullopt},
 #endif
     };
-    const std::pair<const char *, Operation> operations[] = {
-        {"roster load", Operation::Load},
-        {"record store", Operation::StoreRecord5},
-        {"roster store", Operation::StoreRoster},
-    };
     for (const auto &cause : causes) {
-        for (const auto &[name, operation] : operations) {
+        for (const auto &[name, operation] : Operations) {
             const bool load = operation == Operation::Load;
             if (load && !cause.load)
                 continue;
@@ -562,6 +580,8 @@ void TestGradeFile::failingCalls_data()
     row("flushing the data to disk, roster store", Operation::StoreRoster, {{"fsync", 0, EIO}},
         Outcome::Refused, Save, Cause::IoError);
     row("closing the temporary file", Record, {{"close", 1, EIO}}, Outcome::Refused, Save, Cause::IoError);
+    row("what stands in the file's place", Record, {{"lstat", 1, EIO}}, Outcome::Refused, Save,
+        Cause::IoError);
     row("putting the new file in place", Record, {{"rename", 0, EIO}}, Outcome::Refused, Save,
         Cause::IoError);
     row("opening the folder to flush it", Record, {{"open", 2, EIO}}, Outcome::Unconfirmed,
@@ -724,6 +744,143 @@ void TestGradeFile::recordOutsideTheRoster()
 }
 
 #ifdef Q_OS_UNIX
+namespace {
+
+// What has the grade file's name, where no regular file does.
+enum class InPlace { Pipe, Socket, Device, LinkToPipe, LinkToDevNull, LinkToMissingFile };
+
+} // namespace
+
+// Each is refused at once, with a cause the teacher can act on, and left as it was: nothing is read from a
+// pipe or device, nothing put in its place, and no file created through a link.
+void TestGradeFile::notARegularFile_data()
+{
+    QTest::addColumn<InPlace>("inPlace");
+    QTest::addColumn<Operation>("operation");
+    const std::pair<const char *, InPlace> kinds[] = {
+        {"a named pipe without a writer", InPlace::Pipe},
+        {"a socket", InPlace::Socket},
+        {"a device", InPlace::Device},
+        {"a link to a named pipe", InPlace::LinkToPipe},
+        {"a link to /dev/null", InPlace::LinkToDevNull},
+        {"a link to a missing file", InPlace::LinkToMissingFile},
+    };
+    for (const auto &[kind, inPlace] : kinds) {
+        for (const auto &[name, operation] : Operations) {
+            // Should the store regress, it must not be the machine's /dev/null that it replaces.
+            if (inPlace != InPlace::LinkToDevNull || operation == Operation::Load)
+                QTest::addRow("%s, %s", kind, name) << inPlace << operation;
+        }
+    }
+}
+
+void TestGradeFile::notARegularFile()
+{
+    QFETCH(InPlace, inPlace);
+    QFETCH(Operation, operation);
+    const Cause cause = inPlace == InPlace::LinkToMissingFile ? Cause::DanglingLink : Cause::NotARegularFile;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray pipe =
+        QFile::encodeName(inPlace == InPlace::LinkToPipe ? dir.filePath(u"tuberia"_s) : path);
+    switch (inPlace) {
+    case InPlace::Pipe: QCOMPARE(::mkfifo(pipe.constData(), 0666), 0); break;
+    case InPlace::Socket: {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(name.size()) < sizeof address.sun_path);
+        qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        const int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+        ::close(fd); // the socket's file stays
+        QCOMPARE(bound, 0);
+        break;
+    }
+    case InPlace::Device:
+        // One of our own, like /dev/null, so that a store that regressed can't harm the machine's.
+        if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("only root may make a device");
+        break;
+    case InPlace::LinkToPipe:
+        QCOMPARE(::mkfifo(pipe.constData(), 0666), 0);
+        QCOMPARE(::symlink("tuberia", name.constData()), 0);
+        break;
+    case InPlace::LinkToDevNull: QCOMPARE(::symlink("/dev/null", name.constData()), 0); break;
+    case InPlace::LinkToMissingFile: QCOMPARE(::symlink("viejo.dat", name.constData()), 0); break;
+    }
+    const QMap<QString, QByteArray> before = snapshot(dir);
+
+    Roster roster = filledRoster();
+    std::optional<Result<void>> result;
+    QElapsedTimer timer;
+    {
+        const test::LatePipeWriter writer(pipe);
+        timer.start();
+        result = perform(operation, path, roster);
+    }
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(timer.elapsed())));
+    QVERIFY(!result->ok());
+    QCOMPARE(result->error().action,
+             operation == Operation::Load ? Action::ReadGradeFile : Action::SaveGradeFile);
+    QCOMPARE(result->error().cause, cause);
+    if (cause == Cause::DanglingLink)
+        QCOMPARE(result->error().place, dir.filePath(u"viejo.dat"_s)); // the file the teacher looks for
+    QCOMPARE(roster, filledRoster());
+    QCOMPARE(snapshot(dir), before);
+}
+
+// A pipe that takes the file's place while a store writes its temporary file is not replaced by it.
+void TestGradeFile::pipeAppearingDuringAStore()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    placeFile(path, pattern(3900));
+    static QByteArray name;
+    static int looks;
+    name = QFile::encodeName(path);
+    looks = 0;
+    // The store looks at the file twice: for links, then just before the rename.
+    filesystem::systemCalls().lstat = [](const char *file, struct stat *status) {
+        if (qstrcmp(file, name.constData()) == 0 && looks++ == 1 &&
+            (::unlink(file) != 0 || ::mkfifo(file, 0666) != 0))
+            return -1;
+        return filesystem::realSystemCalls().lstat(file, status);
+    };
+    const auto realCalls = qScopeGuard([] { filesystem::systemCalls() = filesystem::realSystemCalls(); });
+
+    const Result<void> stored = GradeFile(path).storeRecord(filledRoster(), 5);
+    QCOMPARE(looks, 2);
+    QVERIFY(!stored.ok());
+    QCOMPARE(stored.error().cause, Cause::NotARegularFile);
+    QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{FileName, "<special>"_ba}}));
+}
+
+// A grade file that is a link to one elsewhere (in a shared folder, say) is read and stored through the
+// link, which stays.
+void TestGradeFile::storesThroughALink()
+{
+    QTemporaryDir dir;
+    const QString target = u"compartida/"_s + FileName;
+    QVERIFY(QDir(dir.path()).mkdir(u"compartida"_s));
+    placeFile(dir.filePath(target), pattern(3900), 0640);
+    QCOMPARE(::symlink(QFile::encodeName(target).constData(),
+                       QFile::encodeName(dir.filePath(FileName)).constData()),
+             0);
+    const GradeFile file(dir.filePath(FileName));
+
+    Roster roster;
+    QVERIFY(succeeded(file.loadRoster(roster)));
+    QCOMPARE(written(roster, 1, 30), pattern(3900));
+    roster[5] = filledRoster()[5];
+    QVERIFY(succeeded(file.storeRecord(roster, 5)));
+    QCOMPARE(snapshot(dir), (QMap<QString, QByteArray>{{u"compartida"_s, "<folder>"_ba},
+                                                       {target, written(roster, 5, 5, pattern(3900))},
+                                                       {FileName, "<link to " + target.toUtf8() + '>'}}));
+    QCOMPARE(modeOf(dir.filePath(target)), 0640);
+}
+
 // Root, or anyone who stores a file of another owner or group, gives the new file what the old one had,
 // or writes over the old one where it can't.
 void TestGradeFile::keepsOwnerAndPermissions_data()

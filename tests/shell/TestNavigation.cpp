@@ -1,6 +1,7 @@
 // Moving between single screens that keep their state, the keyboard on the title screen and menus,
 // the SALIR buttons, and a typical day from the access code to Salir, checked byte for byte.
 
+#include "platform/MessageBox.h"
 #include "shell/ShellScreens.h"
 #include "worksheet/WorksheetDriver.h"
 
@@ -14,6 +15,8 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(merlox2::MessageBox::Answer)
 
 namespace merlox2::test {
 
@@ -29,8 +32,8 @@ private Q_SLOTS:
     void buttonsWithoutKeyPreviewOpen();
     void worksheetFoundAgain_data();
     void worksheetFoundAgain();
-    void salirEndsAtOnceWithoutWriting_data();
-    void salirEndsAtOnceWithoutWriting();
+    void salirAsksAboutWorkNotStored_data();
+    void salirAsksAboutWorkNotStored();
     void typicalRunFromAccessCodeToSalir();
 
 private:
@@ -183,7 +186,9 @@ void TestNavigation::worksheetFoundAgain()
     click(sheet->controls().cmdRegSiguiente);
     retype(sheet->controls().txtedad, u"14"_s); // not saved
     if (closed) {
-        closeWindow(sheet); // discarded without a word and without writing
+        MessageBox::answerNextQuestion(MessageBox::Answer::No);
+        closeWindow(sheet); // discarded without writing, as the teacher answered
+        QCOMPARE(onlyMessage(), u"¿Guardar los cambios de secundaria2.dat?"_s);
         QVERIFY(!sheet && !screen(Screen::Worksheet2));
     } else {
         click(sheet->controls().cmdRegresar);
@@ -209,31 +214,42 @@ void TestNavigation::worksheetFoundAgain()
     QCOMPARE(m_fixture->readFile(u"secundaria2.dat"_s), changed);
 }
 
-void TestNavigation::salirEndsAtOnceWithoutWriting_data()
+void TestNavigation::salirAsksAboutWorkNotStored_data()
 {
     QTest::addColumn<Screen>("form");
-    QTest::newRow("access screen") << Screen::Access;
-    QTest::newRow("title screen") << Screen::Title;
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<MessageBox::Answer>("answer");
+    QTest::newRow("access screen, nothing typed: no question") << Screen::Access << false << MessageBox::Answer::No;
+    QTest::newRow("access screen, No: thrown away") << Screen::Access << true << MessageBox::Answer::No;
+    QTest::newRow("title screen, Sí: stored") << Screen::Title << true << MessageBox::Answer::Yes;
+    QTest::newRow("title screen, Cancelar: goes on") << Screen::Title << true << MessageBox::Answer::Cancel;
 }
 
-void TestNavigation::salirEndsAtOnceWithoutWriting()
+void TestNavigation::salirAsksAboutWorkNotStored()
 {
     QFETCH(Screen, form);
+    QFETCH(bool, typed);
+    QFETCH(MessageBox::Answer, answer);
     // A grade whose file holds a student, with another typed and moved into the roster, not saved.
     const QByteArray stored = record({u"Ana"_s});
     m_fixture->writeFile(u"secundaria3.dat"_s, stored);
     Worksheet *sheet = openGrade(3);
     QVERIFY(sheet);
     click(sheet->controls().cmdRegSiguiente);
-    QTest::keyClicks(sheet->controls().txtNombre, u"Luis"_s);
+    if (typed)
+        QTest::keyClicks(sheet->controls().txtNombre, u"Luis"_s);
     click(sheet->controls().cmdRegSiguiente);
 
     QApplication::setActiveWindow(screen(form));
+    MessageBox::answerNextQuestion(answer);
     click(form == Screen::Access ? controlsOf<AccessScreen>(form).Command2 : controlsOf<TitleScreen>(form).Command3);
-    QVERIFY(m_fixture->screens().ended());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), stored);
+    if (typed)
+        QCOMPARE(onlyMessage(), u"¿Guardar los cambios de secundaria3.dat?"_s);
+    const bool goesOn = answer == MessageBox::Answer::Cancel;
+    QCOMPARE(m_fixture->screens().ended(), !goesOn);
+    QCOMPARE(sheet->isVisible(), goesOn);
+    const QByteArray luis = answer == MessageBox::Answer::Yes ? record({u"Luis"_s}) + QByteArray(28 * 130, '\0') : QByteArray();
+    QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), stored + luis);
 }
 
 void TestNavigation::typicalRunFromAccessCodeToSalir()

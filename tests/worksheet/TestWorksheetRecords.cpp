@@ -5,10 +5,12 @@
 
 #include "platform/MessageBox.h"
 #include "records/GradeLock.h"
+#include "support/LatePipeWriter.h"
 #include "support/Unprivileged.h"
 
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QLockFile>
@@ -61,7 +63,14 @@ void clickOnAFullDisk(const Worksheet *sheet, const QString &button)
 }
 
 // What can stand in the way of opening a grade.
-enum class Blocker { FolderInPlace, OtherCopy, OtherCopyReadOnlyFolder, OtherMachine };
+enum class Blocker {
+    FolderInPlace,
+    Pipe,
+    LinkToMissingFile,
+    OtherCopy,
+    OtherCopyReadOnlyFolder,
+    OtherMachine
+};
 
 // A lock file as QLockFile writes it for a process of this machine.
 QByteArray lockOf(qint64 pid)
@@ -75,13 +84,16 @@ void setModified(const QString &path, const QDateTime &when)
     QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
-// The folder's entries with their content (a folder's is empty).
+// The folder's entries with their content (a folder's is empty); pipes and links to nothing are not opened.
 QMap<QString, QByteArray> entries(const ProgramFixture &fixture)
 {
     QMap<QString, QByteArray> found;
+    const QDir folder(fixture.path(QString()));
     for (const QString &name :
-         QDir(fixture.path(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
-        found.insert(name, fixture.readFile(name));
+         folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QFileInfo info(folder.filePath(name));
+        found.insert(name, info.isFile() || info.isDir() ? fixture.readFile(name) : "<special>"_ba);
+    }
     return found;
 }
 
@@ -256,12 +268,14 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
         typeRecord(student);
         click(sheet->controls().cmdRegSiguiente);
     }
+    MessageBox::answerNextQuestion(MessageBox::Answer::No);
     closeWindow(sheet);
+    QCOMPARE(onlyMessage(), u"¿Guardar los cambios de secundaria1.dat?"_s);
     QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     QLockFile lock(fixture.path(u"secundaria1.dat.lock"_s));
     QVERIFY(lock.tryLock(0)); // released
     lock.unlock();
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), QByteArray()); // closing stores nothing
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), QByteArray()); // "No" stores nothing
     if (removeFile)
         QVERIFY(QFile::remove(fixture.path(u"secundaria1.dat"_s)));
 
@@ -278,10 +292,15 @@ void TestWorksheetRecords::doesNotOpen_data()
     QTest::addColumn<Blocker>("blocker");
     QTest::addColumn<QString>("told");
     QTest::newRow("a folder in place of the file") << Blocker::FolderInPlace << u"carpeta"_s;
+    QTest::newRow("a named pipe in place of the file, no writer")
+        << Blocker::Pipe << u"no es un archivo de datos sino un archivo especial del sistema"_s;
+    QTest::newRow("a link to a missing file")
+        << Blocker::LinkToMissingFile << u"/viejo.dat, un archivo que no existe"_s;
     QTest::newRow("the grade open in another copy")
         << Blocker::OtherCopy << u"ya está abierto en otra ventana del programa"_s;
     QTest::newRow("the grade open in another copy, in a read-only folder")
-        << Blocker::OtherCopyReadOnlyFolder << u"ya está abierto en otra ventana del programa"_s;
+        << Blocker::OtherCopyReadOnlyFolder
+        << u"ya está abierto en otra ventana del programa MERLOX2 en esta computadora"_s;
     QTest::newRow("the grade open on another machine, not confirmed")
         << Blocker::OtherMachine << u"en la computadora «aula-2» el 05/03/24 a las 10:15"_s;
 }
@@ -293,21 +312,47 @@ void TestWorksheetRecords::doesNotOpen()
     ProgramFixture fixture;
     const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
     QProcess other;
+    QString machineLock;
+    const auto removeMachineLock = qScopeGuard([&] {
+        other.kill();
+        other.waitForFinished();
+        if (!machineLock.isEmpty())
+            QFile::remove(machineLock);
+    });
     const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
     switch (blocker) {
     case Blocker::FolderInPlace: QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s))); break;
+    case Blocker::Pipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData(), 0666), 0);
+        break;
+    case Blocker::LinkToMissingFile:
+        QCOMPARE(::symlink("viejo.dat", QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData()),
+                 0);
+        break;
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
-        // Another copy of the program: a live process named in a lock file in QLockFile's own format. In
-        // the read-only folder, where we act as "nobody", it is nobody's, as a copy of the same user is.
+        // Another copy of the program: a live process named in a lock file in QLockFile's own format or, in
+        // the read-only folder, holding this machine's lock. There, where we act as "nobody", it is nobody's,
+        // as a copy of the same user is.
         if (const passwd *nobody = blocker == Blocker::OtherCopyReadOnlyFolder ? nobodyIfRoot() : nullptr) {
             other.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
                 if (::setgid(gid) != 0 || ::setuid(uid) != 0)
                     ::_exit(1);
             });
         }
-        other.start(u"sleep"_s, {u"30"_s});
+        if (blocker == Blocker::OtherCopy) {
+            other.start(u"sleep"_s, {u"30"_s});
+        } else {
+            // This machine's lock is the system's file lock on a file every account shares: held by the
+            // process itself, not by its number written down.
+            machineLock = GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName();
+            other.start(u"flock"_s,
+                        {u"--no-fork"_s, machineLock, u"sh"_s, u"-c"_s, u"echo held; exec sleep 30"_s});
+        }
         QVERIFY(other.waitForStarted());
+        // Until it says so, a copy that tries is not refused.
+        QVERIFY(blocker == Blocker::OtherCopy ||
+                (other.waitForReadyRead(10000) && other.readAll() == "held\n"));
         if (blocker == Blocker::OtherCopy) {
             fixture.writeFile(u"secundaria1.dat.lock"_s, lockOf(other.processId()));
             QLockFile probe(lockFile);
@@ -333,25 +378,18 @@ void TestWorksheetRecords::doesNotOpen()
         QSKIP("no user 'nobody' to run as");
     {
         const AsNobody nobody(readOnly);
-        QFile machineLock(GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName());
-        const auto removeMachineLock = qScopeGuard([&] {
-            if (readOnly)
-                machineLock.remove();
-        });
-        if (readOnly) {
-            QVERIFY(machineLock.open(QIODevice::WriteOnly));
-            QVERIFY(machineLock.write(lockOf(other.processId())) > 0);
-            machineLock.close();
-        }
+        // Opening may not wait on a pipe: should it, a writer ends the wait after two seconds.
+        const LatePipeWriter writer(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)));
+        QElapsedTimer timer;
+        timer.start();
         QVERIFY(!fixture.openWorksheet(1));
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(timer.elapsed())));
     }
     QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
     // The other copy's lock is left alone, and nothing is left behind.
     QCOMPARE(entries(fixture), before);
-    other.kill();
-    other.waitForFinished();
 }
 
 void TestWorksheetRecords::opensDespiteALockNobodyHolds_data()
