@@ -71,6 +71,7 @@ Reason fileReason(const Error &error)
     case Cause::NoSuchRecord:
         return {u"el registro %1 no existe, solo hay registros del 1 al 30"_s.arg(error.record),
                 u"Avise a quien da mantenimiento al programa."_s};
+    case Cause::Unstorable: break; // worded on its own: it is about a box, not the file
     case Cause::Other: return {u"el sistema informó el error número %1"_s.arg(error.systemCode), TryAgain};
     // Causes of printing and documents: not met with files.
     case Cause::NoPrintServer:
@@ -80,10 +81,42 @@ Reason fileReason(const Error &error)
     case Cause::PrinterNotAccepting:
     case Cause::PrinterGone:
     case Cause::JobRefused:
+    case Cause::NoPrintModule:
     case Cause::NoApplication:
     case Cause::Unexplained: break;
     }
     return {u"ocurrió un error inesperado"_s, TryAgain};
+}
+
+// A character a box holds that the grade file can't: the box and the character, or what kind of
+// character it is where it shows nothing.
+QString unstorableText(const Error &error)
+{
+    const QList<uint> codePoints = error.detail.toUcs4();
+    const char32_t first = codePoints.isEmpty() ? 0 : char32_t(codePoints.first());
+    bool visible = true;
+    switch (QChar::category(first)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned: visible = false; break;
+    default: break;
+    }
+    // One that shows nothing can't be picked out: the box is typed anew.
+    const QString character =
+        visible ? u"un carácter que el archivo no puede guardar: «%1». Bórrelo del cuadro"_s.arg(error.detail)
+                : u"un carácter invisible que el archivo no puede guardar (el código U+%1). Borre lo que "
+                  "tiene el cuadro, escríbalo de nuevo"_s.arg(
+                      QString::number(uint(first), 16).toUpper().rightJustified(4, u'0'));
+    return u"No se guardó el alumno en %1: el cuadro %2 tiene %3 y vuelva a oprimir el botón."_s.arg(
+        QFileInfo(error.subject).fileName(), error.place, character);
 }
 
 QString gradeFileFailure(const QString &verb, const Error &error)
@@ -135,6 +168,18 @@ QString printFailure(const Error &error)
     case Cause::JobRefused:
         return onPrinter + u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté "
                            "encendida y disponible e intente de nuevo."_s.arg(error.detail);
+    case Cause::NoPrintModule: {
+        const QString module =
+            u"No se pudo imprimir la hoja: %1 el archivo %2, la parte del programa que imprime "_s;
+        const QString reinstall = u"Vuelva a instalar MERLOX2 e intente de nuevo."_s;
+        if (!error.detail.isEmpty()) // there, but the system could not load it
+            return module.arg(u"el sistema no pudo cargar"_s, error.subject) + u"(%1). "_s.arg(error.detail) +
+                   reinstall;
+        QStringList folders = error.place.split(u'\n', Qt::SkipEmptyParts);
+        const QString last = folders.isEmpty() ? QString() : folders.takeLast();
+        const QString where = folders.isEmpty() ? last : folders.join(u", "_s) + u" y en "_s + last;
+        return module.arg(u"falta"_s, error.subject) + u"(se buscó en %1). "_s.arg(where) + reinstall;
+    }
     default: break; // no other cause is met while printing
     }
     return u"No se pudo imprimir la hoja: ocurrió un error inesperado. Intente de nuevo."_s;
@@ -144,6 +189,8 @@ QString printFailure(const Error &error)
 
 QString describe(const Error &error)
 {
+    if (error.cause == Cause::Unstorable)
+        return unstorableText(error);
     switch (error.action) {
     case Action::ReadGradeFile: return gradeFileFailure(u"leer"_s, error);
     case Action::CreateGradeFile: return gradeFileFailure(u"crear"_s, error);
@@ -153,22 +200,35 @@ QString describe(const Error &error)
     case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
     case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
     case Action::Print: return printFailure(error);
+    // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
+    // path ("C:" at the end of one line, the rest on the next).
     case Action::PrepareDocument: {
-        const QString where = u"No se pudo preparar el documento %1 en la carpeta %2"_s.arg(
+        const QString where = u"No se pudo preparar el documento %1 en esta carpeta:\n%2\n"_s.arg(
             error.subject, QDir::toNativeSeparators(error.place));
         if (error.cause == Cause::Unexplained)
             return where +
-                   u". Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, "
-                   "e intente de nuevo."_s;
+                   u"Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, e "
+                   "intente de nuevo."_s;
         const Reason reason = fileReason(error);
-        return u"%1: %2. %3"_s.arg(where, reason.why, reason.advice);
+        return where + reason.why.first(1).toUpper() + reason.why.sliced(1) + u". "_s + reason.advice;
     }
     case Action::OpenDocument:
         return u"No se encontró ningún programa para abrir documentos como %1. La copia del documento quedó "
-               "en %2; instale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el que "
-               "tenga."_s.arg(error.subject, QDir::toNativeSeparators(error.place));
+               "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el "
+               "que tenga."_s.arg(error.subject, QDir::toNativeSeparators(error.place));
     }
     return {};
+}
+
+// The program's own sentences speak Spanish (Mexico) whatever the system's language.
+QString dateInWords(QDate date)
+{
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(date, u"d 'de' MMMM 'de' yyyy"_s);
+}
+
+QString timeInWords(QTime time)
+{
+    return QLocale(QLocale::Spanish, QLocale::Mexico).toString(time, u"H:mm"_s);
 }
 
 QString describeWaitingSheet(const PrintedSheet &sheet)

@@ -1,4 +1,4 @@
-#include "platform/Printing.h"
+#include "platform/PrintModule.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -225,7 +225,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -33,6 +34,13 @@ struct PrintedSheet {
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
 // A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail. A job
 // the server took but did not get the page of is cancelled, so that nothing prints after a failure.
+// The first print loads the print module (PrintModule.h), from the program's folder or, in an
+// installation, from the program's folder of libraries; where it is missing or can't be loaded, the
+// failure says so (Cause::NoPrintModule) and the next print looks again.
 Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
+
+// Where to look for the print module instead: for tests, which run from a folder of their own. An empty
+// list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.
+void setPrintModuleFolders(const QStringList &folders);
 
 } // namespace merlox2

@@ -1,4 +1,4 @@
-#include "platform/Printing.h"
+#include "platform/PrintModule.h"
 
 #include <QPainter>
 #include <QPicture>
@@ -11,7 +11,7 @@ namespace merlox2 {
 // Windows' own print system: the default printer, its default paper, and the spooler's answer. The
 // spooler takes the job locally, so there is no server to wait on. Whether the printer is paused is not
 // told: Qt reports a paused printer as in error, like one out of paper or offline.
-Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())

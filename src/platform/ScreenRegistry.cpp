@@ -2,10 +2,25 @@
 
 #include "platform/FormBuilder.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QThread>
 
 namespace merlox2 {
+
+namespace {
+
+void bringToFront(QWidget *screen)
+{
+    if (auto *form = qobject_cast<Form *>(screen)) {
+        form->present();
+    } else {
+        screen->show();
+        screen->raise();
+        screen->activateWindow();
+    }
+}
+
+} // namespace
 
 QWidget *ScreenRegistry::open(Screen which)
 {
@@ -13,20 +28,22 @@ QWidget *ScreenRegistry::open(Screen which)
         return nullptr;
     QPointer<QWidget> &screen = m_screens.at(std::size_t(which));
     if (!screen) {
+        const QPointer<QWidget> from = QApplication::activeWindow();
         std::unique_ptr<QWidget> made = m_factory(which);
-        if (!made)
+        if (!made) {
+            // Its load told the teacher why in a message box with no screen of its own (the new one is
+            // never shown). Once the box closes, the window system gives the keyboard to a window of its
+            // choosing, or to none, and may bring the title screen over the menu. The screen the
+            // teacher was on comes back to the front, with the keyboard.
+            if (from && !m_ended)
+                bringToFront(from);
             return nullptr;
+        }
         // From here the window's close control owns it (Qt::WA_DeleteOnClose), or endProgram().
         made->setAttribute(Qt::WA_DeleteOnClose);
         screen = made.release();
     }
-    if (auto *form = qobject_cast<Form *>(screen.data())) {
-        form->present();
-    } else {
-        screen->show();
-        screen->raise();
-        screen->activateWindow();
-    }
+    bringToFront(screen);
     return screen;
 }
 

@@ -1,12 +1,33 @@
 #include "platform/StorableTextValidator.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 namespace merlox2 {
 
-StorableTextValidator::StorableTextValidator(Storable storable, QObject *parent)
-    : QValidator(parent), m_storable(std::move(storable))
+void StorableTextValidator::install(QLineEdit *box, Storable storable)
 {
+    box->setValidator(new StorableTextValidator(std::move(storable), box));
+}
+
+StorableTextValidator::StorableTextValidator(Storable storable, QLineEdit *box)
+    : QValidator(box), m_box(box), m_storable(std::move(storable)), m_kept(box->text()),
+      m_keptCursor(box->cursorPosition())
+{
+    connect(box, &QLineEdit::textChanged, this, &StorableTextValidator::textChanged);
+    connect(box, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
+        if (m_box->text() == m_kept)
+            m_keptCursor = now;
+    });
+}
+
+bool StorableTextValidator::storable(QStringView text) const
+{
+    for (const uint codePoint : text.toUcs4()) {
+        if (!m_storable(char32_t(codePoint)))
+            return false;
+    }
+    return true;
 }
 
 QValidator::State StorableTextValidator::validate(QString &input, int &pos) const
@@ -16,13 +37,23 @@ QValidator::State StorableTextValidator::validate(QString &input, int &pos) cons
         pos = int(input.left(pos).normalized(QString::NormalizationForm_C).size());
         input = std::move(composed);
     }
-    for (const uint codePoint : QStringView(input).toUcs4()) {
-        if (!m_storable(char32_t(codePoint))) {
-            QApplication::beep();
-            return Invalid;
-        }
+    if (!storable(input)) {
+        QApplication::beep();
+        return Invalid;
     }
     return Acceptable;
+}
+
+void StorableTextValidator::textChanged(const QString &text)
+{
+    if (storable(text)) {
+        m_kept = text;
+        return;
+    }
+    // Set from outside: the box already ran validate() on it, which beeped; the text before it comes back.
+    const int cursor = m_keptCursor;
+    m_box->setText(m_kept);
+    m_box->setCursorPosition(cursor);
 }
 
 } // namespace merlox2

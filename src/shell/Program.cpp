@@ -54,9 +54,9 @@ std::unique_ptr<QWidget> Program::make(Screen screen)
     case Screen::Menu:
         return std::make_unique<GradeMenu>(m_screens);
     case Screen::Methodology:
-        return std::make_unique<DocumentScreen>(MethodologyLayout, m_screens);
+        return std::make_unique<DocumentScreen>(MethodologyLayout, m_screens, m_dataFolder);
     case Screen::Format:
-        return std::make_unique<DocumentScreen>(FormatLayout, m_screens);
+        return std::make_unique<DocumentScreen>(FormatLayout, m_screens, m_dataFolder);
     case Screen::Worksheet1:
     case Screen::Worksheet2:
     case Screen::Worksheet3: {

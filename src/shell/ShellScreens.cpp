@@ -76,7 +76,8 @@ GradeMenu::GradeMenu(ScreenRegistry &screens) : Form(MenuLayout)
     connect(m_ui.Command4, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Title); });
 }
 
-DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens) : Form(layout)
+DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens, QString dataFolder)
+    : Form(layout), m_dataFolder(std::move(dataFolder))
 {
     connect(m_ui.Command1, &QPushButton::clicked, this, [&screens] { screens.open(Screen::Title); });
     connect(m_ui.OLE1, &DocumentIcon::activated, this, &DocumentScreen::openDocument);
@@ -85,7 +86,8 @@ DocumentScreen::DocumentScreen(const FormTable &layout, ScreenRegistry &screens)
 void DocumentScreen::openDocument()
 {
     const QString resource = m_ui.OLE1->resourcePath();
-    const Result<QString> opened = DocumentLauncher::open(resource, QFileInfo(resource).fileName());
+    const Result<QString> opened =
+        DocumentLauncher::open(resource, QFileInfo(resource).fileName(), m_dataFolder);
     if (!opened)
         reportFailure(this, opened.error());
 }

@@ -51,18 +51,20 @@ private:
     const MenuControls m_ui = members<MenuControls>();
 };
 
-// metodologia and formato: a reference document shown as an icon that opens on a double click.
+// metodologia and formato: a reference document shown as an icon that opens on a double click. Its copy
+// goes beside the grade files (dataFolder), where the teacher finds it.
 class DocumentScreen final : public Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DocumentScreen)
 public:
-    DocumentScreen(const FormTable &layout, ScreenRegistry &screens);
+    DocumentScreen(const FormTable &layout, ScreenRegistry &screens, QString dataFolder);
 
     const DocumentControls &controls() const { return m_ui; }
 
 private:
     void openDocument();
     const DocumentControls m_ui = members<DocumentControls>();
+    const QString m_dataFolder;
 };
 
 // The time of day in the system's own format, without a time zone.

@@ -89,7 +89,7 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
       m_lock(m_file.path())
 {
     for (QLineEdit *box : m_ui.boxes())
-        box->setValidator(new StorableTextValidator(&Windows1252::canEncode, box));
+        StorableTextValidator::install(box, &Windows1252::canEncode);
 
     connect(m_ui.cmdGuardarReg, &QPushButton::clicked, this, &Worksheet::cmdGuardarReg_Click);
     connect(m_ui.cmdRegAnterior, &QPushButton::clicked, this, &Worksheet::cmdRegAnterior_Click);
@@ -129,21 +129,23 @@ bool Worksheet::lockGradeFile()
             "vuelva a abrir el grado aquí: si el grado está abierto en las dos computadoras a la vez, una "
             "borrará lo que guarde la otra. ¿Ha comprobado que el programa ya no está abierto en «%3» y "
             "quiere abrir el grado aquí?"_s.arg(grade, gradeFile, m_lock.otherMachine(),
-                                                QLocale().toString(since.date(), QLocale::ShortFormat),
-                                                QLocale().toString(since.time(), QLocale::ShortFormat));
+                                                dateInWords(since.date()), timeInWords(since.time()));
         if (!MessageBox::ask(nullptr, question))
             return false;
         outcome = m_lock.acquire(GradeLock::OtherMachine::Replace);
     }
+    // Paths on a line of their own, at the end: a message box wraps a long line even inside a path.
     const QString lockFile = QFileInfo(m_lock.lockFileName()).fileName();
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_lock.lockFileName()).absolutePath());
     switch (outcome) {
     case GradeLock::Outcome::OpenHere:
         if (m_lock.refusedBy() == m_lock.lockFileName()) {
             MessageBox::show(nullptr,
                              u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
                              "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra "
-                             "ventana del programa abierta, borre el archivo %3 de la carpeta del programa e "
-                             "intente de nuevo."_s.arg(grade, gradeFile, lockFile));
+                             "ventana del programa abierta, borre el archivo %3 de la carpeta de los archivos "
+                             "de los grados e intente de nuevo. La carpeta es:\n%4"_s.arg(grade, gradeFile,
+                                                                                            lockFile, folder));
         } else {
             // This machine's lock ends with the copy that holds it: deleting its file would not help.
             MessageBox::show(nullptr,
@@ -155,12 +157,14 @@ bool Worksheet::lockGradeFile()
         }
         return false;
     case GradeLock::Outcome::AcquiredLeftBehind:
-        MessageBox::show(nullptr,
-                         u"En la carpeta del programa quedó el archivo %1, que marca el %2 grado como abierto, "
-                         "pero el programa que lo dejó ya no está abierto. No se puede borrar porque no se "
-                         "permite escribir en esa carpeta. El grado se abre de todos modos. Para que este aviso "
-                         "no vuelva a aparecer, haga que se pueda escribir en la carpeta del programa (o pida "
-                         "ayuda a quien cuida la computadora) y borre ese archivo."_s.arg(lockFile, grade));
+        MessageBox::show(
+            nullptr,
+            u"En la carpeta de los archivos de los grados quedó el archivo %1, que marca el %2 grado "
+            "como abierto, pero el programa que lo dejó ya no está abierto. No se puede borrar "
+            "porque no se permite escribir en esa carpeta. El grado se abre de todos modos. Para "
+            "que este aviso no vuelva a aparecer, haga que se pueda escribir en esa carpeta (o pida "
+            "ayuda a quien cuida la computadora) y borre ese archivo. La carpeta es:\n%3"_s.arg(
+                lockFile, grade, folder));
         return true;
     case GradeLock::Outcome::Acquired:
     case GradeLock::Outcome::OpenElsewhere:
@@ -257,8 +261,10 @@ bool Worksheet::hasUnstoredChanges() const
     // Boxes that differ from what was shown may still hold what the slot holds (a record stored with
     // "Guardar Registro" shows its trailing blanks only once shown again).
     StudentRecord withBoxes = m_roster[IndiceReg];
-    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
-        withBoxes.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text());
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i) {
+        if (!withBoxes.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text()))
+            return true; // a character the file can't hold: certainly not stored
+    }
     return !sameToTheEye(withBoxes, m_roster[IndiceReg]);
 }
 
@@ -266,19 +272,43 @@ Result<void> Worksheet::storeChanges()
 {
     // Untouched boxes are not stored, so that a slot whose bytes they can't show (NULs of a record
     // never filled) is written back as it was.
-    if (boxesChangedSinceShown())
-        Obtener_Datos();
+    if (boxesChangedSinceShown()) {
+        if (Result<void> taken = boxesIntoSlot(); !taken)
+            return taken;
+    }
     if (Result<void> stored = m_file.storeRoster(m_roster); !stored)
         return stored;
     m_stored = m_roster;
     return {};
 }
 
-void Worksheet::Obtener_Datos()
+bool Worksheet::Obtener_Datos()
 {
-    StudentRecord &record = m_roster[IndiceReg];
-    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i)
-        record.setField(StudentRecord::Field(i), m_ui.boxes()[std::size_t(i)]->text());
+    if (const Result<void> taken = boxesIntoSlot(); !taken) {
+        reportFailure(this, taken.error());
+        return false;
+    }
+    return true;
+}
+
+Result<void> Worksheet::boxesIntoSlot()
+{
+    // All seven boxes or none, so that the slot never holds half of what is on screen.
+    StudentRecord record = m_roster[IndiceReg];
+    const std::array<FormLabel *, StudentRecord::BoxFieldCount> captions{
+        m_ui.Label1, m_ui.Label2, m_ui.Label3, m_ui.Label4, m_ui.Label5, m_ui.Label6, m_ui.Label7};
+    for (int i = 0; i < StudentRecord::BoxFieldCount; ++i) {
+        QLineEdit *box = m_ui.boxes()[std::size_t(i)];
+        if (const Result<void> set = record.setField(StudentRecord::Field(i), box->text()); !set) {
+            Error refused = set.error();
+            refused.subject = m_file.path();
+            refused.place = captions[std::size_t(i)]->text();
+            box->setFocus(); // the box the teacher has to correct
+            return refused;
+        }
+    }
+    m_roster[IndiceReg] = record;
+    return {};
 }
 
 void Worksheet::clearPanel()
@@ -289,7 +319,8 @@ void Worksheet::clearPanel()
 
 void Worksheet::cmdGuardarReg_Click()
 {
-    Obtener_Datos();
+    if (!Obtener_Datos())
+        return;
     if (const Result<void> stored = m_file.storeRecord(m_roster, IndiceReg); !stored)
         reportFailure(this, stored.error());
     else
@@ -312,7 +343,8 @@ void Worksheet::moveRecord(int step)
     clearPanel();
     const int target = IndiceReg + step;
     if (target >= Roster::FirstSlot && target <= Roster::LastSlot) {
-        Obtener_Datos(); // the boxes go into the slot being left
+        if (!Obtener_Datos()) // the boxes go into the slot being left
+            return;
         IndiceReg = qint16(target);
         Update_Form();
     }

@@ -56,7 +56,10 @@ private:
     bool lockGradeFile();
     bool Form_Load();
     void Update_Form();
-    void Obtener_Datos();
+    [[nodiscard]] bool Obtener_Datos(); // false, the teacher told why, when a box holds what the file can't
+    // The seven boxes into the slot on screen, all or none: a box holding a character the grade file can't
+    // hold refuses, and gets the focus.
+    Result<void> boxesIntoSlot();
     bool boxesChangedSinceShown() const;
     // Asks whether to store the work not yet stored before it is thrown away; false to keep working.
     bool settleUnstoredChanges();

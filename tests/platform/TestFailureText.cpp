@@ -155,12 +155,20 @@ void TestFailureText::messages_data()
           onPrinter +
               u"el sistema de impresión no aceptó el trabajo (texto de CUPS). Revise que la impresora "
               "esté encendida y disponible e intente de nuevo."_s);
+    QTest::newRow("print module missing from an installation")
+        << Error{.action = Action::Print,
+                 .cause = Cause::NoPrintModule,
+                 .subject = u"merlox2print.so"_s,
+                 .place = u"/usr/bin\n/usr/lib/merlox2"_s}
+        << u"No se pudo imprimir la hoja: falta el archivo merlox2print.so, la parte del programa que imprime "
+           "(se buscó en /usr/bin y en /usr/lib/merlox2). Vuelva a instalar MERLOX2 e intente de nuevo."_s;
 
-    const QString folder = u"/home/profe/.cache/merlox2/documentos"_s;
+    // Paths on a line of their own, so that a message box can't break one (a Windows path after its "C:").
+    const QString folder = u"C:\\Users\\profe\\Documents\\MERLOX2\\documentos"_s;
     QTest::newRow("document not prepared, no reason given")
         << Error{.action = Action::PrepareDocument, .subject = u"formato.rtf"_s, .place = folder}
-        << u"No se pudo preparar el documento formato.rtf en la carpeta "
-           u"/home/profe/.cache/merlox2/documentos. "
+        << u"No se pudo preparar el documento formato.rtf en esta carpeta:\n"
+           u"C:\\Users\\profe\\Documents\\MERLOX2\\documentos\n"
            "Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, e intente de "
            "nuevo."_s;
     QTest::newRow("document not prepared, disk full")
@@ -168,17 +176,17 @@ void TestFailureText::messages_data()
                  .cause = Cause::DiskFull,
                  .subject = u"formato.rtf"_s,
                  .place = folder}
-        << u"No se pudo preparar el documento formato.rtf en la carpeta "
-           u"/home/profe/.cache/merlox2/documentos: "
-           "no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s;
+        << u"No se pudo preparar el documento formato.rtf en esta carpeta:\n"
+           u"C:\\Users\\profe\\Documents\\MERLOX2\\documentos\n"
+           "No queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s;
     QTest::newRow("no application for the document")
         << Error{.action = Action::OpenDocument,
                  .cause = Cause::NoApplication,
                  .subject = u"formato.rtf"_s,
-                 .place = folder + u"/formato (2).rtf"_s}
+                 .place = folder + u"\\formato (2).rtf"_s}
         << u"No se encontró ningún programa para abrir documentos como formato.rtf. La copia del documento "
-           "quedó en /home/profe/.cache/merlox2/documentos/formato (2).rtf; instale un procesador de textos "
-           "(por ejemplo LibreOffice Writer) o ábrala con el que tenga."_s;
+           "quedó en:\nC:\\Users\\profe\\Documents\\MERLOX2\\documentos\\formato (2).rtf\nInstale un "
+           "procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el que tenga."_s;
 }
 
 void TestFailureText::messages()

@@ -26,7 +26,7 @@ StudentRecord record(const QString &fields)
     StudentRecord student;
     const QStringList values = fields.split(u'|');
     for (qsizetype i = 0; i < values.size(); ++i)
-        student.setField(StudentRecord::Field(i), values.at(i));
+        (void)student.setField(StudentRecord::Field(i), values.at(i));
     return student;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void init();
     void cleanup() { m_fixture.reset(); }
     void startsAloneShowingTheTimeAndStars();
+    void startsWithoutThePrintSystem();
     void code_data();
     void code();
     void timeOfDay_data();
@@ -78,6 +80,18 @@ void TestAccessScreen::startsAloneShowingTheTimeAndStars()
         green = c.green() > 200 && c.red() < 60 && c.blue() < 60;
     }
     QVERIFY(green);
+}
+
+// The print system's libraries (libcups and the many it loads) wait for the first print.
+void TestAccessScreen::startsWithoutThePrintSystem()
+{
+    QVERIFY(QTest::qWaitForWindowExposed(access()));
+    QFile maps(u"/proc/self/maps"_s);
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray loaded = maps.readAll();
+    QVERIFY(loaded.contains("libQt6Widgets"));
+    for (const QByteArray library : {"libcups", "libQt6PrintSupport", "merlox2print"})
+        QVERIFY2(!loaded.contains(library), library.constData());
 }
 
 void TestAccessScreen::code_data()

@@ -27,15 +27,24 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString copiesFolder()
+// Where the copies go when the grade files' folder can't take them.
+QString cacheFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
 }
 
-void removeCopies()
+void removeCacheCopies()
 {
-    QFile::remove(copiesFolder());
-    QDir(copiesFolder()).removeRecursively();
+    QFile::remove(cacheFolder());
+    QDir(cacheFolder()).removeRecursively();
+}
+
+// A file where a folder should be: nothing can be written in it.
+void blockFolder(const QString &folder)
+{
+    QDir().mkpath(QFileInfo(folder).path());
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
 }
 
 } // namespace
@@ -70,7 +79,7 @@ void TestDocuments::initTestCase()
 
 void TestDocuments::init()
 {
-    removeCopies();
+    removeCacheCopies();
     m_fixture = std::make_unique<ProgramFixture>();
     m_opened.clear();
     DocumentLauncher::setOpenerForTesting([this](const QString &path) {
@@ -83,7 +92,7 @@ void TestDocuments::cleanup()
 {
     m_fixture.reset();
     DocumentLauncher::setOpenerForTesting({});
-    removeCopies();
+    removeCacheCopies();
 }
 
 void TestDocuments::doubleClickOpensAFreshCopy_data()
@@ -97,7 +106,9 @@ void TestDocuments::doubleClickOpensAFreshCopy_data()
     QTest::newRow("format") << u"formato"_s << format << QString() << QString();
     QTest::newRow("no program to open documents")
         << u"formato"_s << format << u"no program"_s << u"No se encontró ningún programa para abrir"_s;
-    QTest::newRow("a file where the copies' folder goes")
+    QTest::newRow("the grade files' folder takes no copy: the cache's folder does")
+        << u"formato"_s << format << u"cache"_s << QString();
+    QTest::newRow("neither folder takes a copy")
         << u"formato"_s << format << u"folder"_s << u"No se pudo preparar el documento formato.rtf"_s;
 }
 
@@ -107,25 +118,29 @@ void TestDocuments::doubleClickOpensAFreshCopy()
     QFETCH(QRect, iconBox);
     QFETCH(QString, failure);
     QFETCH(QString, told);
-    if (failure == u"folder") {
-        QDir().mkpath(QFileInfo(copiesFolder()).path());
-        QFile blocker(copiesFolder());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    } else if (failure == u"no program") {
+    // Beside the grade files, where the teacher finds them and saves a filled-in format.
+    const QString besideGrades = m_fixture->path(u"documentos"_s);
+    if (failure == u"folder" || failure == u"cache")
+        blockFolder(besideGrades);
+    if (failure == u"folder")
+        blockFolder(cacheFolder());
+    else if (failure == u"no program")
         DocumentLauncher::setOpenerForTesting([](const QString &) { return false; });
-    }
+    const QString copiesFolder = failure == u"cache" ? cacheFolder() : besideGrades;
     DocumentIcon *icon = iconOf(form == u"formato" ? Screen::Format : Screen::Methodology);
     QCOMPARE(icon->geometry(), iconBox);
     QCOMPARE(icon->grab().toImage().pixelColor(0, 0), QColor(255, 192, 128)); // on light orange
     QTest::mouseClick(icon, Qt::LeftButton);
     QTest::mouseDClick(icon, Qt::LeftButton);
-    const QString copy = copiesFolder() + u'/' + form + u".rtf"_s;
+    const QString copy = copiesFolder + u'/' + form + u".rtf"_s;
     const QByteArray original = fileBytes(icon->resourcePath());
     QVERIFY(!original.isEmpty());
-    if (!failure.isEmpty()) { // the teacher is told what failed and where the copy is, or would be
+    if (!told.isEmpty()) { // the teacher is told what failed and where the copy is, or would be
         const QString message = onlyMessage();
         QVERIFY2(message.contains(told) &&
-                     message.contains(QDir::toNativeSeparators(failure == u"folder" ? copiesFolder() : copy)),
+                     message.contains(u'\n' +
+                                      QDir::toNativeSeparators(failure == u"folder" ? besideGrades : copy) +
+                                      u'\n'),
                  qPrintable(message));
         QCOMPARE(m_opened, QStringList());
         QCOMPARE(fileBytes(copy), failure == u"folder" ? QByteArray() : original);
@@ -149,7 +164,7 @@ void TestDocuments::doubleClickOpensAFreshCopy()
     changed.write("{\\rtf1 Grupo 1A: Ana 12}");
     changed.close();
     QTest::mouseDClick(icon, Qt::LeftButton);
-    const QString second = copiesFolder() + u'/' + form + u" (2).rtf"_s;
+    const QString second = copiesFolder + u'/' + form + u" (2).rtf"_s;
     QTRY_COMPARE(m_opened, QStringList({copy, copy, second}));
     QCOMPARE(fileBytes(copy), "{\\rtf1 Grupo 1A: Ana 12}"_ba);
     QCOMPARE(fileBytes(second), original);

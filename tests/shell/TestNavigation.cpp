@@ -2,6 +2,7 @@
 // the SALIR buttons, and a typical day from the access code to Salir, checked byte for byte.
 
 #include "platform/MessageBox.h"
+#include "records/GradeLock.h"
 #include "shell/ShellScreens.h"
 #include "worksheet/WorksheetDriver.h"
 
@@ -10,9 +11,11 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +38,7 @@ private Q_SLOTS:
     void salirAsksAboutWorkNotStored_data();
     void salirAsksAboutWorkNotStored();
     void typicalRunFromAccessCodeToSalir();
+    void menuStaysInFrontWhenAGradeIsRefused();
 
 private:
     Form *screen(Screen which) { return m_fixture->form(which); }
@@ -300,6 +304,39 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s),
              student + QByteArray(29 * 130, '\0'));
+}
+
+// The grade open in another copy of the program: after the message, the menu is still the screen in front,
+// with the keyboard. The message box, with no screen of its own, gave the keyboard to none when it closed
+// (a window system may give it to the title screen, which then covers the menu).
+void TestNavigation::menuStaysInFrontWhenAGradeIsRefused()
+{
+    GradeLock otherCopy(m_fixture->path(u"secundaria1.dat"_s));
+    QCOMPARE(otherCopy.acquire(), GradeLock::Outcome::Acquired);
+    enterProgram();
+    click(controlsOf<TitleScreen>(Screen::Title).Command1);
+    Form *menu = screen(Screen::Menu);
+    waitUntilActive(menu);
+
+    // The real box, closed with its button as the teacher does.
+    MessageBox::setAnsweredInAdvance(false);
+    QString shown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&shown] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    closer.start(10);
+    click(controlsOf<GradeMenu>(Screen::Menu).Command1);
+    closer.stop();
+    MessageBox::setAnsweredInAdvance(true);
+
+    QVERIFY2(shown.contains(u"ya está abierto en otra ventana del programa"_s), qPrintable(shown));
+    QVERIFY(!screen(Screen::Worksheet1));
+    QTRY_COMPARE(QApplication::activeWindow(), menu);
+    QVERIFY(menu->isVisible() && screen(Screen::Title)->isVisible());
 }
 
 } // namespace merlox2::test

@@ -48,7 +48,8 @@ private:
     std::unique_ptr<Program> m_program;
 };
 
-// Sets up the application as main() does (font substitution, style); call from initTestCase().
+// Sets up the application as main() does (font substitution, style), with the print module taken from
+// the build; call from initTestCase().
 void initializeGuiTests();
 
 // The one message shown since the last call, or a description of what was shown instead.

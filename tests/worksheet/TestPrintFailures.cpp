@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -361,6 +362,8 @@ private Q_SLOTS:
     void printServerFallsSilentAfterCreatingTheJob();
     void stoppedPrinterKeepsTheSheetInItsQueue();
     void printingKeepsMemoryNearWhatItWas();
+    void printModuleMissing_data();
+    void printModuleMissing();
 };
 
 void TestPrintFailures::defaultPrinterRejectsJobs()
@@ -530,6 +533,53 @@ void TestPrintFailures::printingKeepsMemoryNearWhatItWas()
     checkRestored(sheet);
     QVERIFY2(peak * 2 <= before * 3,
              qPrintable(u"memory went from %1 MB to a peak of %2 MB"_s.arg(before / 1024).arg(peak / 1024)));
+}
+
+void TestPrintFailures::printModuleMissing_data()
+{
+    QTest::addColumn<QByteArray>("inPlace");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no module") << QByteArray() << u"falta el archivo"_s;
+    QTest::newRow("a file that is no module")
+        << QByteArray("no es un módulo") << u"el sistema no pudo cargar el archivo"_s;
+}
+
+void TestPrintFailures::printModuleMissing()
+{
+    QFETCH(QByteArray, inPlace);
+    QFETCH(QString, said);
+    const QFileInfo built(QStringLiteral(MERLOX2_TEST_PRINT_MODULE));
+    QTemporaryDir folder;
+    const QString module = folder.filePath(built.fileName());
+    if (!inPlace.isEmpty()) {
+        QFile file(module);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(inPlace) == inPlace.size());
+    }
+    setPrintModuleFolders({folder.path()});
+    const auto restore = qScopeGuard([&built] { setPrintModuleFolders({built.absolutePath()}); });
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    typeRecord(Ana);
+    click(sheet->controls().Command2);
+    QString message = onlyMessage();
+    QVERIFY2(message.startsWith(u"No se pudo imprimir la hoja: "_s + said) &&
+                 message.contains(built.fileName()) && message.contains(u"Vuelva a instalar MERLOX2"_s),
+             qPrintable(message));
+    QVERIFY(!fixture.screens().ended());
+    checkRestored(sheet);
+    QCOMPARE(boxesOf(sheet), Ana);
+
+    // Once the module is in its place, the next print goes through it, here to a print server that is not
+    // there.
+    QFile::remove(module);
+    QVERIFY(QFile::copy(built.filePath(), module));
+    const ScopedEnv cupsServer("CUPS_SERVER", QFile::encodeName(folder.filePath(u"no-cups.sock"_s)));
+    click(sheet->controls().Command2);
+    message = onlyMessage();
+    QVERIFY2(message.contains(u"no hay conexión con el servidor de impresión"_s), qPrintable(message));
+    checkRestored(sheet);
 }
 
 } // namespace merlox2::test

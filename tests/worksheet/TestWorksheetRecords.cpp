@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
 #include <QMap>
@@ -301,8 +302,9 @@ void TestWorksheetRecords::doesNotOpen_data()
     QTest::newRow("the grade open in another copy, in a read-only folder")
         << Blocker::OtherCopyReadOnlyFolder
         << u"ya está abierto en otra ventana del programa MERLOX2 en esta computadora"_s;
+    // Asked on a system in English: the program's own sentences are Spanish, their dates too.
     QTest::newRow("the grade open on another machine, not confirmed")
-        << Blocker::OtherMachine << u"en la computadora «aula-2» el 05/03/24 a las 10:15"_s;
+        << Blocker::OtherMachine << u"en la computadora «aula-2» el 5 de marzo de 2024 a las 10:15"_s;
 }
 
 void TestWorksheetRecords::doesNotOpen()
@@ -310,7 +312,10 @@ void TestWorksheetRecords::doesNotOpen()
     QFETCH(Blocker, blocker);
     QFETCH(QString, told);
     ProgramFixture fixture;
-    const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
+    const auto restore = qScopeGuard([&] {
+        setMode(fixture.path(QString()), 0700);
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
+    });
     QProcess other;
     QString machineLock;
     const auto removeMachineLock = qScopeGuard([&] {
@@ -367,6 +372,7 @@ void TestWorksheetRecords::doesNotOpen()
         }
         break;
     case Blocker::OtherMachine:
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         fixture.writeFile(u"secundaria1.dat.lock"_s, "4242\nmerlox2\naula-2\n");
         setModified(lockFile, QDateTime(QDate(2024, 3, 5), QTime(10, 15)));
         break;
@@ -388,6 +394,17 @@ void TestWorksheetRecords::doesNotOpen()
     QVERIFY(!fixture.screens().find(Screen::Worksheet1) && !fixture.screens().ended());
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"secundaria1.dat"_s) && message.contains(told), qPrintable(message));
+    // The lock file the teacher may delete is named with its folder, the path on a line of its own.
+    if (blocker == Blocker::OtherCopy) {
+        QVERIFY2(
+            message.endsWith(u"borre el archivo secundaria1.dat.lock de la carpeta de los archivos de los "
+                             "grados e intente de nuevo. La carpeta es:\n"_s +
+                             QDir::toNativeSeparators(QFileInfo(lockFile).absolutePath())),
+            qPrintable(message));
+    } else if (blocker == Blocker::OtherCopyReadOnlyFolder) {
+        // The machine's lock ends with the copy that holds it: no file to delete is named.
+        QVERIFY2(!message.contains(u"borre"_s), qPrintable(message));
+    }
     // The other copy's lock is left alone, and nothing is left behind.
     QCOMPARE(entries(fixture), before);
 }

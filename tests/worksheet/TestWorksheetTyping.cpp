@@ -1,7 +1,15 @@
 // What the teacher types into a shown record is what reaches the grade file: typing straight after a
-// record is shown, "Salir" on records nobody touched, and characters the file can't hold.
+// record is shown, "Salir" on records nobody touched, and characters the file can't hold, whatever
+// path they come by.
 
 #include "WorksheetDriver.h"
+
+#include "platform/MessageBox.h"
+#include "records/Windows1252.h"
+
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
+#include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +41,10 @@ private Q_SLOTS:
     void salirWritesUntouchedRecordsAsTheyWere();
     void boxesTakeOnlyWhatTheFileCanStore_data();
     void boxesTakeOnlyWhatTheFileCanStore();
+    void assistiveToolsMeetTheSameRule_data();
+    void assistiveToolsMeetTheSameRule();
+    void storeRefusesWhatTheFileCanNotHold_data();
+    void storeRefusesWhatTheFileCanNotHold();
 };
 
 void TestWorksheetTyping::typingRightAfterARecordIsShownIsStored()
@@ -165,6 +177,97 @@ void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore()
     box->selectAll();
     box->insert(typed.normalized(QString::NormalizationForm_D));
     QCOMPARE(box->text(), shown);
+}
+
+void TestWorksheetTyping::assistiveToolsMeetTheSameRule_data()
+{
+    QTest::addColumn<QString>("how"); // what the accessibility interface is asked to do
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    // Dictation and other assistive tools set the text; a screen reader's editing inserts or replaces.
+    const QString dictated = u"Ana 😀 李"_s;
+    for (const QString &how : {u"set"_s, u"insert"_s, u"replace"_s})
+        QTest::addRow("%s with an emoji and a Chinese letter: refused", qPrintable(how))
+            << how << dictated << u"Luis"_s;
+    QTest::newRow("set, Spanish letters decomposed: composed") << u"set"_s << u"Pen\u0303a"_s << u"Peña"_s;
+    QTest::newRow("insert, Spanish letters: taken") << u"insert"_s << u" Núñez"_s << u"Luis Núñez"_s;
+}
+
+void TestWorksheetTyping::assistiveToolsMeetTheSameRule()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    QLineEdit *box = sheet->controls().txtNombre;
+    QTest::keyClicks(box, u"Luis"_s);
+
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(accessible && accessible->editableTextInterface());
+    if (how == u"set")
+        accessible->setText(QAccessible::Value, text);
+    else if (how == u"insert")
+        accessible->editableTextInterface()->insertText(4, text);
+    else
+        accessible->editableTextInterface()->replaceText(0, 4, text);
+    QCOMPARE(box->text(), shown);
+    if (shown == u"Luis")
+        QCOMPARE(box->cursorPosition(), 4); // where the teacher left it
+
+    click(sheet->controls().cmdGuardarReg);
+    QCOMPARE(nameField(fixture.readFile(u"secundaria1.dat"_s), 1),
+             padded(Windows1252::encode(shown).value()));
+}
+
+void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("Guardar Registro, an emoji in the name")
+        << u"cmdGuardarReg"_s << u"txtNombre"_s << u"Ana 😀 李"_s
+        << u"el cuadro Nombre tiene un carácter que el archivo no puede guardar: «😀». Bórrelo del cuadro"_s;
+    QTest::newRow("Registro Siguiente, a zero-width space in the squats")
+        << u"cmdRegSiguiente"_s << u"txtsentadillas"_s << u"2\u200B0"_s
+        << u"el cuadro Sentadillas tiene un carácter invisible que el archivo no puede guardar (el código "
+           "U+200B). Borre lo que tiene el cuadro, escríbalo de nuevo"_s;
+    QTest::newRow("Salir, a Chinese letter in the age")
+        << u"cmdSalir"_s << u"txtedad"_s << u"1李3"_s
+        << u"el cuadro Edad tiene un carácter que el archivo no puede guardar: «李». Bórrelo del cuadro"_s;
+}
+
+// Should a character the file can't hold ever get past a box's rule, no command stores it, nor a '?' in its
+// place: the teacher is told which box holds it, and the record stays on screen with the file as it was.
+void TestWorksheetTyping::storeRefusesWhatTheFileCanNotHold()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, told);
+
+    ProgramFixture fixture;
+    const QByteArray before = record(Ana) + Blanks;
+    fixture.writeFile(u"secundaria1.dat"_s, before);
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    auto *holder = named<QLineEdit>(sheet, box);
+    {
+        const QSignalBlocker pastTheRule(holder);
+        holder->setText(text);
+    }
+
+    click(sheet, command);
+    QCOMPARE(onlyMessage(),
+             u"No se guardó el alumno en secundaria1.dat: "_s + told + u" y vuelva a oprimir el botón."_s);
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), before);
+    QVERIFY(!fixture.screens().ended());
+    QCOMPARE(textOf(sheet->controls().Label9), QString()); // still on record 1
+    QCOMPARE(focusName(), box);
 }
 
 } // namespace merlox2::test
