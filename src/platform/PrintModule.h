@@ -14,7 +14,7 @@ using PrintOutcome = decltype(printOnDefaultPrinter(nullptr, QRect()));
 // The one function the module exports: prints as printOnDefaultPrinter() does, into *outcome. The name
 // carries the version of this interface, to be raised whenever the arguments or PrintOutcome change: a
 // module built for another interface is then not found, rather than called with arguments it reads wrongly.
-inline constexpr char PrintModuleEntry[] = "merlox2_print_v1";
+inline constexpr char PrintModuleEntry[] = "merlox2_print_v2";
 using PrintModuleFunction = void (*)(QWidget *screen, const QRect *area, PrintOutcome *outcome);
 
 // Inside the module: the printing itself, through the system's print service (CUPS, or Windows' spooler).

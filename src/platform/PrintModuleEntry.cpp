@@ -5,10 +5,10 @@
 
 #include <type_traits>
 
-extern "C" Q_DECL_EXPORT void merlox2_print_v1(QWidget *screen, const QRect *area,
+extern "C" Q_DECL_EXPORT void merlox2_print_v2(QWidget *screen, const QRect *area,
                                                merlox2::PrintOutcome *outcome)
 {
     *outcome = merlox2::printThroughPrintService(screen, *area);
 }
 
-static_assert(std::is_same_v<decltype(&merlox2_print_v1), merlox2::PrintModuleFunction>);
+static_assert(std::is_same_v<decltype(&merlox2_print_v2), merlox2::PrintModuleFunction>);

@@ -65,7 +65,7 @@ Result<PrintModuleFunction> loadPrintModule()
 
 } // namespace
 
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
 {
     PrintModuleFunction &print = loadedModule();
     if (!print) {

@@ -14,11 +14,12 @@ namespace merlox2 {
 // is drawn now, at the top left of the printable area and scaled to its width. The page goes to the
 // printer when this returns, and only a job the print system accepted counts as printed. No wait on
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
-// A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail.
+// A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail. A job
+// the server took but did not get the page of is cancelled, so that nothing prints after a failure.
 // The first print loads the print module (PrintModule.h), from the program's folder or, in an
 // installation, from the program's folder of libraries; where it is missing or can't be loaded, the
 // failure says so (Cause::NoPrintModule) and the next print looks again.
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area);
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
 
 // Where to look for the print module instead: for tests, which run from a folder of their own. An empty
 // list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.

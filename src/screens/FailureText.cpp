@@ -232,6 +232,16 @@ QString timeInWords(QTime time)
     return QLocale(QLocale::Spanish, QLocale::Mexico).toString(time, u"H:mm"_s);
 }
 
+QString describeWaitingSheet(const PrintedSheet &sheet)
+{
+    const QString because = sheet.printerMessage.isEmpty() ? QString() : u" (%1)"_s.arg(sheet.printerMessage);
+    return u"La hoja se envió a la impresora %1, pero la impresora está detenida%2: la hoja espera en su "
+           "cola y se imprimirá cuando la impresora se reanude. Revise que la impresora esté encendida y "
+           "conectada, y reanúdela en la configuración de impresoras del sistema (o pida a quien administra "
+           "la computadora que lo haga). No hace falta volver a imprimir la hoja: saldría dos veces."_s.arg(
+               sheet.printer, because);
+}
+
 void reportFailure(QWidget *screen, const Error &error)
 {
     MessageBox::show(screen, describe(error));

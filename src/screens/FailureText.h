@@ -25,4 +25,10 @@ QString describe(const Error &error);
 QString dateInWords(QDate date);
 QString timeInWords(QTime time);
 
+struct PrintedSheet;
+// A sheet that waits in the queue of a stopped printer. Not a failure: the sheet is in the print system and
+// comes out once the printer is resumed; printing it again would give two. Worded here, beside the print
+// failures, to say the same things the same way.
+QString describeWaitingSheet(const PrintedSheet &sheet);
+
 } // namespace merlox2

@@ -428,13 +428,15 @@ void Worksheet::Command2_Click()
     setPrinting(true);
     // The sheet as this screen draws it, smaller where the screen was scaled to fit: the page takes it
     // to the paper's width all the same.
-    const Result<void> printed = printOnDefaultPrinter(
+    const Result<PrintedSheet> printed = printOnDefaultPrinter(
         this, QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)));
     setPrinting(false);
     if (focus)
         focus->setFocus();
     if (!printed)
         reportFailure(this, printed.error());
+    else if (printed.value().printerStopped)
+        MessageBox::show(this, describeWaitingSheet(printed.value()));
 }
 
 } // namespace merlox2

@@ -3,6 +3,8 @@
 
 #include "screens/FailureText.h"
 
+#include "platform/PrintServer.h"
+
 #include <QLocale>
 #include <QTest>
 
@@ -17,6 +19,7 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Spain)); }
     void messages_data();
     void messages();
+    void sheetWaitingOnStoppedPrinter();
 };
 
 void TestFailureText::messages_data()
@@ -191,6 +194,18 @@ void TestFailureText::messages()
     QFETCH(Error, error);
     QFETCH(QString, message);
     QCOMPARE(describe(error), message);
+}
+
+// Not a failure: the teacher is told not to print again. The print system's words only where it gave some.
+void TestFailureText::sheetWaitingOnStoppedPrinter()
+{
+    const QString quiet = describeWaitingSheet({.printer = u"Sala"_s, .printerStopped = true});
+    QVERIFY2(quiet.startsWith(u"La hoja se envió a la impresora Sala, pero la impresora está detenida: "_s) &&
+                 quiet.contains(u"No hace falta volver a imprimir"_s),
+             qPrintable(quiet));
+    const QString paused =
+        describeWaitingSheet({.printer = u"Sala"_s, .printerStopped = true, .printerMessage = u"Paused"_s});
+    QVERIFY2(paused.contains(u"está detenida (Paused): la hoja espera en su cola"_s), qPrintable(paused));
 }
 
 } // namespace merlox2::test

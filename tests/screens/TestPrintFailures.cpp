@@ -16,12 +16,18 @@
 #include <QTemporaryDir>
 
 #include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <optional>
+#include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -55,6 +61,20 @@ private:
     std::optional<QByteArray> m_was;
 };
 
+int listenOnSocketFile(const QByteArray &path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), qMin<size_t>(path.size(), sizeof address.sun_path - 1));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::listen(fd, 16) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
 // A print server that takes connections and never says a word: the kernel completes each connection
 // from the listen queue, and nothing ever reads the request.
 class SilentServer {
@@ -65,13 +85,8 @@ public:
     {
         if (!dir.isEmpty()) {
             const QByteArray path = QFile::encodeName(dir + u"/cups.sock"_s);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            std::memcpy(address.sun_path, path.constData(),
-                        qMin<size_t>(path.size(), sizeof address.sun_path - 1));
-            m_fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-                ::listen(m_fd, 16) == 0)
+            m_fd = listenOnSocketFile(path);
+            if (m_fd >= 0)
                 m_address = path;
         } else {
             sockaddr_in address{};
@@ -100,13 +115,155 @@ private:
     QByteArray m_address;
 };
 
+// Whether a client's bytes hold a Send-Document request: an IPP body (version 1 or 2, operation 6) right
+// after the HTTP headers, or after the first chunk's size line when the body comes in chunks.
+bool holdsSendDocument(const QByteArray &stream)
+{
+    for (qsizetype end = stream.indexOf("\r\n\r\n"); end >= 0; end = stream.indexOf("\r\n\r\n", end + 1)) {
+        const qsizetype chunkLine = stream.indexOf("\r\n", end + 4);
+        for (qsizetype body : {end + 4, chunkLine >= 0 && chunkLine - end <= 12 ? chunkLine + 2 : end + 4}) {
+            const QByteArray ipp = stream.mid(body, 4);
+            if (ipp.size() == 4 && (ipp[0] == 1 || ipp[0] == 2) && ipp[2] == 0 && ipp[3] == 6)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Passes everything between the program and the private CUPS server, and stops the server (SIGSTOP) when a
+// Send-Document request comes: the server falls silent just after it created the job, as a stuck one does,
+// and the connection that brought the request is no longer read. The server runs again on thaw(), or when
+// the relay ends.
+class FreezingRelay {
+public:
+    FreezingRelay(const QString &dir, const QString &server, pid_t serverPid)
+        : m_address(QFile::encodeName(dir + u"/relay.sock"_s)), m_server(QFile::encodeName(server)),
+          m_serverPid(serverPid), m_listener(listenOnSocketFile(m_address))
+    {
+        if (m_listener >= 0)
+            m_thread = std::thread([this] { run(); });
+    }
+    ~FreezingRelay()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        for (const Link &link : m_links) {
+            ::close(link.client);
+            ::close(link.server);
+        }
+        if (m_listener >= 0)
+            ::close(m_listener);
+        thaw();
+    }
+    FreezingRelay(const FreezingRelay &) = delete;
+    FreezingRelay &operator=(const FreezingRelay &) = delete;
+
+    QByteArray address() const { return m_listener >= 0 ? m_address : QByteArray(); }
+    bool froze() const { return m_froze; }
+    qint64 msSinceFreeze() const
+    {
+        using namespace std::chrono;
+        return m_froze ? duration_cast<milliseconds>(steady_clock::now() - m_frozeAt).count() : -1;
+    }
+    void thaw()
+    {
+        if (m_froze.exchange(false))
+            ::kill(m_serverPid, SIGCONT);
+    }
+
+private:
+    struct Link {
+        int client;
+        int server;
+        QByteArray sent;
+        bool held = false;
+    };
+
+    void run()
+    {
+        while (!m_stop) {
+            std::vector<pollfd> fds{{m_listener, POLLIN, 0}};
+            for (const Link &link : m_links) {
+                fds.push_back(
+                    {link.client, short(link.held ? 0 : POLLIN), 0}); // a held one: its hang-up only
+                fds.push_back({link.server, POLLIN, 0});
+            }
+            if (::poll(fds.data(), fds.size(), 50) <= 0)
+                continue;
+            for (std::size_t i = m_links.size(); i-- > 0;) {
+                Link &link = m_links[i];
+                const short fromClient = fds[1 + 2 * i].revents;
+                const short fromServer = fds[2 + 2 * i].revents;
+                const bool open = (!fromClient || (!link.held && pass(link.client, link.server, &link))) &&
+                                  (!fromServer || pass(link.server, link.client, nullptr));
+                if (!open) {
+                    ::close(link.client); // the server sees the client go, as it would without us
+                    ::close(link.server);
+                    m_links.erase(m_links.begin() + qsizetype(i));
+                }
+            }
+            if (fds[0].revents & POLLIN)
+                accept();
+        }
+    }
+
+    void accept()
+    {
+        const int client = ::accept(m_listener, nullptr, nullptr);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, m_server.constData(),
+                    qMin<size_t>(m_server.size(), sizeof address.sun_path - 1));
+        if (client >= 0 && server >= 0 &&
+            ::connect(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+            m_links.push_back({client, server, {}, false});
+            return;
+        }
+        ::close(client);
+        ::close(server);
+    }
+
+    bool pass(int from, int to, Link *watched)
+    {
+        char buffer[65536];
+        const ssize_t got = ::recv(from, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            return false;
+        if (watched) {
+            watched->sent.append(buffer, got);
+            if (holdsSendDocument(watched->sent)) {
+                if (!m_froze) {
+                    m_frozeAt = std::chrono::steady_clock::now();
+                    ::kill(m_serverPid, SIGSTOP);
+                    m_froze = true;
+                }
+                watched->held = true;
+            }
+        }
+        return ::send(to, buffer, size_t(got), MSG_NOSIGNAL) == got;
+    }
+
+    QByteArray m_address;
+    QByteArray m_server;
+    pid_t m_serverPid;
+    int m_listener;
+    std::vector<Link> m_links;
+    std::chrono::steady_clock::time_point m_frozeAt; // set before m_froze
+    std::atomic<bool> m_froze = false;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
 // The private CUPS server of the test run, or why there is none.
 QString privateCups(QString *server)
 {
     *server = qEnvironmentVariable("CUPS_SERVER");
     if (server->isEmpty())
         return u"CUPS_SERVER is not set (scripts/test.sh starts a private CUPS server and sets it)"_s;
-    for (const QString &tool : {u"lpstat"_s, u"lpadmin"_s, u"cupsreject"_s}) {
+    for (const QString &tool :
+         {u"lpstat"_s, u"lpadmin"_s, u"cupsreject"_s, u"cupsdisable"_s, u"cupsenable"_s}) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             return u"%1 is not installed (packages cups-client, cups-bsd)"_s.arg(tool);
     }
@@ -120,6 +277,21 @@ QString defaultQueue(const QString &server)
     return QRegularExpression(u"system default destination: (\\S+)"_s)
         .match(runTool(u"lpstat"_s, {u"-h"_s, server, u"-d"_s}).output)
         .captured(1);
+}
+
+// Whether the queue holds no job that has yet to end, waiting up to a minute for it.
+bool queueEmptiesWithinAMinute(const QString &server, const QString &queue)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const ToolRun jobs = runTool(u"lpstat"_s, {u"-h"_s, server, u"-o"_s, queue});
+        if (jobs.exitCode == 0 && jobs.output.trimmed().isEmpty())
+            return true;
+        if (waited.elapsed() > 60000)
+            return false;
+        QTest::qWait(250);
+    }
 }
 
 // A queue on the private server that turns every job away; removed again at the end of the test.
@@ -187,6 +359,8 @@ private Q_SLOTS:
     void defaultPrinterRejectsJobs();
     void printServerNeverAnswers_data();
     void printServerNeverAnswers();
+    void printServerFallsSilentAfterCreatingTheJob();
+    void stoppedPrinterKeepsTheSheetInItsQueue();
     void printingKeepsMemoryNearWhatItWas();
     void printModuleMissing_data();
     void printModuleMissing();
@@ -249,6 +423,86 @@ void TestPrintFailures::printServerNeverAnswers()
     QVERIFY2(heldMs <= ClickBudgetMs, qPrintable(u"the click held the screen for %1 ms"_s.arg(heldMs)));
     QVERIFY(!fixture.screens().ended());
     checkRestored(sheet);
+}
+
+void TestPrintFailures::printServerFallsSilentAfterCreatingTheJob()
+{
+    QString server;
+    if (const QString why = privateCups(&server); !why.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(why);
+    const pid_t cupsd = qEnvironmentVariableIntValue("MERLOX2_TEST_CUPS_PID");
+    const QString queue = defaultQueue(server);
+    const QString output = qEnvironmentVariable("MERLOX2_TEST_PRINT_OUTPUT");
+    if (cupsd <= 0 || queue.isEmpty() || output.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(u"no private CUPS daemon to stop (scripts/private-cups.sh starts one)"_s);
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue), "the queue still holds earlier jobs");
+    QFile::remove(output);
+    QTemporaryDir dir;
+    FreezingRelay relay(dir.path(), server, cupsd);
+    QVERIFY2(!relay.address().isEmpty(), "could not listen");
+    const ScopedEnv cupsServer("CUPS_SERVER", relay.address());
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    typeRecord(Ana);
+    click(sheet->controls().Command2);
+    const qint64 heldMs = relay.msSinceFreeze();
+
+    QVERIFY2(relay.froze(), "the program never sent the page");
+    const QString message = onlyMessage();
+    QVERIFY2(message.contains(u"el servidor de impresión no responde"_s), qPrintable(message));
+    // Once the server is silent: what is left of the wait for the page, then the cancel's own short wait.
+    const qint64 budgetMs = PrintServerAnswerWithinMs + PrintServerFollowUpWithinMs + 500;
+    QVERIFY2(heldMs <= budgetMs,
+             qPrintable(u"the click held the screen for %1 ms after the server fell silent"_s.arg(heldMs)));
+    checkRestored(sheet);
+    QCOMPARE(boxesOf(sheet), Ana);
+
+    // Back again, the server carries out the cancel it was sent while silent: no job is left waiting for
+    // a page, and no sheet comes out after the teacher was told it failed.
+    relay.thaw();
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue),
+             qPrintable(runTool(u"lpstat"_s, {u"-h"_s, server, u"-l"_s, u"-o"_s, queue}).output));
+    QVERIFY2(!QFileInfo::exists(output), "the sheet printed after all");
+}
+
+void TestPrintFailures::stoppedPrinterKeepsTheSheetInItsQueue()
+{
+    QString server;
+    if (const QString why = privateCups(&server); !why.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(why);
+    const QString queue = defaultQueue(server);
+    const QString output = qEnvironmentVariable("MERLOX2_TEST_PRINT_OUTPUT");
+    if (queue.isEmpty() || output.isEmpty())
+        MERLOX2_SKIP_OR_FAIL(u"no private CUPS daemon with a queue (scripts/private-cups.sh starts one)"_s);
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue), "the queue still holds earlier jobs");
+    QFile::remove(output);
+    const ToolRun stopped = runTool(u"cupsdisable"_s, {u"-h"_s, server, queue});
+    const auto resume = qScopeGuard([&] { runTool(u"cupsenable"_s, {u"-h"_s, server, queue}); });
+    QVERIFY2(stopped.exitCode == 0, qPrintable(stopped.output));
+
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(1);
+    QVERIFY(sheet);
+    typeRecord(Ana);
+    click(sheet->controls().Command2);
+
+    // Not a failure: the sheet is in the queue, and printing it again would give two.
+    const QString message = onlyMessage();
+    QVERIFY2(message.contains(queue) && message.contains(u"está detenida"_s) &&
+                 message.contains(u"espera en su cola"_s) && !message.contains(u"No se pudo"_s),
+             qPrintable(message));
+    checkRestored(sheet);
+    QVERIFY2(!runTool(u"lpstat"_s, {u"-h"_s, server, u"-o"_s, queue}).output.trimmed().isEmpty(),
+             "the sheet is not in the queue");
+    QVERIFY(!QFileInfo::exists(output));
+
+    // Resumed, the printer prints the sheet that waited.
+    QCOMPARE(runTool(u"cupsenable"_s, {u"-h"_s, server, queue}).exitCode, 0);
+    QVERIFY2(queueEmptiesWithinAMinute(server, queue),
+             "the sheet did not print once the printer was resumed");
+    QVERIFY2(QFileInfo(output).size() > 0, qPrintable(u"the queue wrote nothing to "_s + output));
 }
 
 void TestPrintFailures::printingKeepsMemoryNearWhatItWas()
