@@ -8,6 +8,7 @@
 #include "platform/Printing.h"
 #include "screens/Screen.h"
 #include "forms/StorableTextValidator.h"
+#include "records/SexFile.h"
 #include "records/Windows1252.h"
 
 #include <QCloseEvent>
@@ -396,6 +397,20 @@ void Worksheet::evaluate(Sex sex)
     for (std::size_t i = 0; i < result.outputs.size(); ++i)
         setCaption(m_ui.panel()[i], result.outputs[i]);
     m_ui.txtNombre->setFocus();
+    rememberSex(sex);
+}
+
+void Worksheet::rememberSex(Sex sex)
+{
+    // For the reports, which evaluate the whole grade: the sex is kept beside the grade file for the name on
+    // screen, and forgotten there once the slot holds another name. The teacher's work here never waits on
+    // it: a sex file that can't be written is made whole by the next write, and the reports window says
+    // what it could not read.
+    const QString name = m_ui.txtNombre->text();
+    if (name.trimmed().isEmpty())
+        return;
+    if (const Result<void> kept = SexFile::forGradeFile(m_file.path()).setSex(IndiceReg, sex, name); !kept)
+        qWarning("The sex of record %d was not kept beside %s", int(IndiceReg), qPrintable(m_file.path()));
 }
 
 void Worksheet::setPrinting(bool printing)

@@ -74,6 +74,7 @@ private:
     void cmdSalir_Click();
     void Option_Click(OptionButton *chosen);
     void evaluate(Sex sex); // "Procesar" with the Hombre norms, "Datos" with the Mujer norms
+    void rememberSex(Sex sex);
     void Command2_Click();
     void setPrinting(bool printing);
 

@@ -3,6 +3,8 @@
 
 #include "WorksheetDriver.h"
 
+#include "records/SexFile.h"
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2::test {
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void earlyStopKeepsTheRestOfThePanel();
     void commandsEmptyThePanel_data();
     void commandsEmptyThePanel();
+    void evaluationRemembersTheSexForTheName();
 };
 
 void TestWorksheetEvaluation::sexChoiceArmsOneButton_data()
@@ -158,6 +161,27 @@ void TestWorksheetEvaluation::commandsEmptyThePanel()
         QCOMPARE(boxesOf(sheet).mid(2), QStringList{u"2.9"_s} + Best.mid(1));
     else
         QCOMPARE(focusName(), u"txtNombre"_s);
+}
+
+void TestWorksheetEvaluation::evaluationRemembersTheSexForTheName()
+{
+    ProgramFixture fixture;
+    Worksheet *sheet = fixture.openWorksheet(2);
+    QVERIFY(sheet);
+    const SexFile sexes = SexFile::forGradeFile(fixture.path(u"secundaria2.dat"_s));
+    const auto sexOf = [&](int slot, const QString &name) { return sexes.read().value().sexOf(slot, name); };
+    typeRecord(Ana);
+    click(sheet->controls().Command4); // "Datos": Mujer
+    QCOMPARE(sexOf(1, u"Ana"_s), std::optional(Sex::Mujer));
+    click(sheet->controls().Command3); // the teacher corrects it with "Procesar": Hombre
+    QCOMPARE(sexOf(1, u"Ana"_s), std::optional(Sex::Hombre));
+    // Another student in the slot is not known to be a man.
+    QCOMPARE(sexOf(1, u"Beto"_s), std::nullopt);
+    // Nothing is kept for a slot without a name, and the grade file itself is untouched.
+    click(sheet->controls().cmdRegSiguiente);
+    click(sheet->controls().Command3);
+    QCOMPARE(sexes.read().value().entries[2], SexEntry{});
+    QCOMPARE(fixture.readFile(u"secundaria2.dat"_s), QByteArray());
 }
 
 } // namespace merlox2::test
