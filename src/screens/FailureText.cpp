@@ -19,7 +19,7 @@ struct Reason {
 };
 
 const QString TryAgain =
-    u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
+    u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta de los archivos de los grados."_s;
 
 // Why a file could not be read or written, and what the teacher can do. The system's own error texts
 // are English; the teacher gets the kind of failure in Spanish instead.
@@ -183,7 +183,10 @@ QString printFailure(const Error &error)
     }
     default: break; // no other cause is met while printing
     }
-    return u"No se pudo imprimir la hoja: ocurrió un error inesperado. Intente de nuevo."_s;
+    const QString where = error.subject.isEmpty() ? u"No se pudo imprimir la hoja: "_s : onPrinter;
+    if (error.cause == Cause::Other)
+        return where + u"el sistema informó el error número %1. Intente de nuevo."_s.arg(error.systemCode);
+    return where + u"ocurrió un error inesperado. Intente de nuevo."_s;
 }
 
 } // namespace
