@@ -24,6 +24,8 @@ SetCompressor /SOLID lzma
 
 !define NAME "MERLOX2"
 !define EXE "merlox2.exe"
+; The second pair of shortcuts, which opens the reports window.
+!define REPORTS "MERLOX2 Reportes"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2"
 ; The teacher's folder, the Windows counterpart of the Linux launcher's.
 !define WORK_DIR "$DOCUMENTS\MERLOX2"
@@ -142,6 +144,11 @@ Section "${NAME}"
         SW_SHOWNORMAL "" "Evaluación de la condición física"
     CreateShortcut "$DESKTOP\${NAME}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\merlox2.ico" 0 \
         SW_SHOWNORMAL "" "Evaluación de la condición física"
+    ; The reports window, in the same folder.
+    CreateShortcut "$SMPROGRAMS\${REPORTS}.lnk" "$INSTDIR\${EXE}" "--reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
+    CreateShortcut "$DESKTOP\${REPORTS}.lnk" "$INSTDIR\${EXE}" "--reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
     SetOutPath "$INSTDIR"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
@@ -166,6 +173,8 @@ Section "Uninstall"
 
     Delete "$SMPROGRAMS\${NAME}.lnk"
     Delete "$DESKTOP\${NAME}.lnk"
+    Delete "$SMPROGRAMS\${REPORTS}.lnk"
+    Delete "$DESKTOP\${REPORTS}.lnk"
     ; Only the files that were installed; the folders go only when empty (RMDir without /r), so
     ; anything else kept there stays.
     !include "${UNFILES}"
