@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace merlox2 {
 
+class ExportCommands;
 class GradeTableModel;
 class GradeTableProxy;
 
@@ -91,6 +92,7 @@ private:
     QAction *m_quitSeparator = nullptr;
     QAction *m_showEmpty = nullptr;
     QLabel *m_status = nullptr;
+    ExportCommands *m_export = nullptr;
 };
 
 // Asks the access code and, given it, opens the reports window on the grade files of folder, as
