@@ -289,8 +289,14 @@ Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, cons
     if (!folder.isValid())
         return workbookFailure(target, LXW_ERROR_CREATING_TMPFILE, errno);
     const QString path = folder.filePath(u"libro.xlsx"_s);
+#ifdef Q_OS_WIN
+    // libxlsxwriter opens the workbook with _wfopen from UTF-8, its own temporary files with the ANSI _open.
+    const QByteArray encodedPath = QDir::toNativeSeparators(path).toUtf8();
+    QByteArray encodedFolder = QFile::encodeName(QDir::toNativeSeparators(folder.path()));
+#else
     const QByteArray encodedPath = QFile::encodeName(path);
     QByteArray encodedFolder = QFile::encodeName(folder.path());
+#endif
     lxw_workbook_options options{};
     options.tmpdir = encodedFolder.data(); // not the root of C:, where tmpfile() would put them on Windows
     lxw_error closed = LXW_NO_ERROR;
