@@ -313,33 +313,45 @@ QString nameMatchKey(QStringView name)
 Placement placeStudents(const Roster &roster, const QList<ImportedStudent> &students, PlacementMode mode)
 {
     Placement placement;
-    if (mode == PlacementMode::Replace) {
-        for (qsizetype i = 0; i < students.size(); ++i) {
-            if (i < Roster::LastSlot)
-                placement.placed << PlacedStudent{.slot = int(i) + 1, .student = i};
-            else
-                placement.notFitting << i;
-        }
-        return placement;
-    }
     QHash<QString, int> present;
-    QList<int> empty;
+    std::array<bool, Roster::LastSlot + 1> taken{}; // slot 0 unused
     for (int slot = Roster::FirstSlot; slot <= Roster::LastSlot; ++slot) {
         const QString key = nameMatchKey(roster[slot].field(StudentRecord::Nombre));
-        if (key.isEmpty())
-            empty << slot;
-        else if (!present.contains(key))
+        taken.at(std::size_t(slot)) = mode == PlacementMode::EmptySlotsOnly && !key.isEmpty();
+        if (!key.isEmpty() && !present.contains(key))
             present.insert(key, slot);
     }
-    qsizetype next = 0;
+    // A student already in the grade keeps the slot, and with it the results: left alone, or updated when
+    // replacing.
+    QList<qsizetype> newcomers;
     for (qsizetype i = 0; i < students.size(); ++i) {
-        if (const auto found = present.constFind(nameMatchKey(students.at(i).name)); found != present.cend())
-            placement.alreadyThere << PlacedStudent{.slot = *found, .student = i};
-        else if (next < empty.size())
-            placement.placed << PlacedStudent{.slot = empty.at(next++), .student = i};
-        else
-            placement.notFitting << i;
+        const int slot = present.value(nameMatchKey(students.at(i).name));
+        if (slot == 0) {
+            newcomers << i;
+        } else if (mode == PlacementMode::EmptySlotsOnly) {
+            placement.alreadyThere << PlacedStudent{.slot = slot, .student = i};
+        } else if (!taken.at(std::size_t(slot))) {
+            taken.at(std::size_t(slot)) = true;
+            placement.placed << PlacedStudent{.slot = slot, .student = i};
+        } else {
+            newcomers << i; // the same name twice in the list: the second is another student
+        }
     }
+    // The others, in the list's order, into the free slots in theirs: the empty ones, and when replacing
+    // also those of the students who are not on the list.
+    int slot = Roster::FirstSlot;
+    for (const qsizetype i : std::as_const(newcomers)) {
+        while (slot <= Roster::LastSlot && taken.at(std::size_t(slot)))
+            ++slot;
+        if (slot > Roster::LastSlot) {
+            placement.notFitting << i;
+            continue;
+        }
+        taken.at(std::size_t(slot)) = true;
+        placement.placed << PlacedStudent{.slot = slot, .student = i};
+    }
+    std::sort(placement.placed.begin(), placement.placed.end(),
+              [](const PlacedStudent &a, const PlacedStudent &b) { return a.slot < b.slot; });
     return placement;
 }
 

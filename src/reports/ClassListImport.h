@@ -97,10 +97,12 @@ struct Placement {
 
 enum class PlacementMode {
     EmptySlotsOnly, // the students go into the empty slots in order; a student already in the grade stays
-    Replace,        // the list takes slots 1, 2, ... whoever is there; the slots beyond it stay as they are
+    Replace,        // a student already in the grade is updated in the slot; the others take the empty slots
+                    // and those of students not on the list, from slot 1; slots not needed stay as they are
 };
 
-// students: only the names are read. A slot is empty when its name is blank.
+// students: only the names are read, compared without case, blanks and what lies beyond 30 characters. A
+// slot is empty when its name is blank.
 Placement placeStudents(const Roster &roster, const QList<ImportedStudent> &students, PlacementMode mode);
 
 } // namespace merlox2

@@ -129,8 +129,8 @@ ClassListImportDialog::ClassListImportDialog(int grade, const QString &gradeFile
     m_cut->setObjectName(u"cortarNombres"_s);
     m_cut->setEnabled(false);
     connect(m_cut, &QCheckBox::toggled, this, &ClassListImportDialog::refresh);
-    m_replace =
-        new QCheckBox(u"&Reemplazar alumnos existentes (la lista ocupa los registros desde el 1)"_s, this);
+    m_replace = new QCheckBox(
+        u"&Reemplazar alumnos existentes (los que no están en la lista dejan su lugar)"_s, this);
     m_replace->setObjectName(u"reemplazar"_s);
     connect(m_replace, &QCheckBox::toggled, this, &ClassListImportDialog::refresh);
 
@@ -428,6 +428,9 @@ void ClassListImportDialog::runImport()
 
     Roster roster = m_roster;
     QList<int> slots;
+    QList<std::pair<int, Sex>> sexes;
+    // A student kept whose name is written anew (another case, say) keeps the sex given to the old name.
+    const Result<SexTable> oldSexes = SexFile::forGradeFile(m_path).read();
     for (const PlacedStudent &placed : std::as_const(m_placement.placed)) {
         const ImportedStudent &student = m_usable.at(placed.student);
         StudentRecord &record = roster[placed.slot];
@@ -440,6 +443,11 @@ void ClassListImportDialog::runImport()
                  {StudentRecord::Resistencia, StudentRecord::Velocidad, StudentRecord::Lagartijas,
                   StudentRecord::Abdominales, StudentRecord::Sentadillas})
                 (void)record.setField(field, u"");
+        std::optional<Sex> sex = student.sex;
+        if (!sex && sameStudent && oldSexes && SexFile::nameKey(record.field(StudentRecord::Nombre)) != name)
+            sex = oldSexes.value().sexOf(placed.slot, record.field(StudentRecord::Nombre));
+        if (sex)
+            sexes << std::pair{placed.slot, *sex};
         (void)record.setField(StudentRecord::Nombre, name); // checked storable when the list was read
         if (!student.age.isEmpty() || !sameStudent)
             (void)record.setField(StudentRecord::Edad, student.age);
@@ -453,18 +461,14 @@ void ClassListImportDialog::runImport()
     m_roster = roster;
 
     // One store per sex given, each under the sex file's own short lock; on a slow disk this takes a moment.
-    QProgressDialog progress(u"Guardando el sexo de los alumnos…"_s, QString(), 0, int(slots.size()), this);
+    QProgressDialog progress(u"Guardando el sexo de los alumnos…"_s, QString(), 0, int(sexes.size()), this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const SexFile sexFile = SexFile::forGradeFile(m_path);
     int done = 0;
-    for (const PlacedStudent &placed : std::as_const(m_placement.placed)) {
+    for (const auto &[slot, sex] : std::as_const(sexes)) {
         progress.setValue(done++);
-        const ImportedStudent &student = m_usable.at(placed.student);
-        if (!student.sex)
-            continue;
-        if (const Result<void> stored =
-                sexFile.setSex(placed.slot, student.sex, roster[placed.slot].field(StudentRecord::Nombre));
+        if (const Result<void> stored = sexFile.setSex(slot, sex, roster[slot].field(StudentRecord::Nombre));
             !stored) {
             m_laterFailure =
                 u"Los alumnos se importaron en %1, pero no se guardó el sexo de todos: "_s.arg(gradeFile) +
@@ -472,7 +476,7 @@ void ClassListImportDialog::runImport()
             break;
         }
     }
-    progress.setValue(int(slots.size()));
+    progress.setValue(int(sexes.size()));
     m_summary =
         (slots.size() == 1 ? u"Se importó 1 alumno"_s : u"Se importaron %1 alumnos"_s.arg(slots.size())) +
         u" en el %1º grado (%2)."_s.arg(m_grade).arg(gradeFile);

@@ -158,9 +158,15 @@ void TestClassListImport::placement_data()
         << false << u"2:0 4:2"_s << u""_s << u"3:1"_s;
     QTest::newRow("one empty slot: the rest do not fit")
         << full << QStringList{u"Ceci"_s, u"Dani"_s, u"Eva"_s} << false << u"30:0"_s << u"1 2"_s << u""_s;
-    QTest::newRow("replace: the list from slot 1, whoever is there")
-        << QStringList{u"Ana"_s, u"Beto"_s, u"Ceci"_s} << QStringList{u"Dani"_s, u"Ana"_s} << true
-        << u"1:0 2:1"_s << u""_s << u""_s;
+    QTest::newRow("replace: Ana updated where she is, Dani in Beto's slot before the empty one, Ceci stays")
+        << QStringList{u"ANA"_s, u"Beto"_s, u"Ceci"_s} << QStringList{u"Dani"_s, u"Ana"_s} << true
+        << u"1:1 2:0"_s << u""_s << u""_s;
+    QStringList thirty;
+    for (int i = 0; i < 30; ++i)
+        thirty << u"%1:%2"_s.arg(i + 1).arg(i);
+    QTest::newRow("replace: 31 of one name are 31 students, the last does not fit")
+        << QStringList{u"Ana"_s} << QStringList(31, u"Beto"_s) << true << thirty.join(u' ') << u"30"_s
+        << u""_s;
 }
 
 void TestClassListImport::placement()

@@ -171,12 +171,15 @@ void TestClassListImportDialog::importedIntoEmptySlotsOnly()
     QCOMPARE(m_window->model(1)->index(1, 1).data().toString(), u"María Yañez"_s);
 }
 
+// Replacing: Ana, on the list in capitals, keeps her slot, results and sex; Beto, not on it, gives his slot
+// to Eva; the long name goes in cut once the teacher asks.
 void TestClassListImportDialog::replaceAndCutLongNames()
 {
     const QByteArray before = gradeWithReservedBytes();
     writeFile(gradePath(), before);
+    QVERIFY(SexFile::forGradeFile(gradePath()).setSex(1, Sex::Mujer, u"Ana"));
     ClassListImportDialog *dialog = openDialog();
-    dialog->loadText(u"Dulce María de los Ángeles Hernández\nEva\n"_s); // pasted cells, no header
+    dialog->loadText(u"Dulce María de los Ángeles Hernández\nEva\nANA\n"_s); // pasted cells, no header
     QVERIFY(dialog->cutLongNames()->isEnabled());
     QVERIFY(dialog->problems()->toPlainText().contains(
         u"Fila 1: el nombre «Dulce María de los Ángeles Hernández» "
@@ -184,18 +187,27 @@ void TestClassListImportDialog::replaceAndCutLongNames()
     QCOMPARE(cell(dialog->preview(), 2, 2), u"Eva"_s);
     dialog->replaceStudents()->setChecked(true);
     dialog->cutLongNames()->setChecked(true);
-    QCOMPARE(cell(dialog->preview(), 1, 2), u"Dulce María de los Ángeles Her"_s);
-    QCOMPARE(cell(dialog->preview(), 1, 5), u"Reemplaza al alumno actual (fila 1)"_s);
+    QCOMPARE(cell(dialog->preview(), 1, 5), u"Actualiza (fila 3)"_s);
+    QCOMPARE(cell(dialog->preview(), 2, 2), u"Dulce María de los Ángeles Her"_s);
+    QCOMPARE(cell(dialog->preview(), 3, 5), u"Reemplaza al alumno actual (fila 2)"_s);
     dialog->importButton()->click();
+
     const QByteArray after = fileBytes(gradePath());
-    const StudentRecord first = StudentRecord::fromBytes(QByteArrayView(after).first(130));
-    QCOMPARE(first.field(StudentRecord::Nombre), u"Dulce María de los Ángeles Her"_s);
-    // Ana's results are not Dulce's; the reserved bytes stay.
-    QCOMPARE(first.field(StudentRecord::Resistencia).trimmed(), QString());
-    QCOMPARE(first.field(StudentRecord::Edad).trimmed(), QString());
-    QCOMPARE(after.mid(StudentRecord::offset(StudentRecord::Reservado1), 40),
-             before.mid(StudentRecord::offset(StudentRecord::Reservado1), 40));
-    QCOMPARE(after.mid(260), before.mid(260));
+    const auto record = [&](int slot) {
+        return StudentRecord::fromBytes(QByteArrayView(after).sliced((slot - 1) * 130, 130));
+    };
+    QCOMPARE(record(1).field(StudentRecord::Nombre).trimmed(), u"ANA"_s);
+    QCOMPARE(record(1).field(StudentRecord::Resistencia).trimmed(), u"1.9"_s);
+    QCOMPARE(record(1).field(StudentRecord::Edad).trimmed(), u"12"_s);
+    QCOMPARE(record(2).field(StudentRecord::Nombre), u"Dulce María de los Ángeles Her"_s);
+    QCOMPARE(record(3).field(StudentRecord::Nombre).trimmed(), u"Eva"_s);
+    for (int slot = 1; slot <= 3; ++slot) // the reserved bytes of the records imported into
+        QCOMPARE(after.mid((slot - 1) * 130 + StudentRecord::offset(StudentRecord::Reservado1), 40),
+                 before.mid((slot - 1) * 130 + StudentRecord::offset(StudentRecord::Reservado1), 40));
+    QCOMPARE(after.mid(390), before.mid(390));
+    const Result<SexTable> sexes = SexFile::forGradeFile(gradePath()).read();
+    QVERIFY(sexes);
+    QCOMPARE(sexes.value().sexOf(1, u"ANA"), Sex::Mujer);
 }
 
 void TestClassListImportDialog::badListsChangeNothing_data()
