@@ -117,11 +117,12 @@ ClassListImportDialog::ClassListImportDialog(int grade, const QString &gradeFile
     m_table->setTabKeyNavigation(false);
     m_table->verticalHeader()->hide();
     m_table->setWordWrap(false);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+    m_table->horizontalHeader()->setSectionResizeMode(Columns - 1, QHeaderView::Stretch);
 
     m_problems = new QPlainTextEdit(this);
     m_problems->setObjectName(u"problemas"_s);
-    m_problems->setAccessibleName(u"Líneas que no se importan"_s);
+    m_problems->setAccessibleName(u"Avisos sobre la lista: líneas que no se importan y alumnos que no caben"_s);
     m_problems->setReadOnly(true);
     m_problems->setMaximumHeight(m_problems->fontMetrics().lineSpacing() * 7);
 
@@ -152,7 +153,7 @@ ClassListImportDialog::ClassListImportDialog(int grade, const QString &gradeFile
     layout->addWidget(m_sourceLabel);
     layout->addWidget(m_notice);
     layout->addWidget(m_table, 1);
-    layout->addWidget(new QLabel(u"Líneas que no se importan:"_s, this));
+    layout->addWidget(new QLabel(u"Avisos sobre la lista:"_s, this));
     layout->addWidget(m_problems);
     layout->addWidget(m_cut);
     layout->addWidget(m_replace);
@@ -264,7 +265,7 @@ void ClassListImportDialog::showList()
         m_sourceLabel->setText(m_sourceLabel->text() + u" No se importará nada."_s);
     } else {
         const QString encoding = encodingText(m_list);
-        m_sourceLabel->setText(u"%1%2, separado por %3, %4: %5."_s.arg(
+        m_sourceLabel->setText(u"%1%2: %5, %4; columnas separadas por %3."_s.arg(
             file, encoding.isEmpty() ? QString() : u" (%1)"_s.arg(encoding), delimiterText(m_list.delimiter),
             m_list.header ? u"con fila de títulos"_s
                           : u"sin fila de títulos (la primera columna es el nombre)"_s,
@@ -318,13 +319,15 @@ void ClassListImportDialog::refresh()
             m_model->setItem(row, column, new QStandardItem(cells.at(column)));
     }
     m_table->resizeColumnsToContents();
+    // Room for a whole name of the file, also before the list is there.
+    const int nameWidth = m_table->fontMetrics().horizontalAdvance(QString(NameWidth - 4, u'n'));
+    for (const int column : {1, 2})
+        m_table->setColumnWidth(column, std::max(nameWidth, m_table->columnWidth(column)));
 
     QStringList lines;
     const QString word = lineWord();
-    const qsizetype told = m_list.problems.size() + m_placement.alreadyThere.size();
+    QList<std::pair<int, QString>> told; // by line, each told once
     for (const ClassLineProblem &problem : std::as_const(m_list.problems)) {
-        if (lines.size() >= ListedAtMost)
-            break;
         const QString at = u"%1 %2: "_s.arg(word).arg(problem.line);
         switch (problem.fault) {
         case ClassLineFault::NameTooLong:
@@ -358,13 +361,18 @@ void ClassListImportDialog::refresh()
                         "esta línea hasta el final. Corrija las comillas en la lista e impórtela de nuevo."_s;
             break;
         }
+        told.push_back({problem.line, lines.takeLast()});
     }
     for (const PlacedStudent &there : std::as_const(m_placement.alreadyThere))
-        if (lines.size() < ListedAtMost)
-            lines << u"%1 %2: «%3» ya está en el registro %4; no se importa de nuevo."_s.arg(word)
-                         .arg(m_usable.at(there.student).line)
-                         .arg(m_usable.at(there.student).name)
-                         .arg(there.slot);
+        told.push_back({m_usable.at(there.student).line,
+                        u"%1 %2: «%3» ya está en el registro %4; no se importa de nuevo."_s.arg(word)
+                            .arg(m_usable.at(there.student).line)
+                            .arg(m_usable.at(there.student).name)
+                            .arg(there.slot)});
+    std::stable_sort(told.begin(), told.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < told.size() && i < ListedAtMost; ++i)
+        lines << told.at(i).second;
     if (!m_placement.notFitting.isEmpty()) {
         QStringList names;
         for (const qsizetype index : std::as_const(m_placement.notFitting)) {
@@ -382,7 +390,7 @@ void ClassListImportDialog::refresh()
             fitting += u" y otros %1"_s.arg(m_placement.notFitting.size() - names.size());
         lines.prepend(fitting + u"."_s);
     }
-    const qsizetype unlisted = told - (lines.size() - (m_placement.notFitting.isEmpty() ? 0 : 1));
+    const qsizetype unlisted = told.size() - std::min(told.size(), ListedAtMost);
     if (unlisted > 0)
         lines << u"Y otras %1 líneas con problemas."_s.arg(unlisted);
     m_problems->setPlainText(lines.isEmpty() ? u"Ninguna."_s : lines.join(u'\n'));
