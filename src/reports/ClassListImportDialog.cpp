@@ -122,7 +122,8 @@ ClassListImportDialog::ClassListImportDialog(int grade, const QString &gradeFile
 
     m_problems = new QPlainTextEdit(this);
     m_problems->setObjectName(u"problemas"_s);
-    m_problems->setAccessibleName(u"Avisos sobre la lista: líneas que no se importan y alumnos que no caben"_s);
+    m_problems->setAccessibleName(
+        u"Avisos sobre la lista: líneas que no se importan y alumnos que no caben"_s);
     m_problems->setReadOnly(true);
     m_problems->setMaximumHeight(m_problems->fontMetrics().lineSpacing() * 7);
 
@@ -180,6 +181,12 @@ bool ClassListImportDialog::readGradeFile()
         return false;
     }
     Roster roster;
+    if (!info.exists() &&
+        !info.isSymLink()) { // a grade not begun: «Importar» creates its file, not the preview
+        m_roster = roster;
+        m_gradeProblem.clear();
+        return true;
+    }
     if (const Result<void> loaded = GradeFile(m_path).loadRoster(roster); !loaded) {
         m_gradeProblem = describe(loaded.error()) + u" No se importará nada en él."_s;
         return false;

@@ -87,6 +87,7 @@ private Q_SLOTS:
     void cleanup();
     void importedIntoEmptySlotsOnly();
     void replaceAndCutLongNames();
+    void gradeNotBegun();
     void badListsChangeNothing_data();
     void badListsChangeNothing();
     void gradeFileRefused_data();
@@ -208,6 +209,20 @@ void TestClassListImportDialog::replaceAndCutLongNames()
     const Result<SexTable> sexes = SexFile::forGradeFile(gradePath()).read();
     QVERIFY(sexes);
     QCOMPARE(sexes.value().sexOf(1, u"ANA"), Sex::Mujer);
+}
+
+// A grade without its file yet: the preview creates nothing, the import creates the file with its records.
+void TestClassListImportDialog::gradeNotBegun()
+{
+    ClassListImportDialog *dialog = openDialog();
+    dialog->loadFile(listFile("\xEF\xBB\xBFnombre,edad\nAna,12\nBeto,13\n"));
+    QCOMPARE(cell(dialog->preview(), 2, 5), u"Nuevo (línea 3)"_s);
+    QVERIFY(!QFile::exists(gradePath()));
+    dialog->importButton()->click();
+    Roster roster;
+    QVERIFY(GradeFile(gradePath()).loadRoster(roster));
+    QCOMPARE(fileBytes(gradePath()).size(), 260);
+    QCOMPARE(roster[2].field(StudentRecord::Edad).trimmed(), u"13"_s);
 }
 
 void TestClassListImportDialog::badListsChangeNothing_data()
