@@ -126,13 +126,17 @@ QString headerKey(const QString &text)
     return key.toLower().simplified();
 }
 
-enum class Column { None, Name, Age, Sex };
+enum class Column { None, Name, Surname, Age, Sex };
 
 Column headerColumn(const QString &text)
 {
     const QString key = headerKey(text);
     if (key.startsWith(u"nombre"_s) || key.startsWith(u"alumn"_s) || key == u"estudiante"_s)
         return Column::Name;
+    // School lists give the surnames apart: «Primer apellido», «Apellido materno», «Apellidos».
+    if (key.startsWith(u"apellido"_s) || key.startsWith(u"primer apellido"_s) ||
+        key.startsWith(u"segundo apellido"_s))
+        return Column::Surname;
     if (key.startsWith(u"edad"_s) || key == u"anos"_s)
         return Column::Age;
     if (key.startsWith(u"sexo"_s) || key.startsWith(u"genero"_s))
@@ -175,7 +179,7 @@ ClassList parseText(QStringView text, QChar delimiter, ClassList list)
 {
     list.delimiter = delimiter;
     const RawTable table = split(text, delimiter);
-    int nameColumn = 0;
+    QList<int> nameColumns{0}; // joined in their order: the surnames and the names, as the list has them
     int ageColumn = -1;
     int sexColumn = -1;
     qsizetype first = 0;
@@ -184,6 +188,8 @@ ClassList parseText(QStringView text, QChar delimiter, ClassList list)
         for (int column = 0; column < cells.size(); ++column) {
             const Column kind = headerColumn(cells.at(column));
             list.header = list.header || kind != Column::None;
+            if (kind == Column::Name || kind == Column::Surname)
+                nameColumns << column;
             if (kind == Column::Age && ageColumn < 0)
                 ageColumn = column;
             if (kind == Column::Sex && sexColumn < 0)
@@ -196,7 +202,7 @@ ClassList parseText(QStringView text, QChar delimiter, ClassList list)
                 list.failure = ClassListFailure::NoNameColumn;
                 return list;
             }
-            nameColumn = int(std::find_if(cells.begin(), cells.end(), isName) - cells.begin());
+            nameColumns.removeFirst();
         }
     }
     const auto cellAt = [](const RawLine &line, int column) {
@@ -211,8 +217,12 @@ ClassList parseText(QStringView text, QChar delimiter, ClassList list)
             problem(ClassLineFault::TooManyColumns, QString::number(line.filled));
             continue;
         }
+        QStringList nameParts;
+        for (const int column : std::as_const(nameColumns))
+            if (const QString part = cellAt(line, column); !part.isEmpty())
+                nameParts << part;
         ImportedStudent student{
-            .line = line.line, .name = cellAt(line, nameColumn), .age = cellAt(line, ageColumn)};
+            .line = line.line, .name = nameParts.join(u' '), .age = cellAt(line, ageColumn)};
         const QString sex = cellAt(line, sexColumn);
         const qsizetype before = list.problems.size();
         if (student.name.isEmpty()) {

@@ -83,6 +83,8 @@ void TestClassListImport::parse_data()
        {u"Ana Pérez|12|M"_s, u"Luis Ñúñez|13|H"_s});
     ok("comma, Windows-1252, header with accents in other order",
        "Sexo,G\xE9nero,Nombre del alumno,Edad\nH,,Mu\xF1oz Jos\xE9,12\n", {u"Muñoz José|12|H"_s});
+    ok("surnames apart, joined in the list's order",
+       "No.;Primer apellido;Segundo apellido;Nombre(s)\n1;P\xE9rez;;Ana\n", {u"Pérez Ana||"_s});
     ok("no header: the first column is the name, the rest ignored", "Ana;12;X\nBeto;x;y\n",
        {u"Ana||"_s, u"Beto||"_s});
     ok("quotes: delimiter, doubled quote and blank lines inside a list",
