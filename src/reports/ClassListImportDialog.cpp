@@ -171,18 +171,17 @@ bool ClassListImportDialog::readGradeFile()
 {
     const QFileInfo info(m_path);
     if (info.isFile() && info.size() % GradeFile::LongitudReg != 0) {
-        m_gradeProblem = u"El archivo %1 mide %2 bytes, que no son registros completos de %3 bytes: puede "
-                         u"estar dañado o no "
-                         "ser un archivo de grado. No se importará nada en él. Ábralo en la hoja del grado "
-                         "para revisarlo, o "
-                         "cópielo de su respaldo."_s.arg(info.fileName())
-                             .arg(info.size())
-                             .arg(GradeFile::LongitudReg);
+        m_gradeProblem =
+            u"El archivo %1 mide %2 bytes, que no son registros completos de %3 bytes: puede estar "
+            "dañado o no ser un archivo de grado. No se importará nada en él. Ábralo en la hoja del "
+            "grado para revisarlo, o cópielo de su respaldo."_s.arg(info.fileName())
+                .arg(info.size())
+                .arg(GradeFile::LongitudReg);
         return false;
     }
     Roster roster;
-    if (!info.exists() &&
-        !info.isSymLink()) { // a grade not begun: «Importar» creates its file, not the preview
+    // A grade not begun: «Importar» creates its file, not the preview.
+    if (!info.exists() && !info.isSymLink()) {
         m_roster = roster;
         m_gradeProblem.clear();
         return true;
@@ -216,6 +215,8 @@ void ClassListImportDialog::loadFile(const QString &path)
     if (const filesystem::Status failed =
             filesystem::read(path, classlist::MaxBytes + 1, content, attributes, missing)) {
         m_list = ClassList{.failure = ClassListFailure::Empty};
+        m_source = u"el archivo %1"_s.arg(name);
+        m_sourceLabel->setText(u"No se pudo leer %1. No se importará nada."_s.arg(m_source));
         refresh();
         showMessage(
             describe(filestore::failure(Action::ReadClassList, path, *failed, filestore::Step::Read)));
@@ -264,9 +265,9 @@ void ClassListImportDialog::showList()
             break;
         case ClassListFailure::NoNameColumn:
             m_sourceLabel->setText(
-                u"En %1 la primera fila tiene títulos, pero ninguno es «Nombre». Titule «Nombre» la columna "
-                u"de "
-                "los nombres (o quite la fila de títulos) e importe la lista de nuevo."_s.arg(m_source));
+                u"En %1 la primera fila tiene títulos, pero ninguno es «Nombre». Titule «Nombre» la "
+                "columna de los nombres (o quite la fila de títulos) e importe la lista de nuevo."_s.arg(
+                    m_source));
             break;
         }
         m_sourceLabel->setText(m_sourceLabel->text() + u" No se importará nada."_s);
@@ -412,11 +413,19 @@ void ClassListImportDialog::runImport()
     const GradeLock::Outcome outcome = lock.acquire();
     const QString gradeFile = QFileInfo(m_path).fileName();
     if (outcome == GradeLock::Outcome::OpenHere) {
-        showMessage(
+        QString text =
             u"No se importó la lista: el %1º grado está abierto en una hoja del programa MERLOX2 "
-            "(archivo %2), en esta computadora. Termine allí su trabajo con «Salir» o «Regresar» y cierre "
-            "la hoja del grado, y oprima «Importar» de nuevo. No se cambió nada."_s.arg(m_grade)
-                .arg(gradeFile));
+            "(archivo %2). Cierre allí la hoja del grado con «Salir» y oprima «Importar» de nuevo. No "
+            "se cambió nada."_s.arg(m_grade)
+                .arg(gradeFile);
+        // A lock file beside the grade file may be left by a program that stopped: it can be deleted. This
+        // machine's lock ends with its holder, so there is nothing to delete.
+        if (lock.refusedBy() == lock.lockFileName())
+            text += u" Si no hay ninguna hoja del programa abierta, borre el archivo %1 de la carpeta de los "
+                    "archivos de los grados e intente de nuevo. La carpeta es:\n%2"_s.arg(
+                        QFileInfo(lock.lockFileName()).fileName(),
+                        QDir::toNativeSeparators(QFileInfo(lock.lockFileName()).absolutePath()));
+        showMessage(text);
         return;
     }
     if (outcome == GradeLock::Outcome::OpenElsewhere) {
