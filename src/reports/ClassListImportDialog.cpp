@@ -298,6 +298,7 @@ void ClassListImportDialog::refresh()
     m_placement = placeStudents(
         m_roster, m_usable, m_replace->isChecked() ? PlacementMode::Replace : PlacementMode::EmptySlotsOnly);
 
+    int replaced = 0;
     std::array<const ImportedStudent *, Roster::LastSlot + 1> incoming{};
     for (const PlacedStudent &placed : std::as_const(m_placement.placed))
         incoming.at(std::size_t(placed.slot)) = &m_usable.at(placed.student);
@@ -313,8 +314,10 @@ void ClassListImportDialog::refresh()
         else if (current.simplified().compare(student->name.left(NameWidth).simplified(),
                                               Qt::CaseInsensitive) == 0)
             state = u"Actualiza (línea %1)"_s.arg(student->line);
-        else
-            state = u"Reemplaza al alumno actual (línea %1)"_s.arg(student->line);
+        else {
+            state = u"Reemplaza al alumno actual y sus resultados (línea %1)"_s.arg(student->line);
+            ++replaced;
+        }
         if (m_list.encoding == TextEncoding::Clipboard)
             state.replace(u"línea"_s, u"fila"_s);
         const QStringList cells{QString::number(slot),
@@ -404,6 +407,10 @@ void ClassListImportDialog::refresh()
     m_problems->setPlainText(lines.isEmpty() ? u"Ninguna."_s : lines.join(u'\n'));
 
     m_import->setEnabled(m_gradeReadable && !m_list.failure && !m_placement.placed.isEmpty());
+    // The students replaced leave the grade file with their results: the button that confirms says so.
+    m_import->setText(replaced == 0   ? u"&Importar"_s
+                      : replaced == 1 ? u"&Importar y reemplazar a 1 alumno"_s
+                                      : u"&Importar y reemplazar a %1 alumnos"_s.arg(replaced));
 }
 
 void ClassListImportDialog::runImport()

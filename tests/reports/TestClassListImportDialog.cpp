@@ -190,7 +190,8 @@ void TestClassListImportDialog::replaceAndCutLongNames()
     dialog->cutLongNames()->setChecked(true);
     QCOMPARE(cell(dialog->preview(), 1, 5), u"Actualiza (fila 3)"_s);
     QCOMPARE(cell(dialog->preview(), 2, 2), u"Dulce María de los Ángeles Her"_s);
-    QCOMPARE(cell(dialog->preview(), 3, 5), u"Reemplaza al alumno actual (fila 2)"_s);
+    QCOMPARE(cell(dialog->preview(), 3, 5), u"Reemplaza al alumno actual y sus resultados (fila 2)"_s);
+    QCOMPARE(dialog->importButton()->text(), u"&Importar y reemplazar a 1 alumno"_s);
     dialog->importButton()->click();
 
     const QByteArray after = fileBytes(gradePath());
