@@ -2,6 +2,7 @@
 
 #include "records/GradeFile.h"
 #include "reports/AccessCodeDialog.h"
+#include "reports/ClassListImportDialog.h"
 #include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
 #include "reports/SexDelegate.h"
@@ -205,6 +206,27 @@ void ReportsWindow::createActions()
     m_toolBar->addAction(open);
     m_toolBar->addAction(reload);
     m_toolBar->addAction(m_showEmpty);
+
+    // The class list into the grade on screen, through a preview; the table follows the file it writes.
+    QAction *importList =
+        action(u"&Importar lista…"_s, u"importarLista"_s,
+               u"Llena el grado con los alumnos de una lista de Excel (CSV) o de celdas copiadas"_s);
+    importList->setShortcut(Qt::CTRL | Qt::Key_I);
+    importList->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    connect(importList, &QAction::triggered, this, [this] {
+        const int grade = currentGrade();
+        auto *dialog = new ClassListImportDialog(grade, model(grade)->gradeFilePath(), this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &QDialog::accepted, this, [this, dialog, grade] {
+            model(grade)->reload();
+            statusBar()->showMessage(dialog->summary(), 15000);
+            if (!dialog->laterFailure().isEmpty())
+                showMessage(dialog->laterFailure());
+        });
+        dialog->open();
+    });
+    insertFileAction(importList);
+    m_toolBar->insertAction(m_showEmpty, importList);
 }
 
 void ReportsWindow::insertFileAction(QAction *action) { m_fileMenu->insertAction(m_quitSeparator, action); }

@@ -218,6 +218,11 @@ QString describe(const Error &error)
     case Action::ReadSexFile: return sexFileFailure(u"leer"_s, error);
     case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
     case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
+    case Action::ReadClassList: {
+        const Reason reason = fileReason(error);
+        return u"No se pudo leer la lista de alumnos %1: %2. No se importó nada. %3"_s.arg(
+            QFileInfo(error.subject).fileName(), reason.why, reason.advice);
+    }
     case Action::Print: return printFailure(error);
     // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
     // path ("C:" at the end of one line, the rest on the next).
