@@ -244,6 +244,10 @@ timed "installing missing tools" install_tools
 timed "Qt for Windows" ensure_qt
 echo "==> Qt for Windows: $QT_PREFIX"
 [[ $stage == qt ]] && exit 0
+# shellcheck source=scripts/xlsxwriter-windows.sh
+source "$MERLOX2_ROOT/scripts/xlsxwriter-windows.sh"
+timed "libxlsxwriter for Windows" ensure_xlsxwriter
+export MERLOX2_XLSXWRITER_PREFIX="$XLSXWRITER_PREFIX" # read by src/CMakeLists.txt
 
 # --- The program --------------------------------------------------------------------------------------------
 
