@@ -146,6 +146,8 @@ private:
 
 void TestExport::init()
 {
+    // Qt's own dialogs, which the test can fill in, also where the system has dialogs of its own (Windows).
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkdir(u"datos"_s));
