@@ -16,6 +16,8 @@ enum class Action {
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
+    SaveDocumentPdf, // a report of the reports window saved as PDF
+    FinishSavingDocumentPdf,
 };
 
 // Why it failed, in terms common to every system the program runs on. Each file layer turns its system's

@@ -3,6 +3,7 @@
 #include "records/GradeFile.h"
 #include "reports/AccessCodeDialog.h"
 #include "reports/GradeTableModel.h"
+#include "reports/GroupSheets.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -123,6 +124,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
 {
     setObjectName(u"MERLOX2REPORTES"_s);
     createActions();
+    m_groupReports = new GroupReports(this); // the summary and every sheet at once, in the group menu
 
     m_tabWidget = new QTabWidget(this);
     m_tabWidget->setObjectName(u"grados"_s);

@@ -206,6 +206,13 @@ QString describe(const Error &error)
     case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
     case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
     case Action::Print: return printFailure(error);
+    case Action::SaveDocumentPdf:
+    case Action::FinishSavingDocumentPdf: {
+        const Reason reason = fileReason(error);
+        return u"No se pudo %1 el documento PDF %2: %3. %4 También puede guardarlo en otra carpeta."_s.arg(
+            error.action == Action::SaveDocumentPdf ? u"guardar"_s : u"terminar de guardar"_s,
+            QDir::toNativeSeparators(error.subject), reason.why, reason.advice);
+    }
     // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
     // path ("C:" at the end of one line, the rest on the next).
     case Action::PrepareDocument: {

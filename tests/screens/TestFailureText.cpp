@@ -64,6 +64,9 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
         QList<Cause>(std::begin(PrintCauses), std::end(PrintCauses)));
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);
+    const QString pdf = u"/home/profe/reportes/resumen-1.pdf"_s;
+    row("saving a PDF document", Action::SaveDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
+    row("finishing a PDF document's save", Action::FinishSavingDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
     row("opening a document", Action::OpenDocument, u"formato.rtf"_s, u"formato.rtf"_s, {Cause::NoApplication});
 }
 
