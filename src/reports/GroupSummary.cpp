@@ -291,7 +291,7 @@ void paintSummaryPage(QPainter &painter, const QRectF &area, const GroupSummary 
         painter.drawText(QRectF(area.left(), y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter, text);
         y += line;
     };
-    sentence(u"Alumnos evaluados: %1 (%2 hombres, %3 mujeres)."_s.arg(total).arg(summary.hombres)
+    sentence(u"Alumnos evaluados: %1 (hombres: %2, mujeres: %3)."_s.arg(total).arg(summary.hombres)
                  .arg(summary.mujeres));
     sentence(u"Contados aparte: %1 sin sexo y %2 con resultados incompletos."_s.arg(summary.withoutSex)
                  .arg(summary.incomplete));

@@ -125,7 +125,7 @@ void SummaryDialog::fill()
     }
     m_table->resizeColumnsToContents();
     m_table->resizeRowsToContents();
-    m_apart->setText(u"Alumnos evaluados: %1 (%2 hombres, %3 mujeres). Contados aparte: %4 sin sexo y %5 con "
+    m_apart->setText(u"Alumnos evaluados: %1 (hombres: %2, mujeres: %3). Contados aparte: %4 sin sexo y %5 con "
                      "resultados incompletos."_s.arg(total)
                          .arg(m_summary.hombres)
                          .arg(m_summary.mujeres)
