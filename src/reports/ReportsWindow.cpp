@@ -2,6 +2,7 @@
 
 #include "records/GradeFile.h"
 #include "reports/AccessCodeDialog.h"
+#include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
 #include "reports/SexDelegate.h"
@@ -144,6 +145,11 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     if (start.isDir())
         rememberFolder(m_folder);
     fillRecentMenu();
+
+    m_export = new ExportCommands(this);
+    insertFileAction(m_export->workbookAction());
+    insertFileAction(m_export->csvAction());
+    m_toolBar->addAction(m_export->workbookAction());
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).
     const QSize available = screen()->availableSize();

@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace merlox2 {
 
+class ExportCommands;
 class GradeTableModel;
 class GradeTableProxy;
 class GroupReports;
@@ -94,6 +95,7 @@ private:
     QAction *m_showEmpty = nullptr;
     QLabel *m_status = nullptr;
     GroupReports *m_groupReports = nullptr;
+    ExportCommands *m_export = nullptr;
 };
 
 // Asks the access code and, given it, opens the reports window on the grade files of folder, as
