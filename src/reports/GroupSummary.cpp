@@ -23,9 +23,11 @@ const QLocale &resultLocale()
 
 int levelIndex(const QString &level)
 {
-    static const QStringList Levels{u"I"_s, u"II"_s, u"III"_s, u"IV"_s, u"SN"_s};
-    const auto index = int(Levels.indexOf(level));
-    return index < 0 ? GroupSummary::LevelCount - 1 : index;
+    for (int index = 0; index < LevelCount; ++index) {
+        if (levelName(Level(index)) == level)
+            return index;
+    }
+    return int(Level::SN);
 }
 
 QString reasonFor(Stop stop)
@@ -42,7 +44,7 @@ QString reasonFor(Stop stop)
 }
 
 // The levels' colours: from the best to «sin nivel», readable in grey as well.
-const std::array<QColor, GroupSummary::LevelCount> LevelColours{
+const std::array<QColor, LevelCount> LevelColours{
     QColor(0x1b, 0x5e, 0x20), QColor(0x66, 0xbb, 0x6a), QColor(0xff, 0xd5, 0x4f), QColor(0xef, 0x6c, 0x00),
     QColor(0xb7, 0x1c, 0x1c)};
 
@@ -110,47 +112,6 @@ EvaluatedGrade evaluateGrade(const GradeStudents &grade)
     return evaluated;
 }
 
-GroupSummary::Levels GroupSummary::Capacity::together() const
-{
-    Levels levels{};
-    for (std::size_t i = 0; i < levels.size(); ++i)
-        levels[i] = hombres[i] + mujeres[i];
-    return levels;
-}
-
-QString GroupSummary::capacityName(int capacity)
-{
-    static const std::array<QString, CapacityCount> Names{u"Resistencia"_s, u"Velocidad"_s, u"Fuerza"_s,
-                                                          u"Promedio"_s};
-    return Names.at(std::size_t(capacity));
-}
-
-QString GroupSummary::levelName(int level)
-{
-    static const std::array<QString, LevelCount> Names{u"I"_s, u"II"_s, u"III"_s, u"IV"_s, u"SN"_s};
-    return Names.at(std::size_t(level));
-}
-
-GroupSummary summarize(const EvaluatedGrade &grade, int gradeNumber)
-{
-    GroupSummary summary{.grade = gradeNumber};
-    double percentageSum = 0;
-    for (const EvaluatedGrade::Student &student : grade.students) {
-        const bool hombre = student.sex == Sex::Hombre;
-        (hombre ? summary.hombres : summary.mujeres) += 1;
-        for (std::size_t capacity = 0; capacity < summary.capacities.size(); ++capacity) {
-            GroupSummary::Capacity &counts = summary.capacities[capacity];
-            (hombre ? counts.hombres : counts.mujeres)[std::size_t(student.levels[capacity])] += 1;
-        }
-        percentageSum += student.percentages[GroupSummary::CapacityCount - 1];
-    }
-    for (const LeftOutStudent &student : grade.leftOut)
-        (student.reason == u"sin sexo"_s ? summary.withoutSex : summary.incomplete) += 1;
-    if (summary.evaluated() > 0)
-        summary.meanPercentage = percentageSum / summary.evaluated();
-    return summary;
-}
-
 QString countAndShare(int count, int total)
 {
     if (total == 0)
@@ -158,7 +119,23 @@ QString countAndShare(int count, int total)
     return u"%1 (%2 %)"_s.arg(count).arg(resultLocale().toString(100.0 * count / total, 'f', 0));
 }
 
-void paintSummaryChart(QPainter &painter, const QRectF &area, const GroupSummary &summary)
+QStringList summarySentences(const ClassSummary &summary)
+{
+    const auto students = [&summary](SexColumn sex) { return summary.students.at(std::size_t(sex)); };
+    const std::optional<double> mean = summary.mean(Capacity::Promedio, SexColumn::Todos);
+    return {
+        u"Alumnos con sexo: %1 (hombres: %2, mujeres: %3)."_s.arg(students(SexColumn::Todos))
+            .arg(students(SexColumn::Hombres))
+            .arg(students(SexColumn::Mujeres)),
+        u"Contados aparte: %1 sin sexo, que no se evalúan, y %2 con resultados incompletos, que cuentan solo en "
+        "las capacidades que alcanzaron."_s.arg(summary.withoutSex)
+            .arg(summary.incomplete.at(std::size_t(SexColumn::Todos))),
+        mean ? u"Porcentaje promedio del grupo: %1 %."_s.arg(resultLocale().toString(*mean, 'f', 1))
+             : u"Porcentaje promedio del grupo: sin alumnos evaluados."_s,
+    };
+}
+
+void paintSummaryChart(QPainter &painter, const QRectF &area, const ClassSummary &summary)
 {
     painter.save();
     const QFont font = fontOf(8);
@@ -173,43 +150,41 @@ void paintSummaryChart(QPainter &painter, const QRectF &area, const GroupSummary
 
     // The key: a swatch and the level's name, in a row above the bars.
     qreal x = plot.left();
-    for (int level = 0; level < GroupSummary::LevelCount; ++level) {
+    for (int level = 0; level < LevelCount; ++level) {
         const QRectF swatch(x, area.top() + line * 0.2, line * 0.8, line * 0.8);
         painter.fillRect(swatch, LevelColours[std::size_t(level)]);
-        const QString text = u"Nivel "_s + GroupSummary::levelName(level);
+        const QString text = u"Nivel "_s + levelName(Level(level));
         painter.setPen(Qt::black);
         painter.drawText(QPointF(swatch.right() + line * 0.3, swatch.bottom() - metrics.descent() * 0.3), text);
         x = swatch.right() + line * 0.3 + metrics.horizontalAdvance(text) + line;
     }
 
     // The axis of shares, every 25 %.
-    painter.setPen(QPen(Qt::gray, thin));
     for (int share = 0; share <= 100; share += 25) {
         const qreal y = plot.bottom() - plot.height() * share / 100.0;
+        painter.setPen(QPen(Qt::gray, thin));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        const QString text = u"%1 %"_s.arg(share);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(area.left(), y - line / 2, axisWidth - line * 0.3, line),
-                         Qt::AlignRight | Qt::AlignVCenter, text);
-        painter.setPen(QPen(Qt::gray, thin));
+                         Qt::AlignRight | Qt::AlignVCenter, u"%1 %"_s.arg(share));
     }
 
-    const int total = summary.evaluated();
-    const qreal slot = plot.width() / GroupSummary::CapacityCount;
-    for (int capacity = 0; capacity < GroupSummary::CapacityCount; ++capacity) {
+    // A bar per capacity: its levels stacked as shares of the students it has a mark for.
+    const qreal slot = plot.width() / CapacityCount;
+    for (int capacity = 0; capacity < CapacityCount; ++capacity) {
         const qreal left = plot.left() + slot * capacity + slot * 0.2;
         const qreal width = slot * 0.6;
-        const GroupSummary::Levels levels = summary.capacities.at(std::size_t(capacity)).together();
+        const int total = summary.evaluated.at(std::size_t(capacity)).at(std::size_t(SexColumn::Todos));
         qreal bottom = plot.bottom();
-        for (int level = 0; level < GroupSummary::LevelCount && total > 0; ++level) {
-            const int count = levels.at(std::size_t(level));
+        for (int level = 0; level < LevelCount && total > 0; ++level) {
+            const int count = summary.count(Capacity(capacity), Level(level), SexColumn::Todos);
             if (count == 0)
                 continue;
             const qreal height = plot.height() * count / total;
             const QRectF part(left, bottom - height, width, height);
             painter.fillRect(part, LevelColours[std::size_t(level)]);
             if (height >= line) {
-                painter.setPen(level == 2 || level == 1 ? Qt::black : Qt::white);
+                painter.setPen(level == 1 || level == 2 ? Qt::black : Qt::white);
                 painter.drawText(part, Qt::AlignCenter, QString::number(count));
             }
             bottom -= height;
@@ -217,14 +192,14 @@ void paintSummaryChart(QPainter &painter, const QRectF &area, const GroupSummary
         painter.setPen(QPen(Qt::black, thin));
         painter.drawRect(QRectF(left, plot.top(), width, plot.height()));
         painter.drawText(QRectF(plot.left() + slot * capacity, plot.bottom() + line * 0.2, slot, line),
-                         Qt::AlignCenter, GroupSummary::capacityName(capacity));
+                         Qt::AlignCenter, capacityName(Capacity(capacity)));
     }
-    if (total == 0)
+    if (summary.evaluated.at(std::size_t(Capacity::Resistencia)).at(std::size_t(SexColumn::Todos)) == 0)
         painter.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap, u"Ningún alumno evaluado"_s);
     painter.restore();
 }
 
-void paintSummaryPage(QPainter &painter, const QRectF &area, const GroupSummary &summary,
+void paintSummaryPage(QPainter &painter, const QRectF &area, const ClassSummary &summary,
                       const QString &folderName, QDate date)
 {
     painter.save();
@@ -248,8 +223,7 @@ void paintSummaryPage(QPainter &painter, const QRectF &area, const GroupSummary 
     y += line * 1.5;
 
     // The table: a row per capacity and sex, a column per level, the shares of that row's students.
-    const QStringList headers{u"Capacidad"_s, u"Alumnos"_s, u"I"_s,  u"II"_s,
-                              u"III"_s,       u"IV"_s,      u"SN"_s, u"Total"_s};
+    const QStringList headers = summaryHeaders();
     const std::array<qreal, 8> widths{0.16, 0.12, 0.12, 0.12, 0.12, 0.12, 0.12, 0.12};
     const auto drawRow = [&](const QStringList &cells, bool shaded) {
         qreal x = area.left();
@@ -265,45 +239,44 @@ void paintSummaryPage(QPainter &painter, const QRectF &area, const GroupSummary 
     };
     painter.setFont(bold);
     drawRow(headers, true);
-    painter.setFont(body);
-    const int total = summary.evaluated();
-    for (int capacity = 0; capacity < GroupSummary::CapacityCount; ++capacity) {
-        const GroupSummary::Capacity &counts = summary.capacities.at(std::size_t(capacity));
-        const std::array<std::pair<QString, GroupSummary::Levels>, 3> rows{{
-            {u"Hombres"_s, counts.hombres},
-            {u"Mujeres"_s, counts.mujeres},
-            {u"Todos"_s, counts.together()},
-        }};
-        const std::array<int, 3> rowTotals{summary.hombres, summary.mujeres, total};
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            QStringList cells{r == 0 ? GroupSummary::capacityName(capacity) : QString(), rows[r].first};
-            for (const int count : rows[r].second)
-                cells << countAndShare(count, rowTotals[r]);
-            cells << QString::number(rowTotals[r]);
-            painter.setFont(r == 2 ? bold : body);
-            drawRow(cells, false);
+    for (int capacity = 0; capacity < CapacityCount; ++capacity) {
+        for (int sex = 0; sex < SexColumnCount; ++sex) {
+            painter.setFont(SexColumn(sex) == SexColumn::Todos ? bold : body);
+            drawRow(summaryRow(summary, Capacity(capacity), SexColumn(sex)), false);
         }
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
-    painter.setFont(body);
     y += line * 0.5;
-    const auto sentence = [&](const QString &text) {
-        painter.drawText(QRectF(area.left(), y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter, text);
-        y += line;
-    };
-    sentence(u"Alumnos evaluados: %1 (hombres: %2, mujeres: %3)."_s.arg(total).arg(summary.hombres)
-                 .arg(summary.mujeres));
-    sentence(u"Contados aparte: %1 sin sexo y %2 con resultados incompletos."_s.arg(summary.withoutSex)
-                 .arg(summary.incomplete));
-    painter.setFont(bold);
-    sentence(total == 0 ? u"Porcentaje promedio del grupo: sin alumnos evaluados."_s
-                        : u"Porcentaje promedio del grupo: %1 %."_s.arg(
-                              resultLocale().toString(summary.meanPercentage, 'f', 1)));
+    const QStringList sentences = summarySentences(summary);
+    for (qsizetype i = 0; i < sentences.size(); ++i) {
+        painter.setFont(i == sentences.size() - 1 ? bold : body);
+        const QRectF room(area.left(), y, area.width(), line * 2);
+        const QRectF used = painter.boundingRect(room, Qt::AlignLeft | Qt::TextWordWrap, sentences.at(i));
+        painter.drawText(room, Qt::AlignLeft | Qt::TextWordWrap, sentences.at(i));
+        y += std::max(line, used.height() + line * 0.35);
+    }
     y += line * 0.5;
     const qreal chartHeight = std::min(area.bottom() - y, area.width() * 0.55);
     if (chartHeight > line * 5)
         paintSummaryChart(painter, QRectF(area.left(), y, area.width(), chartHeight), summary);
     painter.restore();
+}
+
+QStringList summaryHeaders()
+{
+    QStringList headers{u"Capacidad"_s, u"Alumnos"_s};
+    for (int level = 0; level < LevelCount; ++level)
+        headers << u"Nivel "_s + levelName(Level(level));
+    return headers << u"Total"_s;
+}
+
+QStringList summaryRow(const ClassSummary &summary, Capacity capacity, SexColumn sex)
+{
+    const int total = summary.evaluated.at(std::size_t(capacity)).at(std::size_t(sex));
+    QStringList cells{sex == SexColumn::Hombres ? capacityName(capacity) : QString(), sexColumnName(sex)};
+    for (int level = 0; level < LevelCount; ++level)
+        cells << countAndShare(summary.count(capacity, Level(level), sex), total);
+    return cells << QString::number(total);
 }
 
 } // namespace merlox2

@@ -4,10 +4,12 @@
 #include "evaluation/NormSets.h"
 #include "records/Roster.h"
 #include "records/SexFile.h"
+#include "reports/ClassSummary.h"
 
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -34,7 +36,8 @@ struct LeftOutStudent {
     QString reason{}; // «sin sexo», or the result that is missing or is not a number
 };
 
-// The students of a grade with a name, evaluated as the worksheet evaluates them.
+// The students of a grade with a name, evaluated as the worksheet evaluates them: those with a sex and all
+// five results get a sheet; the others are left out, and why.
 struct EvaluatedGrade {
     struct Student {
         int slot = 0;
@@ -48,41 +51,24 @@ struct EvaluatedGrade {
 };
 EvaluatedGrade evaluateGrade(const GradeStudents &grade);
 
-// The counts of the class summary: for each capacity and the average, the students at each level, by sex and
-// together, over the students evaluated whole.
-struct GroupSummary {
-    static constexpr int CapacityCount = 4; // resistencia, velocidad, fuerza, promedio
-    static constexpr int LevelCount = 5;    // I, II, III, IV, SN
-    using Levels = std::array<int, LevelCount>;
-    struct Capacity {
-        Levels hombres{};
-        Levels mujeres{};
-        Levels together() const;
-    };
-    int grade = 1;
-    std::array<Capacity, CapacityCount> capacities{};
-    int hombres = 0;
-    int mujeres = 0;
-    int withoutSex = 0;
-    int incomplete = 0;
-    double meanPercentage = 0; // of the average, over the students evaluated; 0 where there is none
-
-    int evaluated() const { return hombres + mujeres; }
-    static QString capacityName(int capacity);
-    static QString levelName(int level);
-};
-GroupSummary summarize(const EvaluatedGrade &grade, int gradeNumber);
-
 // «12 (40 %)»: a count and its share of total.
 QString countAndShare(int count, int total);
 
 // The stacked bars: one per capacity, its levels stacked as shares of the students evaluated, with a key.
 // The same drawing on screen and on the page.
-void paintSummaryChart(QPainter &painter, const QRectF &area, const GroupSummary &summary);
+void paintSummaryChart(QPainter &painter, const QRectF &area, const ClassSummary &summary);
 
 // The whole printed page of the summary within area: header (grade, folder, date), the table of counts and
 // shares, those counted apart, the group's mean percentage, and the chart.
-void paintSummaryPage(QPainter &painter, const QRectF &area, const GroupSummary &summary,
+void paintSummaryPage(QPainter &painter, const QRectF &area, const ClassSummary &summary,
                       const QString &folderName, QDate date);
+
+// The sentences under the table, on screen and on the page: who was evaluated, who is counted apart, and the
+// group's mean percentage.
+QStringList summarySentences(const ClassSummary &summary);
+// The table's header and its row for a capacity and sex: count and share at each level, and the students
+// the capacity has a mark for.
+QStringList summaryHeaders();
+QStringList summaryRow(const ClassSummary &summary, Capacity capacity, SexColumn sex);
 
 } // namespace merlox2

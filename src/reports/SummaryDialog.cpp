@@ -28,7 +28,7 @@ SummaryChart::SummaryChart(QWidget *parent) : QWidget(parent)
     setMinimumSize(360, 220);
 }
 
-void SummaryChart::setSummary(const GroupSummary &summary)
+void SummaryChart::setSummary(const ClassSummary &summary)
 {
     m_summary = summary;
     update();
@@ -90,51 +90,34 @@ void SummaryDialog::fill()
     if (!students)
         tell(describe(students.error()), true);
     else
-        m_summary = summarize(evaluateGrade(students.value()), m_summary.grade);
+        m_summary = summarize(m_summary.grade, students.value().roster, students.value().sexes);
 
-    QStringList headers{u"Capacidad"_s, u"Alumnos"_s};
-    for (int level = 0; level < GroupSummary::LevelCount; ++level)
-        headers << u"Nivel "_s + GroupSummary::levelName(level);
-    headers << u"Total"_s;
+    const QStringList headers = summaryHeaders();
     m_table->setColumnCount(int(headers.size()));
     m_table->setHorizontalHeaderLabels(headers);
-    m_table->setRowCount(GroupSummary::CapacityCount * 3);
-    const int total = m_summary.evaluated();
-    for (int capacity = 0; capacity < GroupSummary::CapacityCount; ++capacity) {
-        const GroupSummary::Capacity &counts = m_summary.capacities.at(std::size_t(capacity));
-        const std::array<std::tuple<QString, GroupSummary::Levels, int>, 3> rows{{
-            {u"Hombres"_s, counts.hombres, m_summary.hombres},
-            {u"Mujeres"_s, counts.mujeres, m_summary.mujeres},
-            {u"Todos"_s, counts.together(), total},
-        }};
-        for (int r = 0; r < 3; ++r) {
-            const int row = capacity * 3 + r;
-            const auto &[who, levels, rowTotal] = rows.at(std::size_t(r));
-            const auto put = [this, row](int column, const QString &text) {
-                auto *item = new QTableWidgetItem(text);
+    m_table->setRowCount(CapacityCount * SexColumnCount);
+    for (int capacity = 0; capacity < CapacityCount; ++capacity) {
+        for (int sex = 0; sex < SexColumnCount; ++sex) {
+            const QStringList cells = summaryRow(m_summary, Capacity(capacity), SexColumn(sex));
+            for (int column = 0; column < int(cells.size()); ++column) {
+                auto *item = new QTableWidgetItem(cells.at(column));
                 if (column >= 2)
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                m_table->setItem(row, column, item);
-            };
-            put(0, r == 0 ? GroupSummary::capacityName(capacity) : QString());
-            put(1, who);
-            for (int level = 0; level < GroupSummary::LevelCount; ++level)
-                put(2 + level, countAndShare(levels.at(std::size_t(level)), rowTotal));
-            put(2 + GroupSummary::LevelCount, QString::number(rowTotal));
+                if (SexColumn(sex) == SexColumn::Todos) {
+                    QFont font = item->font();
+                    font.setBold(true);
+                    item->setFont(font);
+                }
+                m_table->setItem(capacity * SexColumnCount + sex, column, item);
+            }
         }
     }
     m_table->resizeColumnsToContents();
     m_table->resizeRowsToContents();
-    m_apart->setText(u"Alumnos evaluados: %1 (hombres: %2, mujeres: %3). Contados aparte: %4 sin sexo y %5 con "
-                     "resultados incompletos."_s.arg(total)
-                         .arg(m_summary.hombres)
-                         .arg(m_summary.mujeres)
-                         .arg(m_summary.withoutSex)
-                         .arg(m_summary.incomplete));
-    m_mean->setText(total == 0 ? u"Porcentaje promedio del grupo: sin alumnos evaluados."_s
-                               : u"Porcentaje promedio del grupo: %1 %."_s.arg(
-                                     QLocale(QLocale::Spanish, QLocale::Mexico)
-                                         .toString(m_summary.meanPercentage, 'f', 1)));
+    const QStringList sentences = summarySentences(m_summary);
+    m_apart->setText(sentences.mid(0, 2).join(u' '));
+    m_apart->setWordWrap(true);
+    m_mean->setText(sentences.last());
     m_chart->setSummary(m_summary);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Printing.h"
-#include "reports/GroupSummary.h"
+#include "reports/ClassSummary.h"
 
 #include <QDialog>
 #include <QWidget>
@@ -17,14 +17,14 @@ class SummaryChart : public QWidget {
 
 public:
     explicit SummaryChart(QWidget *parent = nullptr);
-    void setSummary(const GroupSummary &summary);
+    void setSummary(const ClassSummary &summary);
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    GroupSummary m_summary;
+    ClassSummary m_summary;
 };
 
 // «Resumen del grupo»: the counts and shares of one grade's levels, by sex and together, those counted apart,
@@ -35,7 +35,7 @@ class SummaryDialog : public QDialog {
 public:
     SummaryDialog(int grade, const QString &gradeFilePath, const QString &folder, QWidget *parent = nullptr);
 
-    const GroupSummary &summary() const { return m_summary; }
+    const ClassSummary &summary() const { return m_summary; }
     QTableWidget *table() const { return m_table; }
     // The page's drawing, for the printer and the PDF alike.
     PageDrawer pageDrawer() const;
@@ -47,7 +47,7 @@ private:
     void savePdf();
     void tell(const QString &text, bool failure);
 
-    GroupSummary m_summary;
+    ClassSummary m_summary;
     QString m_gradeFilePath;
     QString m_folder;
     QTableWidget *m_table = nullptr;

@@ -27,7 +27,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -182,20 +181,25 @@ void TestGroupReports::summaryCountsAndPage()
     action(u"resumenGrupo"_s)->trigger();
     auto *dialog = window->findChild<SummaryDialog *>();
     QVERIFY(dialog);
-    const GroupSummary &summary = dialog->summary();
-    QCOMPARE(summary.hombres, 1);
-    QCOMPARE(summary.mujeres, 1);
+    // Íñigo lacks the push-ups: he counts in Resistencia and Velocidad, and as incomplete.
+    const ClassSummary &summary = dialog->summary();
+    QCOMPARE(summary.students, (ClassSummary::BySex<int>{2, 1, 3}));
     QCOMPARE(summary.withoutSex, 1);
-    QCOMPARE(summary.incomplete, 1);
-    // Each capacity counts the two students once, and the table says so on its «Todos» rows.
-    for (const GroupSummary::Capacity &capacity : summary.capacities) {
-        const GroupSummary::Levels all = capacity.together();
-        QCOMPARE(std::accumulate(all.begin(), all.end(), 0), 2);
-    }
     QTableWidget *table = dialog->table();
-    QCOMPARE(table->item(2, 1)->text(), u"Todos"_s);
-    QCOMPARE(table->item(2, 7)->text(), u"2"_s);
-    QVERIFY(dialog->findChild<QLabel *>(u"contadosAparte"_s)->text().contains(u"1 sin sexo y 1 con resultados"_s));
+    const auto cells = [table](int row) {
+        QStringList texts;
+        for (int column = 0; column < table->columnCount(); ++column)
+            texts << table->item(row, column)->text();
+        return texts;
+    };
+    QCOMPARE(cells(2), summaryRow(summary, Capacity::Resistencia, SexColumn::Todos));
+    QCOMPARE(cells(2).at(1), u"Todos"_s);
+    QCOMPARE(cells(2).last(), u"3"_s);
+    QCOMPARE(cells(3 * 2 + 2).last(), u"2"_s); // Fuerza
+    QCOMPARE(cells(3 * 2 + 1).mid(2), QStringList({u"0 (0 %)"_s, u"1 (100 %)"_s, u"0 (0 %)"_s, u"0 (0 %)"_s,
+                                                   u"0 (0 %)"_s, u"1"_s})); // Fuerza, Mujeres: Ana
+    const QString apart = dialog->findChild<QLabel *>(u"contadosAparte"_s)->text();
+    QVERIFY2(apart.contains(u"1 sin sexo"_s) && apart.contains(u"1 con resultados incompletos"_s), qPrintable(apart));
 
     const QString pdf = m_dir->filePath(u"resumen ñ.pdf"_s);
     answerFileDialog(pdf);
@@ -205,7 +209,7 @@ void TestGroupReports::summaryCountsAndPage()
     QVERIFY(runTool(u"pdfinfo"_s, {pdf}).output.contains(u"612 x 792 pts (letter)"_s));
     const QString words = pageTexts(pdf).first().simplified();
     for (const QString &expected : {u"Resumen del grupo: 1º grado"_s, u"Carpeta: grupo 1º A"_s, u"Resistencia"_s,
-                                    u"Promedio"_s, u"Nivel SN"_s, u"1 sin sexo y 1 con resultados incompletos"_s,
+                                    u"Promedio"_s, u"Nivel SN"_s, u"1 sin sexo"_s, u"1 con resultados incompletos"_s,
                                     u"Porcentaje promedio del grupo"_s})
         QVERIFY2(words.contains(expected), qPrintable(expected + u" not in: "_s + words));
 }
