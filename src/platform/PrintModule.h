@@ -21,8 +21,13 @@ using PrintModuleFunction = void (*)(QWidget *screen, const QRect *area, PrintOu
 inline constexpr char PrintPagesEntry[] = "merlox2_print_pages_v1";
 using PrintPagesFunction = void (*)(const QString *title, const PageDrawer *draw, PrintOutcome *outcome);
 
+// The third, for the default printer's paper (defaultPrinterPageLayout()).
+inline constexpr char PageLayoutEntry[] = "merlox2_page_layout_v1";
+using PageLayoutFunction = void (*)(Result<QPageLayout> *layout);
+
 // Inside the module: the printing itself, through the system's print service (CUPS, or Windows' spooler).
 PrintOutcome printThroughPrintService(QWidget *screen, QRect area);
 PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawer &draw);
+Result<QPageLayout> pageLayoutThroughPrintService();
 
 } // namespace merlox2

@@ -20,3 +20,10 @@ extern "C" Q_DECL_EXPORT void merlox2_print_pages_v1(const QString *title, const
 }
 
 static_assert(std::is_same_v<decltype(&merlox2_print_pages_v1), merlox2::PrintPagesFunction>);
+
+extern "C" Q_DECL_EXPORT void merlox2_page_layout_v1(merlox2::Result<QPageLayout> *layout)
+{
+    *layout = merlox2::pageLayoutThroughPrintService();
+}
+
+static_assert(std::is_same_v<decltype(&merlox2_page_layout_v1), merlox2::PageLayoutFunction>);

@@ -22,6 +22,7 @@ QStringList &chosenFolders()
 struct PrintModuleEntries {
     PrintModuleFunction sheet = nullptr;
     PrintPagesFunction pages = nullptr;
+    PageLayoutFunction layout = nullptr;
 };
 
 PrintModuleEntries &loadedModule()
@@ -55,9 +56,10 @@ Result<PrintModuleEntries> loadPrintModule()
         // The entry's type is known only by its name: PrintModuleEntry.cpp checks it against ours.
         // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
         const PrintModuleEntries entries{reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)),
-                                         reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry))};
+                                         reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry)),
+                                         reinterpret_cast<PageLayoutFunction>(module.resolve(PageLayoutEntry))};
         // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
-        if (entries.sheet && entries.pages)
+        if (entries.sheet && entries.pages && entries.layout)
             return entries;
         why = module.errorString();
     }
@@ -107,6 +109,16 @@ Result<PrintedSheet> printPagesOnDefaultPrinter(const QString &title, const Page
     PrintOutcome outcome = Error{.action = Action::Print};
     module.value().pages(&title, &draw, &outcome);
     return outcome;
+}
+
+Result<QPageLayout> defaultPrinterPageLayout()
+{
+    const Result<PrintModuleEntries> module = printModule();
+    if (!module)
+        return module.error();
+    Result<QPageLayout> layout = Error{.action = Action::Print};
+    module.value().layout(&layout);
+    return layout;
 }
 
 void setPrintModuleFolders(const QStringList &folders)

@@ -302,6 +302,26 @@ PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
     });
 }
 
+Result<QPageLayout> pageLayoutThroughPrintService()
+{
+    PrintServer server;
+    if (!server.http()) {
+        if (server.silent())
+            return notAnswering(server);
+        return Error{.action = Action::Print, .cause = Cause::NoPrintServer, .subject = server.name()};
+    }
+    cups_dest_t *dest = cupsGetNamedDest(server.http(), nullptr, nullptr);
+    const auto freeDest = qScopeGuard([&dest] { cupsFreeDests(dest ? 1 : 0, dest); });
+    if (server.silent())
+        return notAnswering(server);
+    if (!dest)
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    const QPageLayout layout = defaultPageLayout(server, dest);
+    if (server.silent())
+        return notAnswering(server);
+    return layout;
+}
+
 PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawer &draw)
 {
     return printThroughPrintService(

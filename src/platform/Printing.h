@@ -3,6 +3,7 @@
 #include "common/Result.h"
 #include "platform/PrintServer.h"
 
+#include <QPageLayout>
 #include <QRect>
 #include <QStringList>
 
@@ -32,6 +33,10 @@ using PageDrawer = std::function<bool(QPagedPaintDevice &pages)>;
 // printOnDefaultPrinter() prints one: the same print server, time limits and failures. The title names the
 // job in the printer's queue.
 Result<PrintedSheet> printPagesOnDefaultPrinter(const QString &title, const PageDrawer &draw);
+
+// The default printer's paper and margins, as a print would have them, for a document saved rather than
+// printed. A failure as printing words it; the same time limits.
+Result<QPageLayout> defaultPrinterPageLayout();
 
 // Where to look for the print module instead: for tests, which run from a folder of their own. An empty
 // list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.

@@ -60,4 +60,12 @@ PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawe
     return PrintedSheet{.printer = printerName};
 }
 
+Result<QPageLayout> pageLayoutThroughPrintService()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    return QPrinter(info, QPrinter::HighResolution).pageLayout();
+}
+
 } // namespace merlox2

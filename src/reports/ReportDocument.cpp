@@ -17,6 +17,8 @@ constexpr qreal MarginPt = 10;
 
 QPageLayout savedPageLayout()
 {
+    if (const Result<QPageLayout> printer = defaultPrinterPageLayout())
+        return printer.value();
     return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
                        QMarginsF(MarginPt, MarginPt, MarginPt, MarginPt), QPageLayout::Point);
 }

@@ -9,8 +9,8 @@
 
 namespace merlox2 {
 
-// The paper of a document saved as PDF: carta (Letter), the paper of Mexican schools and the one their
-// printers have, with the least margin a printer leaves.
+// The paper of a document saved as PDF: the default printer's, so that the document prints as the program
+// would print it; where there is no printer to ask, carta (Letter), the paper of Mexican schools.
 QPageLayout savedPageLayout();
 
 // The pages drawn into a PDF document on that paper; empty where the drawing failed or was cancelled.
