@@ -1,6 +1,7 @@
 #include "reports/GroupSummary.h"
 
 #include "evaluation/EvaluationRule.h"
+#include "evaluation/NumberConversion.h"
 #include "records/GradeFile.h"
 
 #include <QFileInfo>
@@ -30,13 +31,32 @@ int levelIndex(const QString &level)
     return int(Level::SN);
 }
 
-QString reasonFor(Stop stop)
+// Why the evaluation stopped, naming the result as the table of the window does («falta Lagartijas»).
+QString reasonFor(Stop stop, const StudentRecord &record)
 {
+    const auto missingOrNot = [&record](StudentRecord::Field field, const QString &name) {
+        return SexFile::nameKey(record.field(field)).trimmed().isEmpty() ? u"falta %1"_s.arg(name)
+                                                                        : u"%1 no es un número"_s.arg(name);
+    };
     switch (stop) {
-    case Stop::EnduranceNotANumber: return u"falta la resistencia o no es un número"_s;
-    case Stop::SpeedNotANumber: return u"falta la velocidad o no es un número"_s;
+    case Stop::EnduranceNotANumber: return missingOrNot(StudentRecord::Resistencia, u"Resistencia"_s);
+    case Stop::SpeedNotANumber: return missingOrNot(StudentRecord::Velocidad, u"Velocidad"_s);
     case Stop::CountNotANumber:
-    case Stop::CountOverflow: return u"falta una prueba de fuerza o no es un número válido"_s;
+    case Stop::CountOverflow: {
+        const std::array<std::pair<StudentRecord::Field, QString>, 3> counts{{
+            {StudentRecord::Lagartijas, u"Lagartijas"_s},
+            {StudentRecord::Abdominales, u"Abdominales"_s},
+            {StudentRecord::Sentadillas, u"Sentadillas"_s},
+        }};
+        for (const auto &[field, name] : counts) {
+            const CountResult count = toCount(record.field(field), resultLocale());
+            if (count.value)
+                continue;
+            return count.failure == CountFailure::Overflow ? u"%1: número fuera de rango"_s.arg(name)
+                                                           : missingOrNot(field, name);
+        }
+        break;
+    }
     case Stop::SumOverflow: return u"la suma de fuerza está fuera de rango"_s;
     case Stop::None: break;
     }
@@ -92,7 +112,7 @@ EvaluatedGrade evaluateGrade(const GradeStudents &grade)
         const Evaluation evaluation = evaluate(grade.grade, *sex, {results[0], results[1], results[2], results[3],
                                                                    results[4]}, resultLocale());
         if (!evaluation.complete() || evaluation.outputs.size() < std::size_t(OutputCount)) {
-            evaluated.leftOut.append({slot, name, reasonFor(evaluation.stop)});
+            evaluated.leftOut.append({slot, name, reasonFor(evaluation.stop, record)});
             continue;
         }
         EvaluatedGrade::Student student{.slot = slot, .name = name, .sex = *sex};
