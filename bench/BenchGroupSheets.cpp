@@ -1,5 +1,5 @@
-// Every sheet at once: the 30 sheets of a full grade drawn by the worksheet into one PDF, as «Guardar todas las
-// hojas en PDF…» does, timed; and the memory it takes at its peak over that of the reports window at rest
+// Every sheet at once: the 30 sheets of a full grade drawn by the worksheet into one PDF, as «Guardar todas
+// las hojas en PDF…» does, timed; and the memory it takes at its peak over that of the reports window at rest
 // (the counter peak_over_idle; Linux, where the peak can be reset through /proc/self/clear_refs).
 #include "app/SheetBridge.h"
 #include "platform/Startup.h"
@@ -48,8 +48,8 @@ static void BM_ThirtySheetsIntoOnePdf(benchmark::State &state)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(u"ajustes"_s));
     merlox2::Roster roster;
     for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
-        const QStringList values{u"Alumna Número %1 Pérez Núñez"_s.arg(n), u"12"_s, u"1.9"_s, u"7.5"_s,
-                                 u"22"_s, u"25"_s, u"20"_s};
+        const QStringList values{
+            u"Alumna Número %1 Pérez Núñez"_s.arg(n), u"12"_s, u"1.9"_s, u"7.5"_s, u"22"_s, u"25"_s, u"20"_s};
         for (int field = 0; field < int(values.size()); ++field)
             (void)roster[n].setField(merlox2::StudentRecord::Field(field), values.at(field));
     }
@@ -59,8 +59,8 @@ static void BM_ThirtySheetsIntoOnePdf(benchmark::State &state)
         return;
     }
     for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
-        if (!merlox2::SexFile::forGradeFile(gradeFile).setSex(n, merlox2::Sex::Mujer,
-                                                              roster[n].field(merlox2::StudentRecord::Nombre))) {
+        if (!merlox2::SexFile::forGradeFile(gradeFile).setSex(
+                n, merlox2::Sex::Mujer, roster[n].field(merlox2::StudentRecord::Nombre))) {
             state.SkipWithError("could not write the sex file");
             return;
         }
@@ -77,9 +77,10 @@ static void BM_ThirtySheetsIntoOnePdf(benchmark::State &state)
     qsizetype bytes = 0;
     for (auto _ : state) {
         const merlox2::EvaluatedGrade evaluated = merlox2::evaluateGrade(students);
-        const QByteArray pdf = merlox2::drawPdf(
-            u"Hojas"_s, merlox2::savedPageLayout(),
-            [&](QPagedPaintDevice &pages) { return merlox2::drawSheets(pages, students, evaluated); });
+        const QByteArray pdf =
+            merlox2::drawPdf(u"Hojas"_s, merlox2::savedPageLayout(), [&](QPagedPaintDevice &pages) {
+                return merlox2::drawSheets(pages, students, evaluated);
+            });
         if (pdf.isEmpty() || !merlox2::savePdfFile(dir.filePath(u"hojas.pdf"_s), pdf)) {
             state.SkipWithError("the sheets were not drawn or saved");
             break;

@@ -21,7 +21,8 @@ void SheetBridge::draw(const GradeStudents &grade, int slot, Sex sex, QPainter &
     m_rosters.at(index) = grade.roster;
     std::unique_ptr<Worksheet> &sheet = m_sheets.at(index);
     if (!sheet)
-        sheet = Worksheet::forDrawing(WorksheetGrades.at(index), m_rosters.at(index), {m_screens, m_clock, {}});
+        sheet =
+            Worksheet::forDrawing(WorksheetGrades.at(index), m_rosters.at(index), {m_screens, m_clock, {}});
     // As «IMPRIMIR» puts the sheet on its page: at the top left, to the page's width.
     const QRect area = sheet->sheetArea();
     const qreal scale = target.width() / area.width();

@@ -55,9 +55,10 @@ Result<PrintModuleEntries> loadPrintModule()
         QLibrary module(path);
         // The entry's type is known only by its name: PrintModuleEntry.cpp checks it against ours.
         // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
-        const PrintModuleEntries entries{reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)),
-                                         reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry)),
-                                         reinterpret_cast<PageLayoutFunction>(module.resolve(PageLayoutEntry))};
+        const PrintModuleEntries entries{
+            reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)),
+            reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry)),
+            reinterpret_cast<PageLayoutFunction>(module.resolve(PageLayoutEntry))};
         // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
         if (entries.sheet && entries.pages && entries.layout)
             return entries;

@@ -135,14 +135,16 @@ std::optional<GroupReports::Prepared> GroupReports::prepareSheets(const QString 
         return std::nullopt;
     }
     if (!evaluated.leftOut.isEmpty()) {
-        QMessageBox ask(QMessageBox::Question, u"MERLOX2 REPORTES"_s,
-                        u"Estos alumnos del %1º grado quedan fuera: su hoja no se puede evaluar."_s.arg(grade),
-                        QMessageBox::Ok | QMessageBox::Cancel, m_window);
+        QMessageBox ask(
+            QMessageBox::Question, u"MERLOX2 REPORTES"_s,
+            u"Estos alumnos del %1º grado quedan fuera: su hoja no se puede evaluar."_s.arg(grade),
+            QMessageBox::Ok | QMessageBox::Cancel, m_window);
         ask.setObjectName(u"alumnosFuera"_s);
-        ask.setInformativeText(leftOutList(evaluated.leftOut) +
-                               u"\n\nDé a cada uno su sexo en la columna Sexo, o complete sus resultados en la "
-                               "hoja del grado. ¿Desea %1 las hojas de los otros %2 alumnos?"_s.arg(doing)
-                                   .arg(evaluated.students.size()));
+        ask.setInformativeText(
+            leftOutList(evaluated.leftOut) +
+            u"\n\nDé a cada uno su sexo en la columna Sexo, o complete sus resultados en la "
+            "hoja del grado. ¿Desea %1 las hojas de los otros %2 alumnos?"_s.arg(doing)
+                .arg(evaluated.students.size()));
         ask.button(QMessageBox::Ok)->setText(doing.first(1).toUpper() + doing.sliced(1));
         ask.button(QMessageBox::Cancel)->setText(u"Cancelar"_s);
         if (ask.exec() != QMessageBox::Ok)
@@ -172,7 +174,8 @@ PageDrawer GroupReports::progressDrawer(const Prepared &prepared, bool &cancelle
 void GroupReports::showSummary()
 {
     const int grade = m_window->currentGrade();
-    auto *dialog = new SummaryDialog(grade, m_window->model(grade)->gradeFilePath(), m_window->folder(), m_window);
+    auto *dialog =
+        new SummaryDialog(grade, m_window->model(grade)->gradeFilePath(), m_window->folder(), m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }
@@ -183,8 +186,8 @@ void GroupReports::printSheets()
     if (!prepared)
         return;
     bool cancelled = false;
-    const Result<PrintedSheet> printed =
-        printPagesOnDefaultPrinter(sheetsTitle(prepared->students.grade), progressDrawer(*prepared, cancelled));
+    const Result<PrintedSheet> printed = printPagesOnDefaultPrinter(sheetsTitle(prepared->students.grade),
+                                                                    progressDrawer(*prepared, cancelled));
     if (cancelled)
         return;
     if (!printed) {
@@ -202,28 +205,31 @@ void GroupReports::printSheets()
 void GroupReports::saveSheets()
 {
     const int grade = m_window->currentGrade();
-    const QString path = chooseSavedPdf(m_window, u"Guardar todas las hojas en PDF"_s,
-                                        QDir(m_window->folder()).filePath(u"hojas-%1-grado.pdf"_s.arg(grade)));
+    const QString path =
+        chooseSavedPdf(m_window, u"Guardar todas las hojas en PDF"_s,
+                       QDir(m_window->folder()).filePath(u"hojas-%1-grado.pdf"_s.arg(grade)));
     if (path.isEmpty())
         return;
     const std::optional<Prepared> prepared = prepareSheets(u"guardar"_s);
     if (!prepared)
         return;
     bool cancelled = false;
-    const QByteArray pdf = drawPdf(sheetsTitle(grade), savedPageLayout(), progressDrawer(*prepared, cancelled));
+    const QByteArray pdf =
+        drawPdf(sheetsTitle(grade), savedPageLayout(), progressDrawer(*prepared, cancelled));
     if (cancelled)
         return;
-    const Result<void> saved = pdf.isEmpty() ? Result<void>(Error{.action = Action::SaveDocumentPdf,
-                                                                   .cause = Cause::Unexplained,
-                                                                   .subject = path})
-                                             : savePdfFile(path, pdf);
+    const Result<void> saved =
+        pdf.isEmpty() ? Result<void>(Error{
+                            .action = Action::SaveDocumentPdf, .cause = Cause::Unexplained, .subject = path})
+                      : savePdfFile(path, pdf);
     if (!saved) {
         tell(m_window, QMessageBox::Warning, describe(saved.error()));
         return;
     }
-    m_window->statusBar()->showMessage(u"Se guardaron %1 hojas en %2."_s.arg(prepared->evaluated.students.size())
-                                           .arg(QDir::toNativeSeparators(path)),
-                                       StatusMs);
+    m_window->statusBar()->showMessage(
+        u"Se guardaron %1 hojas en %2."_s.arg(prepared->evaluated.students.size())
+            .arg(QDir::toNativeSeparators(path)),
+        StatusMs);
 }
 
 QString chooseSavedPdf(QWidget *parent, const QString &caption, const QString &suggested)

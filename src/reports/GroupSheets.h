@@ -21,8 +21,8 @@ class ReportsWindow;
 // Draws the evaluation sheet of the student in the slot, evaluated with the sex, exactly as the worksheet
 // prints it, scaled to the width of target at its top left. The reports never include the worksheet: the
 // program sets this where it puts the two together (src/app/SheetBridge.cpp). Empty: no sheets to print.
-using SheetRenderer =
-    std::function<void(const GradeStudents &grade, int slot, Sex sex, QPainter &painter, const QRectF &target)>;
+using SheetRenderer = std::function<void(const GradeStudents &grade, int slot, Sex sex, QPainter &painter,
+                                         const QRectF &target)>;
 void setSheetRenderer(SheetRenderer renderer);
 const SheetRenderer &sheetRenderer();
 

@@ -36,7 +36,7 @@ QString reasonFor(Stop stop, const StudentRecord &record)
 {
     const auto missingOrNot = [&record](StudentRecord::Field field, const QString &name) {
         return SexFile::nameKey(record.field(field)).trimmed().isEmpty() ? u"falta %1"_s.arg(name)
-                                                                        : u"%1 no es un número"_s.arg(name);
+                                                                         : u"%1 no es un número"_s.arg(name);
     };
     switch (stop) {
     case Stop::EnduranceNotANumber: return missingOrNot(StudentRecord::Resistencia, u"Resistencia"_s);
@@ -64,9 +64,9 @@ QString reasonFor(Stop stop, const StudentRecord &record)
 }
 
 // The levels' colours: from the best to «sin nivel», readable in grey as well.
-const std::array<QColor, LevelCount> LevelColours{
-    QColor(0x1b, 0x5e, 0x20), QColor(0x66, 0xbb, 0x6a), QColor(0xff, 0xd5, 0x4f), QColor(0xef, 0x6c, 0x00),
-    QColor(0xb7, 0x1c, 0x1c)};
+const std::array<QColor, LevelCount> LevelColours{QColor(0x1b, 0x5e, 0x20), QColor(0x66, 0xbb, 0x6a),
+                                                  QColor(0xff, 0xd5, 0x4f), QColor(0xef, 0x6c, 0x00),
+                                                  QColor(0xb7, 0x1c, 0x1c)};
 
 QFont fontOf(qreal pointSize, bool bold = false)
 {
@@ -109,8 +109,8 @@ EvaluatedGrade evaluateGrade(const GradeStudents &grade)
             record.field(StudentRecord::Resistencia), record.field(StudentRecord::Velocidad),
             record.field(StudentRecord::Lagartijas), record.field(StudentRecord::Abdominales),
             record.field(StudentRecord::Sentadillas)};
-        const Evaluation evaluation = evaluate(grade.grade, *sex, {results[0], results[1], results[2], results[3],
-                                                                   results[4]}, resultLocale());
+        const Evaluation evaluation = evaluate(
+            grade.grade, *sex, {results[0], results[1], results[2], results[3], results[4]}, resultLocale());
         if (!evaluation.complete() || evaluation.outputs.size() < std::size_t(OutputCount)) {
             evaluated.leftOut.append({slot, name, reasonFor(evaluation.stop, record)});
             continue;
@@ -147,7 +147,8 @@ QStringList summarySentences(const ClassSummary &summary)
         u"Alumnos con sexo: %1 (hombres: %2, mujeres: %3)."_s.arg(students(SexColumn::Todos))
             .arg(students(SexColumn::Hombres))
             .arg(students(SexColumn::Mujeres)),
-        u"Contados aparte: %1 sin sexo, que no se evalúan, y %2 con resultados incompletos, que cuentan solo en "
+        u"Contados aparte: %1 sin sexo, que no se evalúan, y %2 con resultados incompletos, que cuentan solo "
+        u"en "
         "las capacidades que alcanzaron."_s.arg(summary.withoutSex)
             .arg(summary.incomplete.at(std::size_t(SexColumn::Todos))),
         mean ? u"Porcentaje promedio del grupo: %1 %."_s.arg(resultLocale().toString(*mean, 'f', 1))
@@ -175,7 +176,8 @@ void paintSummaryChart(QPainter &painter, const QRectF &area, const ClassSummary
         painter.fillRect(swatch, LevelColours[std::size_t(level)]);
         const QString text = u"Nivel "_s + levelName(Level(level));
         painter.setPen(Qt::black);
-        painter.drawText(QPointF(swatch.right() + line * 0.3, swatch.bottom() - metrics.descent() * 0.3), text);
+        painter.drawText(QPointF(swatch.right() + line * 0.3, swatch.bottom() - metrics.descent() * 0.3),
+                         text);
         x = swatch.right() + line * 0.3 + metrics.horizontalAdvance(text) + line;
     }
 

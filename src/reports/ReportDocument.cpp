@@ -44,7 +44,8 @@ Result<void> savePdfFile(const QString &path, const QByteArray &pdf)
     const Result<filestore::Current> current = filestore::readCurrent(path, Action::SaveDocumentPdf);
     if (!current)
         return current.error();
-    return filestore::replaceContent(current.value(), pdf, {Action::SaveDocumentPdf, Action::FinishSavingDocumentPdf},
+    return filestore::replaceContent(current.value(), pdf,
+                                     {Action::SaveDocumentPdf, Action::FinishSavingDocumentPdf},
                                      filestore::InPlace::Refused);
 }
 

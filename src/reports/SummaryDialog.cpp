@@ -146,15 +146,16 @@ void SummaryDialog::print()
 
 void SummaryDialog::savePdf()
 {
-    const QString path = chooseSavedPdf(this, u"Guardar el resumen como PDF"_s,
-                                        QDir(m_folder).filePath(u"resumen-%1-grado.pdf"_s.arg(m_summary.grade)));
+    const QString path =
+        chooseSavedPdf(this, u"Guardar el resumen como PDF"_s,
+                       QDir(m_folder).filePath(u"resumen-%1-grado.pdf"_s.arg(m_summary.grade)));
     if (path.isEmpty())
         return;
     const QByteArray pdf = drawPdf(title(), savedPageLayout(), pageDrawer());
     const Result<void> saved =
-        pdf.isEmpty()
-            ? Result<void>(Error{.action = Action::SaveDocumentPdf, .cause = Cause::Unexplained, .subject = path})
-            : savePdfFile(path, pdf);
+        pdf.isEmpty() ? Result<void>(Error{
+                            .action = Action::SaveDocumentPdf, .cause = Cause::Unexplained, .subject = path})
+                      : savePdfFile(path, pdf);
     if (!saved)
         tell(describe(saved.error()), true);
     else
@@ -163,8 +164,8 @@ void SummaryDialog::savePdf()
 
 void SummaryDialog::tell(const QString &text, bool failure)
 {
-    auto *box = new QMessageBox(failure ? QMessageBox::Warning : QMessageBox::Information, windowTitle(), text,
-                                QMessageBox::Ok, this);
+    auto *box = new QMessageBox(failure ? QMessageBox::Warning : QMessageBox::Information, windowTitle(),
+                                text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
     box->open();

@@ -108,7 +108,8 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
 
 Worksheet::~Worksheet() = default;
 
-std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Roster &roster, const Place &place)
+std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Roster &roster,
+                                                 const Place &place)
 {
     std::unique_ptr<Worksheet> sheet(new Worksheet(grade, worksheetControls(grade), roster, place));
     setCaption(sheet->m_ui.Label28, QLocale().toString(place.clock.now().date(), QLocale::ShortFormat));

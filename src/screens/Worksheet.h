@@ -40,7 +40,8 @@ public:
 
     // A worksheet kept off screen that only draws evaluation sheets (the reports' «every sheet at once»): it
     // never locks, reads or writes the grade file or the sex file.
-    static std::unique_ptr<Worksheet> forDrawing(const WorksheetGrade &grade, Roster &roster, const Place &place);
+    static std::unique_ptr<Worksheet> forDrawing(const WorksheetGrade &grade, Roster &roster,
+                                                 const Place &place);
 
     ~Worksheet() override;
 

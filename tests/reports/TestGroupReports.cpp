@@ -27,7 +27,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
@@ -43,14 +42,16 @@ void storeGrade(const QString &folder, int grade, const QStringList &students)
     for (qsizetype i = 0; i < students.size(); ++i) {
         QStringList values = students.at(i).split(u'|');
         const QString sex = values.takeLast();
-        sexes << (sex == u"H"_s ? std::optional(Sex::Hombre) : sex == u"M"_s ? std::optional(Sex::Mujer)
-                                                                             : std::nullopt);
+        sexes << (sex == u"H"_s   ? std::optional(Sex::Hombre)
+                  : sex == u"M"_s ? std::optional(Sex::Mujer)
+                                  : std::nullopt);
         for (qsizetype field = 0; field < values.size(); ++field)
             (void)roster[int(i) + 1].setField(StudentRecord::Field(field), values.at(field));
     }
     QVERIFY(GradeFile(path).storeRoster(roster));
     for (qsizetype i = 0; i < sexes.size(); ++i)
-        QVERIFY(SexFile::forGradeFile(path).setSex(int(i) + 1, sexes.at(i), students.at(i).section(u'|', 0, 0)));
+        QVERIFY(
+            SexFile::forGradeFile(path).setSex(int(i) + 1, sexes.at(i), students.at(i).section(u'|', 0, 0)));
 }
 
 // Two evaluated whole, one without a sex, one without push-ups.
@@ -199,7 +200,8 @@ void TestGroupReports::summaryCountsAndPage()
     QCOMPARE(cells(3 * 2 + 1).mid(2), QStringList({u"0 (0 %)"_s, u"1 (100 %)"_s, u"0 (0 %)"_s, u"0 (0 %)"_s,
                                                    u"0 (0 %)"_s, u"1"_s})); // Fuerza, Mujeres: Ana
     const QString apart = dialog->findChild<QLabel *>(u"contadosAparte"_s)->text();
-    QVERIFY2(apart.contains(u"1 sin sexo"_s) && apart.contains(u"1 con resultados incompletos"_s), qPrintable(apart));
+    QVERIFY2(apart.contains(u"1 sin sexo"_s) && apart.contains(u"1 con resultados incompletos"_s),
+             qPrintable(apart));
 
     const QString pdf = m_dir->filePath(u"resumen ñ.pdf"_s);
     answerFileDialog(pdf);
@@ -211,9 +213,9 @@ void TestGroupReports::summaryCountsAndPage()
     QVERIFY2(info.contains(u"612 x 792 pts (letter)"_s) || info.contains(u"595.276 x 841.89 pts (A4)"_s),
              qPrintable(info));
     const QString words = pageTexts(pdf).first().simplified();
-    for (const QString &expected : {u"Resumen del grupo: 1º grado"_s, u"Carpeta: grupo 1º A"_s, u"Resistencia"_s,
-                                    u"Promedio"_s, u"Nivel SN"_s, u"1 sin sexo"_s, u"1 con resultados incompletos"_s,
-                                    u"Porcentaje promedio del grupo"_s})
+    for (const QString &expected : {u"Resumen del grupo: 1º grado"_s, u"Carpeta: grupo 1º A"_s,
+                                    u"Resistencia"_s, u"Promedio"_s, u"Nivel SN"_s, u"1 sin sexo"_s,
+                                    u"1 con resultados incompletos"_s, u"Porcentaje promedio del grupo"_s})
         QVERIFY2(words.contains(expected), qPrintable(expected + u" not in: "_s + words));
 }
 
