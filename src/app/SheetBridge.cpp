@@ -4,6 +4,7 @@
 #include "screens/Worksheet.h"
 
 #include <QPainter>
+#include <QPicture>
 
 namespace merlox2 {
 
@@ -23,12 +24,21 @@ void SheetBridge::draw(const GradeStudents &grade, int slot, Sex sex, QPainter &
     if (!sheet)
         sheet =
             Worksheet::forDrawing(WorksheetGrades.at(index), m_rosters.at(index), {m_screens, m_clock, {}});
-    // As «IMPRIMIR» puts the sheet on its page: at the top left, to the page's width.
-    const QRect area = sheet->sheetArea();
-    const qreal scale = target.width() / area.width();
+    // The sheet recorded as vectors first: a widget rendered straight onto a printer (Windows) is painted into
+    // a picture of the whole page at the printer's resolution, hundreds of megabytes a page.
+    QPicture picture;
+    {
+        QPainter recorder(&picture);
+        sheet->drawSheet(slot, sex, recorder);
+    }
+    // As «IMPRIMIR» puts the sheet on its page: at the top left, to the page's width. A picture plays itself
+    // enlarged by the device's resolution over its own, so that is taken out again.
+    const qreal scale = target.width() / sheet->sheetArea().width();
+    const QPaintDevice *device = painter.device();
     painter.translate(target.topLeft());
-    painter.scale(scale, scale);
-    sheet->drawSheet(slot, sex, painter);
+    painter.scale(scale * picture.logicalDpiX() / device->logicalDpiX(),
+                  scale * picture.logicalDpiY() / device->logicalDpiY());
+    painter.drawPicture(0, 0, picture);
 }
 
 } // namespace merlox2

@@ -260,6 +260,16 @@ void TestGroupReports::everySheetInOneJob()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output).size() > 0 && pageCount(output) == 3, 60000);
     const QStringList pages = pageTexts(output);
     QVERIFY2(pages.at(2).contains(u"Ñoño Güemes"_s), qPrintable(pages.at(2)));
+
+    // The summary: one page.
+    QFile::remove(output);
+    action(u"resumenGrupo"_s)->trigger();
+    auto *dialog = window->findChild<SummaryDialog *>();
+    dialog->findChild<QPushButton *>(u"imprimir"_s)->click();
+    QCOMPARE(takeMessage(dialog), u"El resumen se envió a la impresora %1."_s.arg(
+                                      qEnvironmentVariable("MERLOX2_TEST_PRINT_QUEUE")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output).size() > 0 && pageCount(output) == 1, 60000);
+    QVERIFY(pageTexts(output).first().contains(u"Resumen del grupo: 1º grado"_s));
 }
 
 } // namespace merlox2
