@@ -109,6 +109,7 @@ struct Writer {
     lxw_workbook *workbook = nullptr;
     lxw_format *bold = nullptr;
     lxw_format *oneDecimal = nullptr;
+    bool failed = false;
 
     void write(lxw_worksheet *sheet, ColumnWidths &widths, int row, int column, const QVariant &cell,
                lxw_format *format = nullptr) const
@@ -130,10 +131,12 @@ struct Writer {
         worksheet_freeze_panes(sheet, 1, 0);
     }
 
-    void gradeSheet(const GradeSheet &grade) const
+    void gradeSheet(const GradeSheet &grade)
     {
         lxw_worksheet *sheet =
             workbook_add_worksheet(workbook, gradeSheetName(grade.grade).toUtf8().constData());
+        if (!sheet) // a name Excel refuses, or one given twice: a fault of the program
+            return void(failed = true);
         ColumnWidths widths;
         header(sheet, widths, gradeSheetHeaders());
         for (qsizetype row = 0; row < grade.rows.size(); ++row) {
@@ -145,9 +148,11 @@ struct Writer {
     }
 
     // A row per grade and what is counted, the sexes across: a table that filters and sorts as one.
-    void summarySheet(const std::array<GradeSheet, 3> &grades) const
+    void summarySheet(const std::array<GradeSheet, 3> &grades)
     {
         lxw_worksheet *sheet = workbook_add_worksheet(workbook, "Resumen");
+        if (!sheet)
+            return void(failed = true);
         ColumnWidths widths;
         header(sheet, widths,
                {u"Grado"_s, u"Capacidad"_s, u"Concepto"_s, sexColumnName(SexColumn::Hombres),
@@ -284,8 +289,14 @@ Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, cons
     if (!folder.isValid())
         return workbookFailure(target, LXW_ERROR_CREATING_TMPFILE, errno);
     const QString path = folder.filePath(u"libro.xlsx"_s);
+#ifdef Q_OS_WIN
+    // libxlsxwriter opens the workbook with _wfopen from UTF-8, its own temporary files with the ANSI _open.
+    const QByteArray encodedPath = QDir::toNativeSeparators(path).toUtf8();
+    QByteArray encodedFolder = QFile::encodeName(QDir::toNativeSeparators(folder.path()));
+#else
     const QByteArray encodedPath = QFile::encodeName(path);
     QByteArray encodedFolder = QFile::encodeName(folder.path());
+#endif
     lxw_workbook_options options{};
     options.tmpdir = encodedFolder.data(); // not the root of C:, where tmpfile() would put them on Windows
     lxw_error closed = LXW_NO_ERROR;
@@ -304,6 +315,8 @@ Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, cons
         writer.summarySheet(sheets);
         errno = 0;
         closed = workbook_close(writer.workbook);
+        if (writer.failed)
+            closed = LXW_ERROR_FEATURE_NOT_SUPPORTED;
     }
     if (closed != LXW_NO_ERROR)
         return workbookFailure(target, closed, errno);
