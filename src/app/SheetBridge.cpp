@@ -24,8 +24,8 @@ void SheetBridge::draw(const GradeStudents &grade, int slot, Sex sex, QPainter &
     if (!sheet)
         sheet =
             Worksheet::forDrawing(WorksheetGrades.at(index), m_rosters.at(index), {m_screens, m_clock, {}});
-    // The sheet recorded as vectors first: a widget rendered straight onto a printer (Windows) is painted into
-    // a picture of the whole page at the printer's resolution, hundreds of megabytes a page.
+    // The sheet recorded as vectors first: a widget rendered straight onto a printer (Windows) is painted
+    // into a picture of the whole page at the printer's resolution, hundreds of megabytes a page.
     QPicture picture;
     {
         QPainter recorder(&picture);
