@@ -86,9 +86,9 @@ merlox2_install_libfuzzer() {
 merlox2_setup() {
     local profile="${1:-}"
     # Compiling, and what the program needs at run time: Qt and its Spanish texts, libcups for printing, the
-    # fonts, xdg-open for the documents.
+    # fonts, xdg-open for the documents, libxlsxwriter for the export to Excel.
     local packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev
-                    fonts-liberation qt6-translations-l10n xdg-utils)
+                    fonts-liberation qt6-translations-l10n xdg-utils libxlsxwriter-dev)
     case "$profile" in
         run) ;;
         fuzz) packages+=(clang) ;;
@@ -98,6 +98,8 @@ merlox2_setup() {
             # The printing test prints through a CUPS daemon of its own (scripts/private-cups.sh) into a
             # PDF file that poppler reads back; the tests run inside a session bus of the script's own.
             packages+=(libbenchmark-dev clang cups-daemon cups-client cups-filters poppler-utils dbus-daemon)
+            # The export test reads the workbook back with openpyxl, a reader we did not write.
+            packages+=(python3-openpyxl)
             # The document tests open LibreOffice Writer. The headless package conflicts with the desktop
             # one, so it is only installed where no LibreOffice is present at all.
             if ! command -v soffice >/dev/null && [[ ! -x /usr/lib/libreoffice/program/soffice ]]; then

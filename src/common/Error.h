@@ -17,6 +17,10 @@ enum class Action {
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
+    SaveDocumentPdf, // a report of the reports window saved as PDF
+    FinishSavingDocumentPdf,
+    ExportWorkbook, // the grades as an Excel workbook, a file the teacher chose
+    ExportCsv,      // one grade as CSV, a file in the folder the teacher chose
 };
 
 // Why it failed, in terms common to every system the program runs on. Each file layer turns its system's

@@ -50,6 +50,9 @@ public:
 
     int grade() const { return m_grade; }
     const QString &gradeFilePath() const { return m_gradeFilePath; }
+    // The files as last read, for what is computed over the whole grade (ClassSummary).
+    const Roster &roster() const { return m_roster; }
+    const SexTable &sexes() const { return m_sexes; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

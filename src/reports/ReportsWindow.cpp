@@ -3,7 +3,9 @@
 #include "records/GradeFile.h"
 #include "reports/AccessCodeDialog.h"
 #include "reports/ClassListImportDialog.h"
+#include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
+#include "reports/GroupSheets.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -124,6 +126,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
 {
     setObjectName(u"MERLOX2REPORTES"_s);
     createActions();
+    m_groupReports = new GroupReports(this); // the summary and every sheet at once, in the group menu
 
     m_tabWidget = new QTabWidget(this);
     m_tabWidget->setObjectName(u"grados"_s);
@@ -143,6 +146,11 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     if (start.isDir())
         rememberFolder(m_folder);
     fillRecentMenu();
+
+    m_export = new ExportCommands(this);
+    insertFileAction(m_export->workbookAction());
+    insertFileAction(m_export->csvAction());
+    m_toolBar->addAction(m_export->workbookAction());
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).
     const QSize available = screen()->availableSize();

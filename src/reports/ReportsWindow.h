@@ -15,8 +15,10 @@ class QToolBar;
 
 namespace merlox2 {
 
+class ExportCommands;
 class GradeTableModel;
 class GradeTableProxy;
+class GroupReports;
 
 // "MERLOX2 REPORTES": the three grades of one folder as tables, an ordinary Qt window beside the fixed
 // screens. It shows what the grade files hold and follows them; of the students it changes only the sex,
@@ -52,6 +54,7 @@ public:
     QMenu *groupMenu() const { return m_groupMenu; }
     QToolBar *toolBar() const { return m_toolBar; }
     void insertFileAction(QAction *action);
+    GroupReports *groupReports() const { return m_groupReports; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -91,6 +94,8 @@ private:
     QAction *m_quitSeparator = nullptr;
     QAction *m_showEmpty = nullptr;
     QLabel *m_status = nullptr;
+    GroupReports *m_groupReports = nullptr;
+    ExportCommands *m_export = nullptr;
 };
 
 // Asks the access code and, given it, opens the reports window on the grade files of folder, as

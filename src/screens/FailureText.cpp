@@ -138,6 +138,19 @@ QString sexFileFailure(const QString &verb, const Error &error)
         verb, QFileInfo(error.subject).fileName(), reason.why, reason.advice);
 }
 
+// An export goes where the teacher chose, not to the grade files' folder: a missing folder is chosen again.
+QString exportFailure(const QString &what, const Error &error)
+{
+    Reason reason = fileReason(error);
+    if (error.cause == Cause::MissingFolder || error.cause == Cause::NotAFolder)
+        reason.advice = u"Elija otra carpeta e intente de nuevo."_s;
+    else if (error.cause == Cause::Other || error.cause == Cause::Unexplained)
+        reason.advice = u"Intente de nuevo; si vuelve a ocurrir, exporte a otra carpeta."_s;
+    QString message = u"No se pudo exportar %1 a %2: %3. %4"_s.arg(what, QFileInfo(error.subject).fileName(),
+                                                                   reason.why, reason.advice);
+    return message + u" Las calificaciones siguen a salvo en los archivos de los grados."_s;
+}
+
 // Printing: the print server, the default printer, then the printer itself.
 QString printFailure(const Error &error)
 {
@@ -211,6 +224,13 @@ QString describe(const Error &error)
             QFileInfo(error.subject).fileName(), reason.why, reason.advice);
     }
     case Action::Print: return printFailure(error);
+    case Action::SaveDocumentPdf:
+    case Action::FinishSavingDocumentPdf: {
+        const Reason reason = fileReason(error);
+        return u"No se pudo %1 el documento PDF %2: %3. %4 También puede guardarlo en otra carpeta."_s.arg(
+            error.action == Action::SaveDocumentPdf ? u"guardar"_s : u"terminar de guardar"_s,
+            QDir::toNativeSeparators(error.subject), reason.why, reason.advice);
+    }
     // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
     // path ("C:" at the end of one line, the rest on the next).
     case Action::PrepareDocument: {
@@ -223,6 +243,8 @@ QString describe(const Error &error)
         const Reason reason = fileReason(error);
         return where + reason.why.first(1).toUpper() + reason.why.sliced(1) + u". "_s + reason.advice;
     }
+    case Action::ExportWorkbook: return exportFailure(u"las calificaciones de los tres grados"_s, error);
+    case Action::ExportCsv: return exportFailure(u"las calificaciones del grado"_s, error);
     case Action::OpenDocument:
         return u"No se encontró ningún programa para abrir documentos como %1. La copia del documento quedó "
                "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el "

@@ -65,6 +65,12 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
         QList<Cause>(std::begin(PrintCauses), std::end(PrintCauses)));
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);
+    const QString pdf = u"/home/profe/reportes/resumen-1.pdf"_s;
+    row("saving a PDF document", Action::SaveDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
+    row("finishing a PDF document's save", Action::FinishSavingDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
+    const QString exported = u"/home/profe/Documentos/calificaciones.xlsx"_s;
+    row("exporting to Excel", Action::ExportWorkbook, exported, u"calificaciones.xlsx"_s, files);
+    row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s, files);
     row("opening a document", Action::OpenDocument, u"formato.rtf"_s, u"formato.rtf"_s, {Cause::NoApplication});
 }
 
