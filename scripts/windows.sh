@@ -462,8 +462,9 @@ timed "making the installer" make_installer "$DEPLOY" "$PACKAGES/merlox2-$VERSIO
 
 # --- The installer under Wine -------------------------------------------------------------------------------
 
+# The pictures of the assistant's pages go beside the screens' pictures.
 timed "testing the installer under Wine" "$MERLOX2_ROOT/tests/windows/installer-test.sh" \
-    "$PACKAGES/merlox2-$VERSION-setup.exe" "$WIN_BUILD/installer-test"
+    "$PACKAGES/merlox2-$VERSION-setup.exe" "$WIN_BUILD/installer-test" "$WIN_BUILD/screenshots/installer"
 
 # --- The whole program under Wine ---------------------------------------------------------------------------
 
