@@ -316,7 +316,16 @@ build_program() {
     low_priority cmake --build "$WIN_BUILD" -j"$MERLOX2_JOBS" -- -k 0 merlox2core "${targets[@]}" merlox2
 }
 
+# The suites' Qt paths, as the packages' qt.conf gives the program its own: the plugins (among them the
+# offscreen platform) of Qt for Windows, and Qt's Spanish texts, which Debian's translations hold.
+write_tests_qt_conf() {
+    mkdir -p "$WIN_BUILD/tests"
+    printf '[Paths]\r\nPrefix = Z:%s\r\nTranslations = Z:%s\r\n' "$QT_PREFIX" /usr/share/qt6/translations \
+        >"$WIN_BUILD/tests/qt.conf"
+}
+
 run_tests() {
+    write_tests_qt_conf
     ctest --test-dir "$WIN_BUILD" --output-on-failure
 }
 
