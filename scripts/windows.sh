@@ -277,8 +277,12 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export WINEPATH='$winepath'
 # Qt's offscreen platform, which the GUI suites run on, reads its fonts from one folder rather than from
-# Windows: the Liberation fonts, which stand in for the screens' font on Linux too.
-export QT_QPA_FONTDIR='Z:${FONT_DIR//\//\\}'
+# Windows: the Liberation fonts, which stand in for the screens' font on Linux too. Wine hands the
+# host's QT_ variables to Windows programs only with WINE before them (ctest's QT_QPA_PLATFORM too).
+export WINEQT_QPA_FONTDIR='Z:${FONT_DIR//\//\\}'
+for variable in \$(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE\$variable=\"\\\$\$variable\""
+done
 # Debian's Wine leaves a folder in TMPDIR at every start of its server: it goes into the build tree.
 export TMPDIR='$WIN_BUILD/tmp'
 mkdir -p "\$TMPDIR"
@@ -316,12 +320,12 @@ build_program() {
     low_priority cmake --build "$WIN_BUILD" -j"$MERLOX2_JOBS" -- -k 0 merlox2core "${targets[@]}" merlox2
 }
 
-# The suites' Qt paths, as the packages' qt.conf gives the program its own: the plugins (among them the
-# offscreen platform) of Qt for Windows, and Qt's Spanish texts, which Debian's translations hold.
+# The Qt paths of the executables in the build tree (the suites), as the packages' qt.conf gives the
+# program its own: the plugins (among them the offscreen platform) of Qt for Windows, and Qt's Spanish
+# texts, which Debian's translations hold.
 write_tests_qt_conf() {
-    mkdir -p "$WIN_BUILD/tests"
     printf '[Paths]\r\nPrefix = Z:%s\r\nTranslations = Z:%s\r\n' "$QT_PREFIX" /usr/share/qt6/translations \
-        >"$WIN_BUILD/tests/qt.conf"
+        >"$WIN_BUILD/qt.conf"
 }
 
 run_tests() {

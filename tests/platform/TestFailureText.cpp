@@ -3,6 +3,7 @@
 
 #include "platform/FailureText.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QTest>
 
@@ -127,28 +128,29 @@ void TestFailureText::messages_data()
               "esté encendida y disponible e intente de nuevo."_s);
 
     const QString folder = u"/home/profe/.cache/merlox2/documentos"_s;
+    // The folder as the system writes it: with backslashes on Windows.
+    const QString shown = QDir::toNativeSeparators(folder);
     QTest::newRow("document not prepared, no reason given")
         << Error{.action = Action::PrepareDocument, .subject = u"formato.rtf"_s, .place = folder}
-        << u"No se pudo preparar el documento formato.rtf en la carpeta "
-           u"/home/profe/.cache/merlox2/documentos. "
+        << u"No se pudo preparar el documento formato.rtf en la carpeta %1. "
            "Compruebe que haya espacio en el disco y permiso para escribir en esa carpeta, e intente de "
-           "nuevo."_s;
+           "nuevo."_s.arg(shown);
     QTest::newRow("document not prepared, disk full")
         << Error{.action = Action::PrepareDocument,
                  .cause = Cause::DiskFull,
                  .subject = u"formato.rtf"_s,
                  .place = folder}
-        << u"No se pudo preparar el documento formato.rtf en la carpeta "
-           u"/home/profe/.cache/merlox2/documentos: "
-           "no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s;
+        << u"No se pudo preparar el documento formato.rtf en la carpeta %1: "
+           "no queda espacio en el disco. Libere espacio en el disco e intente de nuevo."_s.arg(shown);
     QTest::newRow("no application for the document")
         << Error{.action = Action::OpenDocument,
                  .cause = Cause::NoApplication,
                  .subject = u"formato.rtf"_s,
                  .place = folder + u"/formato (2).rtf"_s}
         << u"No se encontró ningún programa para abrir documentos como formato.rtf. La copia del documento "
-           "quedó en /home/profe/.cache/merlox2/documentos/formato (2).rtf; instale un procesador de textos "
-           "(por ejemplo LibreOffice Writer) o ábrala con el que tenga."_s;
+           "quedó en %1; instale un procesador de textos "
+           "(por ejemplo LibreOffice Writer) o ábrala con el que tenga."_s.arg(QDir::toNativeSeparators(
+               folder + u"/formato (2).rtf"_s));
 }
 
 void TestFailureText::messages()
