@@ -47,6 +47,8 @@ BrandingText "${NAME} ${VERSION}"
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; The copying page stays, with what was done, until Siguiente.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado. Los accesos directos ${NAME} del menú Inicio y del escritorio lo abren en la carpeta MERLOX2 de Documentos.$\r$\n$\r$\nPresione Terminar para cerrar este asistente."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Abrir ${NAME}"

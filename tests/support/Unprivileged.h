@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <QtGlobal>
 
@@ -45,6 +46,17 @@ public:
 private:
     bool m_switched = false;
 };
+
+// A process started after this runs as "nobody" (where we are root).
+inline void startsAsNobody(QProcess &process)
+{
+    if (const passwd *nobody = nobodyIfRoot()) {
+        process.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+            if (::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(1);
+        });
+    }
+}
 #else
 // Windows has no root to step down from: the cases that need another user run on Unix, and the others
 // as the user who runs them.
@@ -54,6 +66,7 @@ class AsNobody {
 public:
     explicit AsNobody(bool = true) {}
 };
+inline void startsAsNobody(QProcess &) {}
 #endif
 
 // A file's or folder's mode, set for a case. On Windows, only the read-only attribute of a file.

@@ -2,10 +2,13 @@
 # Runs the Windows installer under Wine the way a teacher's computer sees it and checks what the teacher
 # relies on: the program under Program Files, the "MERLOX2" shortcuts that start it in Documents\MERLOX2
 # and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an upgrade in place that
-# refuses to replace a running program, and grade files that neither an upgrade nor the uninstaller touch.
+# refuses to replace a running program, and grade files that neither an upgrade nor the uninstaller touch;
+# then, once more, the installer and the uninstaller through their pages, as the teacher goes through them,
+# with a picture of each page.
 #
-#     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER
+#     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER [PICTURES_FOLDER]
 #
+# The pictures of the pages go into PICTURES_FOLDER (default WORK_FOLDER/pages).
 # Everything it makes lives in WORK_FOLDER: a fresh Wine prefix (removed when every check passed, kept for a
 # look when one failed) and a home folder of its own (Wine links the Windows user's Documents and Desktop to
 # folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
@@ -13,12 +16,12 @@
 # a check fails. Each failed check prints one line "FAIL: ...";
 # the exit status is 0 only when every check passed.
 #
-# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session); ImageMagick's
-# import, when there, keeps a picture of the screen at a failure.
+# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session), ImageMagick (import:
+# the pictures of the pages, and of the screen at a failure).
 set -euo pipefail
 
-if [[ $# -ne 2 ]]; then
-    echo "usage: $0 SETUP_EXE WORK_FOLDER" >&2
+if [[ $# -lt 2 || $# -gt 3 ]]; then
+    echo "usage: $0 SETUP_EXE WORK_FOLDER [PICTURES_FOLDER]" >&2
     exit 2
 fi
 
@@ -31,6 +34,11 @@ fi
 SETUP="$(realpath "$1")"
 mkdir -p "$2"
 WORK="$(cd "$2" && pwd)"
+mkdir -p "${3:-$WORK/pages}"
+PAGES="$(cd "${3:-$WORK/pages}" && pwd)"
+# The version the installer's window titles carry, from its name: merlox2-<version>-setup.exe.
+VERSION="$(basename "$SETUP" | sed -nE 's/^merlox2-(.+)-setup\.exe$/\1/p')"
+[[ -n $VERSION ]] || { echo "FAIL: $SETUP is not named merlox2-<version>-setup.exe" >&2; exit 1; }
 
 # --- The test's own Wine, home and display ---------------------------------------------------------------
 
@@ -205,6 +213,42 @@ same_text() {
     [[ "${1,,}" == "${2,,}" ]]
 }
 
+# How many pixels two pictures of a window differ in; a large number where they can't be compared.
+pixels_apart() {
+    local count
+    count="$(compare -metric AE "$1" "$2" null: 2>&1)" || true
+    if [[ $count =~ ^[0-9.e+]+ ]]; then printf '%.0f\n' "${BASH_REMATCH[0]}"; else echo 999999999; fi
+}
+
+# Saves the picture of a page of the assistant as FILE: waits up to SECONDS until the window has stayed the
+# same for a second (but for a blinking caret) and differs from the page before (PAGE_PICTURE) by more than
+# a caret, then takes it. Ends the test with REASON when no new page settles.
+PAGE_PICTURE=
+page_picture() {
+    local window="$1" file="$2" deadline=$(($3 + SECONDS)) reason="$4" now="$WORK/look-now.png"
+    local last="$WORK/look-last.png" settled=0
+    rm -f "$last"
+    while ((SECONDS < deadline)); do
+        # Bounded: import waits for a click where the window is gone.
+        if timeout 10 import -window "$window" "$now" 2>/dev/null; then
+            if [[ -f $last ]] && (($(pixels_apart "$now" "$last") < 100)); then
+                settled=$((settled + 1))
+            else
+                settled=0
+            fi
+            mv "$now" "$last"
+            if ((settled >= 2)) && { [[ -z $PAGE_PICTURE ]] || (($(pixels_apart "$last" "$PAGE_PICTURE") >= 1000)); }; then
+                mv "$last" "$PAGES/$file"
+                PAGE_PICTURE="$PAGES/$file"
+                return 0
+            fi
+        fi
+        sleep 0.5
+    done
+    fail "$reason"
+    end_of_step
+}
+
 # --- The steps ----------------------------------------------------------------------------------------------
 
 step "starting the display and a fresh Wine prefix in $WORK"
@@ -285,6 +329,23 @@ check_installation() {
     check_reports_shortcut "$when" "$DESKTOP_LINK" "$DESKTOP_REPORTS_LINK"
 }
 
+# What every uninstallation leaves: nothing of the program, the grade files as they were.
+check_uninstalled() {
+    [[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
+    [[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
+    [[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
+    [[ ! -e "$START_MENU_REPORTS_LINK" ]] || fail "the uninstaller left the Start-menu shortcut MERLOX2 Reportes"
+    [[ ! -e "$DESKTOP_REPORTS_LINK" ]] || fail "the uninstaller left the desktop shortcut MERLOX2 Reportes"
+    if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
+        fail "the uninstaller left the registry key $UNINSTALL_KEY"
+    fi
+    if [[ ! -d "$WORK_DIR" ]]; then
+        fail "the uninstaller removed $WIN_WORK_DIR"
+    elif [[ "$(checksums "$WORK_DIR")" != "$grades_before" ]]; then
+        fail "the uninstaller changed the files in $WIN_WORK_DIR"
+    fi
+}
+
 step "installing silently (setup.exe /S)"
 status=0
 wine "$SETUP" /S >"$WORK/install.log" 2>&1 || status=$?
@@ -353,17 +414,50 @@ wine "$INSTALL_DIR/uninstall.exe" /S >"$WORK/uninstall.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the uninstaller ended with exit code $status"
 # The uninstaller runs on from a copy of itself in the temporary folder; it is done when Wine is idle.
 programs_end 120 || fail "the uninstaller did not end within 120 s"
-[[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
-[[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
-[[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
-[[ ! -e "$START_MENU_REPORTS_LINK" ]] || fail "the uninstaller left the Start-menu shortcut MERLOX2 Reportes"
-[[ ! -e "$DESKTOP_REPORTS_LINK" ]] || fail "the uninstaller left the desktop shortcut MERLOX2 Reportes"
-if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
-    fail "the uninstaller left the registry key $UNINSTALL_KEY"
-fi
-if [[ ! -d "$WORK_DIR" ]]; then
-    fail "the uninstaller removed $WIN_WORK_DIR"
-elif [[ "$(checksums "$WORK_DIR")" != "$grades_before" ]]; then
-    fail "the uninstaller changed the files in $WIN_WORK_DIR"
-fi
+check_uninstalled
+end_of_step
+
+# --- Through the pages --------------------------------------------------------------------------------------
+
+step "installing through the assistant's pages (pictures in $PAGES)"
+SETUP_TITLE="Instalación de MERLOX2 $VERSION"
+wine "$SETUP" >"$WORK/pages-install.log" 2>&1 &
+front_window "$SETUP_TITLE" 90 "no window '$SETUP_TITLE' within 90 s of starting the installer"
+window="$(merlox2_x_window "$SETUP_TITLE" 1)"
+PAGE_PICTURE=
+page_picture "$window" 1-bienvenida.png 30 "the installer's welcome page did not settle"
+xdotool key Return
+page_picture "$window" 2-carpeta.png 30 "Siguiente on the welcome page did not lead to the folder page"
+xdotool key Return
+# The copying page: it is complete when its "Siguiente" is enabled, after the last file.
+file_appears "$INSTALL_DIR/uninstall.exe" 120 || fail "Instalar on the folder page installed nothing within 120 s"
+page_picture "$window" 3-instalando.png 60 "the installation's progress page did not settle"
+xdotool key Return
+page_picture "$window" 4-terminado.png 30 "Siguiente after the copying did not lead to the last page"
+# "Abrir MERLOX2" is ticked: Terminar starts the program in Documents\MERLOX2.
+xdotool key Return
+front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 "Terminar with «Abrir MERLOX2» ticked did not start the program"
+wait $! || fail "the installer through its pages ended with exit code $?"
+check_installation "after the installation through the pages"
+wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
+programs_end 30 || { wineserver -k || true; }
+[[ "$(checksums "$WORK_DIR")" == "$grades_before" ]] || fail "the program started by the installer changed $WIN_WORK_DIR"
+end_of_step
+
+step "uninstalling through the uninstaller's pages"
+# NSIS ends the uninstaller's title with a blank.
+UNINSTALL_TITLE="Desinstalación de MERLOX2 $VERSION "
+wine "$INSTALL_DIR/uninstall.exe" >"$WORK/pages-uninstall.log" 2>&1 &
+front_window "$UNINSTALL_TITLE" 90 "no window '$UNINSTALL_TITLE' within 90 s of starting the uninstaller"
+window="$(merlox2_x_window "$UNINSTALL_TITLE" 1)"
+PAGE_PICTURE=
+page_picture "$window" 5-desinstalar.png 30 "the uninstaller's first page did not settle"
+xdotool key Return
+# The uninstaller runs on from a copy of itself; its last page stays until Cerrar.
+deadline=$((SECONDS + 120))
+while [[ -e "$INSTALL_DIR/merlox2.exe" ]] && ((SECONDS < deadline)); do sleep 0.5; done
+page_picture "$window" 6-desinstalado.png 60 "the uninstaller's progress page did not settle"
+xdotool key Return
+programs_end 120 || fail "the uninstaller did not end within 120 s of Cerrar"
+check_uninstalled
 end_of_step
