@@ -2,6 +2,7 @@
 // more keeps the teacher out. The other copy is a real process: this test program, started again.
 
 #include "records/GradeLock.h"
+#include "support/Files.h"
 #include "support/Unprivileged.h"
 
 #include <QCoreApplication>
@@ -118,21 +119,6 @@ bool prepareFolder(const QTemporaryDir &dir)
 bool prepareFolder(const QTemporaryDir &) { return true; }
 #endif
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
-    setMode(path, mode);
-}
-
 // A lock file this process holds starts with its process number.
 bool heldByUs(const QString &lockFile)
 {
@@ -180,7 +166,7 @@ void TestGradeLock::secondCopyIsRefused()
 
     QTemporaryDir dir;
     if (!prepareFolder(dir))
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
     const QString grade = dir.filePath(u"secundaria1.dat"_s);
     writeFile(grade, QByteArray(130, 'a'), 0666);
@@ -231,7 +217,7 @@ void TestGradeLock::lockFileNobodyHoldsIsStale()
 
     QTemporaryDir dir;
     if (!prepareFolder(dir))
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
     const QString grade = dir.filePath(u"secundaria1.dat"_s);
     const QString lockFile = grade + u".lock"_s;

@@ -355,7 +355,7 @@ void TestWorksheetRecords::doesNotOpen()
 
     const bool readOnly = blocker == Blocker::OtherCopyReadOnlyFolder;
     if (readOnly && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     {
         const AsNobody nobody(readOnly);
         QFile machineLock(GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName());
@@ -404,7 +404,7 @@ void TestWorksheetRecords::opensDespiteALockNobodyHolds()
     QFETCH(bool, readOnlyFolder);
     QFETCH(QString, told);
     if (readOnlyFolder && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
 
     ProgramFixture fixture;
     const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
