@@ -106,6 +106,25 @@ void TestFailureText::messages_data()
         << u"No se pudo guardar secundaria2.dat: el registro 31 no existe, solo hay registros del 1 al 30. "
            "Avise a quien da mantenimiento al programa."_s;
 
+    const auto dataFolder = [](const char *name, Cause cause, const QString &message) {
+        QTest::newRow(name) << Error{.action = Action::PrepareDataFolder,
+                                     .cause = cause,
+                                     .subject = u"/home/profe/Documentos/MERLOX2"_s}
+                            << u"No se pudo preparar la carpeta de los archivos de los grados, "
+                               "/home/profe/Documentos/MERLOX2: "_s +
+                                   message + u" MERLOX2 se cerrará ahora."_s;
+    };
+    dataFolder(
+        "data folder: a file in the way", Cause::NotAFolder,
+        u"en su lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre de ese "
+        "archivo o muévalo a otro sitio y vuelva a abrir MERLOX2."_s);
+    dataFolder("data folder: not allowed", Cause::PermissionDenied,
+               u"el sistema no permite crearla ahí. Pida a quien administra la computadora permiso para "
+               "escribir ahí y vuelva a abrir MERLOX2, o ábralo con otra carpeta (opción --carpeta)."_s);
+    dataFolder("data folder: disk full", Cause::DiskFull,
+               u"no queda espacio en el disco. Corrija la causa y vuelva a abrir MERLOX2, o ábralo con otra "
+               "carpeta (opción --carpeta)."_s);
+
     const auto print = [](const char *name, Cause cause, const QString &subject, const QString &message) {
         QTest::newRow(name) << Error{.action = Action::Print,
                                      .cause = cause,
