@@ -1,13 +1,27 @@
+#include "platform/Arguments.h"
+#include "platform/MessageBox.h"
 #include "platform/Startup.h"
+#include "records/DataFolder.h"
 #include "shell/Program.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     merlox2::initializePlatform(app);
-    merlox2::Program program;
+
+    // Where the grade files are is decided here, once, for every screen.
+    QCommandLineParser parser;
+    merlox2::processArguments(parser, app);
+    const QString dataFolder = merlox2::chosenDataFolder(parser);
+    if (const merlox2::Result<void> ready = merlox2::prepareDataFolder(dataFolder); !ready) {
+        merlox2::reportFailure(nullptr, ready.error());
+        return 1;
+    }
+
+    merlox2::Program program(dataFolder);
     program.start();
     return QApplication::exec();
 }
