@@ -16,9 +16,9 @@ QString fullGradeFile(const QTemporaryDir &dir)
 {
     Roster roster;
     for (int n = Roster::FirstSlot; n <= Roster::LastSlot; ++n) {
-        roster[n].setField(StudentRecord::Nombre, u"Peña Núñez José María %1"_s.arg(n));
-        roster[n].setField(StudentRecord::Edad, u"13"_s);
-        roster[n].setField(StudentRecord::Resistencia, u"2.45"_s);
+        (void)roster[n].setField(StudentRecord::Nombre, u"Peña Núñez José María %1"_s.arg(n));
+        (void)roster[n].setField(StudentRecord::Edad, u"13"_s);
+        (void)roster[n].setField(StudentRecord::Resistencia, u"2.45"_s);
     }
     const QString path = dir.filePath(GradeFile::fileNameForGrade(1));
     if (!GradeFile(path).storeRoster(roster))

@@ -1,8 +1,8 @@
 // Opening a worksheet on a full grade file: build, load the 30 records, show and paint.
-#include "platform/MessageBox.h"
+#include "forms/MessageBox.h"
 #include "platform/Startup.h"
 #include "records/GradeFile.h"
-#include "shell/Program.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,8 +18,8 @@ static void BM_OpenWorksheetFullFile(benchmark::State &state)
     QTemporaryDir dir;
     merlox2::Roster roster;
     for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
-        roster[n].setField(merlox2::StudentRecord::Nombre, u"Alumna Número %1 Pérez Núñez"_s.arg(n));
-        roster[n].setField(merlox2::StudentRecord::Resistencia, u"1.9"_s);
+        (void)roster[n].setField(merlox2::StudentRecord::Nombre, u"Alumna Número %1 Pérez Núñez"_s.arg(n));
+        (void)roster[n].setField(merlox2::StudentRecord::Resistencia, u"1.9"_s);
     }
     if (!merlox2::GradeFile(dir.filePath(merlox2::GradeFile::fileNameForGrade(1))).storeRoster(roster)) {
         state.SkipWithError("could not write the grade file");

@@ -2,7 +2,7 @@
 #include "ProbeCommon.h"
 
 #include "platform/Startup.h"
-#include "shell/Program.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 #include <QDir>

@@ -17,6 +17,8 @@
 #                               as the private daemon does not know it, leave no default at all
 #   MERLOX2_TEST_PRINT_OUTPUT   the file that queue writes each job to, replaced by every job: a PDF, as
 #                               the queue's driver passes PDF through (cups-filters' pdftopdf)
+#   MERLOX2_TEST_CUPS_PID       the daemon's process, which a test may stop and continue to make the
+#                               server fall silent in the middle of a job
 # A job that fails is aborted, and the queue stays enabled for the next one.
 # It runs as whoever starts it: as root (its filters then run as the user lp), or as an ordinary user,
 # without sudo. It needs cupsd, lpstat and lpadmin (cups-daemon, cups-client) and cups-filters.
@@ -192,6 +194,7 @@ EOF
     export CUPS_SERVER="$socket"
     export MERLOX2_TEST_PRINT_QUEUE="$queue"
     export MERLOX2_TEST_PRINT_OUTPUT="$dir/out/page.pdf"
+    export MERLOX2_TEST_CUPS_PID="$MERLOX2_CUPS_PID"
     export LPDEST="$queue"
     unset PRINTER
     echo "Private CUPS daemon (pid $MERLOX2_CUPS_PID) on $CUPS_SERVER; queue $queue writes $MERLOX2_TEST_PRINT_OUTPUT"
@@ -201,6 +204,8 @@ EOF
 merlox2_cups_stop() {
     if [[ -n $MERLOX2_CUPS_PID ]]; then
         kill "$MERLOX2_CUPS_PID" 2>/dev/null || true
+        # A test that stopped it and then crashed left it stopped: it takes the signal once continued.
+        kill -CONT "$MERLOX2_CUPS_PID" 2>/dev/null || true
         local waited=0
         while kill -0 "$MERLOX2_CUPS_PID" 2>/dev/null && ((waited++ < 40)); do
             sleep 0.25
@@ -214,7 +219,7 @@ merlox2_cups_stop() {
         MERLOX2_CUPS_DIR=""
     fi
     if [[ ${CUPS_SERVER:-} == */merlox2-cups.*/cups.sock ]]; then
-        unset CUPS_SERVER LPDEST MERLOX2_TEST_PRINT_QUEUE MERLOX2_TEST_PRINT_OUTPUT
+        unset CUPS_SERVER LPDEST MERLOX2_TEST_PRINT_QUEUE MERLOX2_TEST_PRINT_OUTPUT MERLOX2_TEST_CUPS_PID
     fi
 }
 

@@ -336,7 +336,8 @@ program_version() {
 
 # Qt's plugins that the program loads at run time: the Windows platform, the native style (Qt's style
 # list offers it), and the picture formats of the resources (GIF, JPEG, the .ico icons; PNG is built into
-# Qt). Printing needs no plugin on Windows: this Qt builds the spooler support into Qt6PrintSupport.
+# Qt). Printing needs no plugin on Windows: this Qt builds the spooler support into Qt6PrintSupport, which
+# the program's print module (merlox2print.dll, installed beside it) imports.
 QT_PLUGINS=(platforms/qwindows.dll styles/qwindowsvistastyle.dll
             imageformats/qgif.dll imageformats/qjpeg.dll imageformats/qico.dll)
 
@@ -388,6 +389,8 @@ deploy_program() {
     rm -rf "$dir"
     cmake --install "$WIN_BUILD" --prefix "$dir"
     [[ -f "$dir/merlox2.exe" ]] || merlox2_die "the build's installation left no merlox2.exe in $dir"
+    # Loaded on the first print, so a package without it would start and fail only then.
+    [[ -f "$dir/merlox2print.dll" ]] || merlox2_die "the build's installation left no merlox2print.dll in $dir"
     for plugin in "${QT_PLUGINS[@]}"; do
         mkdir -p "$dir/$(dirname "$plugin")"
         cp "$QT_PREFIX/plugins/$plugin" "$dir/$plugin"

@@ -1,8 +1,8 @@
 #include "platform/Arguments.h"
-#include "platform/MessageBox.h"
 #include "platform/Startup.h"
 #include "records/DataFolder.h"
-#include "shell/Program.h"
+#include "screens/FailureText.h"
+#include "screens/Program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

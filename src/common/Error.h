@@ -11,6 +11,9 @@ enum class Action {
     CreateGradeFile,
     SaveGradeFile,
     FinishSavingGradeFile, // the new content took the file's place, but the disk did not confirm it stays
+    ReadSexFile,           // the file beside the grade file that keeps each student's sex
+    SaveSexFile,
+    FinishSavingSexFile,
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
@@ -38,6 +41,7 @@ enum class Cause {
     NameTooLong,
     IoError,      // the disk failed to read or write
     NoSuchRecord, // a store asked for a record outside 1 to 30: a fault of the program
+    Unstorable,   // text with a character the grade file can't hold (Error::detail), in a box (Error::place)
     // Printing.
     NoPrintServer,     // no connection to the print server
     PrintServerSilent, // the print server took longer than the program waits
@@ -46,6 +50,7 @@ enum class Cause {
     PrinterNotAccepting,
     PrinterGone,
     JobRefused,
+    NoPrintModule, // the program's own print module is missing, or could not be loaded
     // Documents.
     NoApplication, // no application to open this kind of document
     // Anything else.
@@ -59,7 +64,7 @@ struct Error {
     Action action = Action::ReadGradeFile;
     Cause cause = Cause::Unexplained;
     QString subject{};  // what it happened to: a file's path, a document's name, a printer's or server's name
-    QString place{};    // where, for a document: the folder of its copy, or the copy itself; for a
+    QString place{};    // where: for a document, the folder of its copy or the copy; for text, its box; for a
                         // DanglingLink, the missing file
     QString detail{};   // the system's own words where they help (the print server's status text)
     int systemCode = 0; // the system's error number where one was given (errno, or GetLastError())

@@ -52,28 +52,43 @@ CopyPlace copyPlaceIn(const QString &folder, const QString &fileName, const QByt
     }
 }
 
-} // namespace
-
-Result<QString> DocumentLauncher::open(const QString &resourcePath, const QString &fileName)
+// The read-only copy in a folder, or the folder's failure (neither QDir nor QSaveFile says why).
+Result<QString> writeCopy(const QString &folder, const QString &fileName, const QByteArray &content)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
-    const QByteArray content = contentOf(resourcePath);
-    const auto notPrepared = [&] {
-        // Neither QDir nor QSaveFile says why.
-        return Error{.action = Action::PrepareDocument, .subject = fileName, .place = folder};
-    };
-    if (content.isEmpty() || !QDir().mkpath(folder))
-        return notPrepared();
-
+    const Error notPrepared{.action = Action::PrepareDocument, .subject = fileName, .place = folder};
+    if (!QDir().mkpath(folder))
+        return notPrepared;
     const auto [path, written] = copyPlaceIn(folder, fileName, content);
     if (!written) {
         QSaveFile copy(path);
         if (!copy.open(QIODevice::WriteOnly) || copy.write(content) != content.size() || !copy.commit())
-            return notPrepared();
+            return notPrepared;
     }
     // Read-only, so that the word processor asks for another name when the teacher saves a filled-in
     // format, and the next copy can't be mistaken for the teacher's work.
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    return path;
+}
+
+} // namespace
+
+Result<QString> DocumentLauncher::open(const QString &resourcePath, const QString &fileName,
+                                       const QString &dataFolder)
+{
+    const QString folder = QDir(dataFolder).absoluteFilePath(u"documentos"_s);
+    const QByteArray content = contentOf(resourcePath);
+    if (content.isEmpty())
+        return Error{.action = Action::PrepareDocument, .subject = fileName, .place = folder};
+    Result<QString> copy = writeCopy(folder, fileName, content);
+    if (!copy) {
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/documentos"_s;
+        if (Result<QString> cached = writeCopy(cache, fileName, content))
+            copy = std::move(cached);
+    }
+    if (!copy)
+        return copy.error(); // the folder beside the grade files: the one the teacher knows
+    const QString path = copy.value();
 
     const bool opened = s_opener ? s_opener(path) : openWithDesktop(path);
     if (!opened) {

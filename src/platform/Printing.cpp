@@ -1,4 +1,4 @@
-#include "platform/Printing.h"
+#include "platform/PrintModule.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -30,16 +30,17 @@ QString lastCupsError() { return QString::fromUtf8(cupsLastErrorString()); }
 // not libcups' shared one, so that its time limit applies to every request we make.
 class PrintServer {
 public:
-    PrintServer()
+    explicit PrintServer(int answerWithinMs = PrintServerAnswerWithinMs)
     {
         // Settings read afresh at each print: a teacher who fixes them can print again at once.
         cupsSetServer(nullptr);
         m_name = QString::fromLocal8Bit(cupsServer());
-        if (!m_name.startsWith(u'/')) // a host, not a socket file
+        m_localSocket = m_name.startsWith(u'/');
+        if (!m_localSocket) // a host, not a socket file
             m_name += u':' + QString::number(ippPort());
-        restartClock();
+        restartClock(answerWithinMs);
         m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                              PrintServerAnswerWithinMs, nullptr);
+                              answerWithinMs, nullptr);
         if (m_http)
             httpSetTimeout(m_http, 0.1, &PrintServer::keepWaiting, this);
         else
@@ -55,9 +56,13 @@ public:
 
     http_t *http() const { return m_http; }
     const QString &name() const { return m_name; }
+    bool localSocket() const { return m_localSocket; }
     // Whether a wait on the server ran out of time.
     bool silent() const { return m_silent; }
-    void restartClock() { m_deadline.setRemainingTime(PrintServerAnswerWithinMs); }
+    void restartClock(int answerWithinMs = PrintServerAnswerWithinMs)
+    {
+        m_deadline.setRemainingTime(answerWithinMs);
+    }
 
 private:
     static int keepWaiting(http_t *, void *self)
@@ -71,9 +76,77 @@ private:
 
     http_t *m_http = nullptr;
     QString m_name;
+    bool m_localSocket = false;
     QDeadlineTimer m_deadline;
     bool m_silent = false;
 };
+
+// Sends one request and reads its answer within the server's time limit. Unlike libcups' own requests, the
+// request goes out whole at once, not after asking the server whether it may ("Expect: 100-continue", which
+// libcups waits a fixed second for), and on the local socket with the user's own credentials, which the
+// server checks itself: a request that the server reads only after we stopped waiting is still carried out.
+ipp_t *exchange(PrintServer &server, ipp_t *request, const char *resource)
+{
+    http_t *http = server.http();
+    httpClearFields(http);
+    httpSetField(http, HTTP_FIELD_CONTENT_TYPE, "application/ipp");
+    if (server.localSocket()) {
+        httpSetAuthString(http, "PeerCred", cupsUser());
+        httpSetField(http, HTTP_FIELD_AUTHORIZATION, httpGetAuthString(http));
+    }
+    httpSetLength(http, ippLength(request));
+    bool sent = httpPost(http, resource) == 0;
+    for (ipp_state_t state = IPP_STATE_IDLE; sent && state != IPP_STATE_DATA;) {
+        state = ippWrite(http, request);
+        sent = state != IPP_STATE_ERROR;
+    }
+    sent = sent && httpFlushWrite(http) >= 0;
+    ippDelete(request);
+    return sent ? cupsGetResponse(http, resource) : nullptr;
+}
+
+// A request about one printer, or one of its jobs, in the user's name.
+ipp_t *printerRequest(ipp_op_t operation, const char *printer)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", printer);
+    ipp_t *request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    return request;
+}
+
+// Cancels a job that will not get its page, on a connection of its own with a short time limit: the job's
+// connection may be stuck in a request that the server never answered. A server that is only slow cancels
+// the job once it answers again; left alone, the empty job would stay on it for a quarter of an hour.
+void cancelJob(const char *printer, int job)
+{
+    PrintServer server(PrintServerFollowUpWithinMs);
+    if (!server.http())
+        return;
+    ipp_t *request = printerRequest(IPP_OP_CANCEL_JOB, printer);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ippDelete(exchange(server, request, "/jobs/"));
+}
+
+// Whether the printer is stopped, asked once the sheet is in its queue. A server that does not answer at
+// once leaves it unknown: the sheet counts as printed either way.
+void readPrinterState(PrintServer &server, const char *printer, PrintedSheet &sheet)
+{
+    server.restartClock(PrintServerFollowUpWithinMs);
+    ipp_t *request = printerRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
+    static const char *const wanted[] = {"printer-state", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    ipp_t *response = exchange(server, request, "/");
+    sheet.printerStopped =
+        ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED;
+    sheet.printerMessage =
+        QString::fromUtf8(
+            ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0, nullptr))
+            .trimmed();
+    ippDelete(response);
+}
 
 Error notAnswering(const PrintServer &server)
 {
@@ -152,7 +225,7 @@ Error refusal(const QString &printerName, ipp_status_t status)
 
 } // namespace
 
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     PrintServer server;
     if (!server.http()) {
@@ -190,15 +263,16 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
         sent = cupsWriteRequestData(server.http(), pdf.constData(), size_t(pdf.size()));
     const ipp_status_t finished =
         sent == HTTP_STATUS_CONTINUE ? cupsFinishDocument(server.http(), dest->name) : cupsLastError();
-    if (server.silent())
-        return notAnswering(server);
-    if (sent != HTTP_STATUS_CONTINUE || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        Error refused = refusal(printerName, finished);
-        // A job without its page would wait on the server for nothing.
-        cupsCancelJob2(server.http(), dest->name, job, 0);
-        return refused;
+    if (server.silent() || sent != HTTP_STATUS_CONTINUE || finished > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        // The job would wait on the server for a page that never comes, or print after all once a silent
+        // server comes back, when the teacher has been told that it failed and has printed again.
+        const Error failed = server.silent() ? notAnswering(server) : refusal(printerName, finished);
+        cancelJob(dest->name, job);
+        return failed;
     }
-    return {};
+    PrintedSheet sheet{.printer = printerName};
+    readPrinterState(server, dest->name, sheet);
+    return sheet;
 }
 
 } // namespace merlox2

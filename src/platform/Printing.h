@@ -1,22 +1,28 @@
 #pragma once
 
 #include "common/Result.h"
+#include "platform/PrintServer.h"
 
 #include <QRect>
+#include <QStringList>
 
 class QWidget;
 
 namespace merlox2 {
 
-// How long the print server may take over one exchange (finding the printer, or taking the job). The
-// screen is still meanwhile, so this stays well under two seconds.
-inline constexpr int PrintServerAnswerWithinMs = 1500;
-
 // Prints one page on the default printer, on its default paper: the given area of the screen as it
 // is drawn now, at the top left of the printable area and scaled to its width. The page goes to the
 // printer when this returns, and only a job the print system accepted counts as printed. No wait on
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
-// A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail.
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area);
+// A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail. A job
+// the server took but did not get the page of is cancelled, so that nothing prints after a failure.
+// The first print loads the print module (PrintModule.h), from the program's folder or, in an
+// installation, from the program's folder of libraries; where it is missing or can't be loaded, the
+// failure says so (Cause::NoPrintModule) and the next print looks again.
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
+
+// Where to look for the print module instead: for tests, which run from a folder of their own. An empty
+// list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.
+void setPrintModuleFolders(const QStringList &folders);
 
 } // namespace merlox2

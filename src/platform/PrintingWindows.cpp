@@ -1,4 +1,4 @@
-#include "platform/Printing.h"
+#include "platform/PrintModule.h"
 
 #include <QPainter>
 #include <QPicture>
@@ -9,8 +9,9 @@
 namespace merlox2 {
 
 // Windows' own print system: the default printer, its default paper, and the spooler's answer. The
-// spooler takes the job locally, so there is no server to wait on.
-Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
+// spooler takes the job locally, so there is no server to wait on. Whether the printer is paused is not
+// told: Qt reports a paused printer as in error, like one out of paper or offline.
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
@@ -42,7 +43,7 @@ Result<void> printOnDefaultPrinter(QWidget *screen, QRect area)
     painter.drawPicture(0, 0, picture);
     if (!painter.end()) // the page is drawn already: the print system did not take the document
         return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
-    return {};
+    return PrintedSheet{.printer = printerName};
 }
 
 } // namespace merlox2

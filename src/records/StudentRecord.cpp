@@ -29,14 +29,19 @@ QString StudentRecord::field(Field field) const
     return Windows1252::decode(QByteArrayView(m_bytes.data() + offset(field), width(field)));
 }
 
-void StudentRecord::setField(Field field, QStringView text)
+Result<void> StudentRecord::setField(Field field, QStringView text)
 {
-    // One byte per code point, so the first width() bytes are the first width() characters.
-    const QByteArray encoded = Windows1252::encode(text);
+    // One byte per code point, so the first width() bytes are the first width() characters. The whole
+    // text is checked, the part beyond the width too: the teacher sees all of it in the box.
+    const Result<QByteArray> result = Windows1252::encode(text);
+    if (!result)
+        return result.error();
+    const QByteArray &encoded = result.value();
     const qsizetype stored = std::min<qsizetype>(encoded.size(), width(field));
     char *out = m_bytes.data() + offset(field);
     for (qsizetype i = 0; i < width(field); ++i)
         out[i] = i < stored ? encoded.at(i) : ' ';
+    return {};
 }
 
 QByteArray StudentRecord::bytes() const { return QByteArray(m_bytes.data(), Size); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -43,8 +45,9 @@ public:
     // The field at its full width, trailing blanks (and NULs) included.
     QString field(Field field) const;
 
-    // Placed from the left, filled with blanks or cut to the width, counted in characters.
-    void setField(Field field, QStringView text);
+    // Placed from the left, filled with blanks or cut to the width, counted in characters. Text with a
+    // character the file can't hold leaves the field as it was (see Windows1252::encode).
+    Result<void> setField(Field field, QStringView text);
 
     QByteArray bytes() const;
     const char *data() const { return m_bytes.data(); }

@@ -23,13 +23,11 @@ constexpr std::array<char16_t, 256> ByteToChar = [] {
     return table;
 }();
 
-constexpr unsigned char Unrepresentable = '?';
-
 } // namespace
 
 QChar toChar(unsigned char byte) { return QChar(ByteToChar[byte]); }
 
-unsigned char fromCodePoint(char32_t codePoint)
+std::optional<unsigned char> fromCodePoint(char32_t codePoint)
 {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
         return static_cast<unsigned char>(codePoint);
@@ -38,13 +36,10 @@ unsigned char fromCodePoint(char32_t codePoint)
         if (HighBlock[i] == codePoint)
             return static_cast<unsigned char>(0x80 + i);
     }
-    return Unrepresentable;
+    return std::nullopt;
 }
 
-bool canEncode(char32_t codePoint)
-{
-    return codePoint == Unrepresentable || fromCodePoint(codePoint) != Unrepresentable;
-}
+bool canEncode(char32_t codePoint) { return fromCodePoint(codePoint).has_value(); }
 
 QString decode(QByteArrayView bytes)
 {
@@ -55,17 +50,24 @@ QString decode(QByteArrayView bytes)
     return text;
 }
 
-QByteArray encode(QStringView text)
+Result<QByteArray> encode(QStringView text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized); // never more bytes than UTF-16 units
     char *out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype start = i;
         const char16_t unit = text[i].unicode();
         char32_t codePoint = unit;
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             codePoint = QChar::surrogateToUcs4(unit, text[++i].unicode());
-        // A lone surrogate falls through as a code point the code page lacks: '?'.
-        *out++ = static_cast<char>(fromCodePoint(codePoint));
+        // A lone surrogate falls through as a code point the code page lacks.
+        const std::optional<unsigned char> byte = fromCodePoint(codePoint);
+        if (!byte) {
+            return Error{.action = Action::SaveGradeFile,
+                         .cause = Cause::Unstorable,
+                         .detail = text.sliced(start, i + 1 - start).toString()};
+        }
+        *out++ = static_cast<char>(*byte);
     }
     bytes.truncate(out - bytes.data());
     return bytes;

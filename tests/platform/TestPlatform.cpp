@@ -1,9 +1,9 @@
 // The services every screen stands on: Enter as Tab, auto-size labels, the message box, Qt's own texts
 // in Spanish, and the screen registry.
 
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/ScreenRegistry.h"
+#include "forms/Controls.h"
+#include "forms/MessageBox.h"
+#include "forms/ScreenRegistry.h"
 #include "platform/Startup.h"
 #include "support/GuiTest.h"
 
@@ -280,37 +280,38 @@ void TestPlatform::reopeningAWorksheetKeepsMemoryFlat()
 
 void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
 {
-    // The title screen stands for a screen that opens, the menu for one that fails the first time.
+    // Screens named by a key of the caller's own: one that opens, one that fails the first time.
+    enum class Key { Opens, FailsFirst };
     int made = 0;
     int asked = 0;
-    ScreenRegistry registry([&made, &asked](Screen screen) -> std::unique_ptr<QWidget> {
-        if (screen == Screen::Title)
+    ScreenRegistryOf<Key> registry([&made, &asked](Key key) -> std::unique_ptr<QWidget> {
+        if (key == Key::Opens)
             ++made;
         else if (++asked == 1)
             return nullptr;
         return std::unique_ptr<QWidget>(entryForm());
     });
-    QVERIFY(!registry.find(Screen::Title));
+    QVERIFY(!registry.find(Key::Opens));
     // A screen that can't be made opens nothing, and the next opening tries again.
-    QVERIFY(!registry.open(Screen::Menu) && !registry.find(Screen::Menu));
-    const QPointer<QWidget> late = registry.open(Screen::Menu);
+    QVERIFY(!registry.open(Key::FailsFirst) && !registry.find(Key::FailsFirst));
+    const QPointer<QWidget> late = registry.open(Key::FailsFirst);
     QVERIFY(late);
-    QPointer<Form> form = qobject_cast<Form *>(registry.open(Screen::Title));
+    QPointer<Form> form = qobject_cast<Form *>(registry.open(Key::Opens));
     QVERIFY(form && form->isVisible());
-    QCOMPARE(registry.find(Screen::Title), form);
+    QCOMPARE(registry.find(Key::Opens), form);
     form->members<EntryControls>().txtPrimero->setText(u"Ana"_s);
 
     // Opened again, even minimised, it comes back as it was.
     form->showMinimized();
-    QCOMPARE(registry.open(Screen::Title), form);
+    QCOMPARE(registry.open(Key::Opens), form);
     QTRY_VERIFY(!form->isMinimized() && form->isVisible());
     QCOMPARE(made, 1);
     QCOMPARE(form->members<EntryControls>().txtPrimero->text(), u"Ana"_s);
 
     // Its window's close control discards it, and the next opening makes it anew.
     closeWindow(form);
-    QVERIFY(!form && !registry.find(Screen::Title));
-    const QPointer<Form> again = qobject_cast<Form *>(registry.open(Screen::Title));
+    QVERIFY(!form && !registry.find(Key::Opens));
+    const QPointer<Form> again = qobject_cast<Form *>(registry.open(Key::Opens));
     QVERIFY(again);
     QCOMPARE(made, 2);
     QCOMPARE(again->members<EntryControls>().txtPrimero->text(), QString());
@@ -319,7 +320,7 @@ void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()
     registry.endProgram();
     QVERIFY(registry.ended() && !again->isVisible() && !late->isVisible());
     QTRY_VERIFY(!again && !late);
-    QVERIFY(!registry.open(Screen::Title));
+    QVERIFY(!registry.open(Key::Opens));
 }
 
 } // namespace merlox2::test

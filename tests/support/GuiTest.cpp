@@ -1,12 +1,14 @@
 #include "support/GuiTest.h"
 
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
+#include "forms/Controls.h"
+#include "forms/MessageBox.h"
+#include "platform/Printing.h"
 #include "platform/Startup.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QProcess>
@@ -36,6 +38,7 @@ void initializeGuiTests()
     s_defaultHandler = qInstallMessageHandler(quietHandler);
     merlox2::initializePlatform(*qApp);
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
+    setPrintModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
 }
 
 ProgramFixture::ProgramFixture()

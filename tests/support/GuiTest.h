@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/FormBuilder.h"
-#include "shell/Program.h"
+#include "forms/FormBuilder.h"
+#include "screens/Program.h"
+#include "screens/Worksheet.h"
 #include "support/SkipOrFail.h"
-#include "worksheet/Worksheet.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -30,7 +30,7 @@ public:
     ProgramFixture &operator=(const ProgramFixture &) = delete;
 
     Program &program() { return *m_program; }
-    ScreenRegistry &screens() { return m_program->screens(); }
+    Screens &screens() { return m_program->screens(); }
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
     // Opens a screen as the program would, and waits until it is the active window.
@@ -49,7 +49,8 @@ private:
     std::unique_ptr<Program> m_program;
 };
 
-// Sets up the application as main() does (font substitution, style); call from initTestCase().
+// Sets up the application as main() does (font substitution, style), with the print module taken from
+// the build; call from initTestCase().
 void initializeGuiTests();
 
 // The one message shown since the last call, or a description of what was shown instead.

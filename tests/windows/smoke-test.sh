@@ -4,7 +4,9 @@
 # boxes (the accented name pasted), "Guardar Registro", "Hombre" and "Procesar", "IMPRIMIR", "Salir". Then:
 #   - the first grade's file from Windows must be byte for byte the one from Linux, and hold the student;
 #   - each print job must reach the default printer as one page, the Windows one with the Linux one's words
-#     and as large on the paper.
+#     and as large on the paper;
+#   - the title screen's and the worksheet's bottom rows of buttons must be on the screen.
+# On Windows it runs twice: at 96 dpi, and at 144 dpi (150 %), where the screens are drawn smaller to fit.
 #
 #     tests/windows/smoke-test.sh LINUX_PROGRAM WINDOWS_PROGRAM WORK_FOLDER [SCREENSHOT_FOLDER]
 #
@@ -130,6 +132,17 @@ paste_text() {
     wait "$owner" 2>/dev/null || true
 }
 
+# Fails unless the screen shows at least 400 pixels of a colour that only one button of the screen in front
+# has: the button is on the screen, not below its bottom edge. The picture stays in the work folder.
+check_shows() {
+    local shot="$work/$1.png" what="$2" colour="$3" count
+    sleep 1
+    import -window root "$shot"
+    count="$(convert "$shot" -fill black +opaque "$colour" -fill white -opaque "$colour" -colorspace gray \
+        -format '%[fx:round(mean*w*h)]' info:)"
+    ((count >= 400)) || fail "$what is not on the screen: $count pixels of $colour (the screen: $shot)"
+}
+
 # Waits for a file to exist with at least one byte, up to the given seconds.
 wait_file() {
     local file="$1" seconds="$2"
@@ -156,10 +169,12 @@ session() {
     [[ -n $shot_prefix ]] && import -window root "$shot_prefix-access.png"
     keys Tab space                                  # ENTRAR
     front_window "MERLOX 2 SECUNDARIA"
+    check_shows "$label-title" "$label: the title screen's SALIR" "rgb(255,0,0)"
     keys space                                      # ENTRAR of the title screen
     front_window "MERLOX2 MENU"
     keys Return                                     # 1º GRADO, the focused button
     front_window "MERLOX2 PRIMER GRADO (SECUNDARIA)"
+    check_shows "$label-prisecu" "$label: the worksheet's IMPRIMIR" "rgb(0,192,0)"
     echo "==> $label: typing the student"
     paste_text "${STUDENT[0]}"
     keys Return                                     # Enter moves on to the next box
@@ -207,9 +222,10 @@ check_page() {
 # own short form), and the sheet as large on the paper: its right and bottom edges, as a share of the
 # paper, within 3 points of a hundred.
 compare_pages() {
+    local label="$1"
     pdftotext -bbox "$work/linux-page.pdf" "$work/linux-page.html"
-    pdftotext -bbox "$work/windows-page.pdf" "$work/windows-page.html"
-    python3 - "$work/linux-page.html" "$work/windows-page.html" <<'PYTHON' || fail "the page printed on Windows is not the Linux one"
+    pdftotext -bbox "$work/$label-page.pdf" "$work/$label-page.html"
+    python3 - "$work/linux-page.html" "$work/$label-page.html" <<'PYTHON' || fail "the page printed by $label is not the Linux one"
 import re, sys
 
 def read(path):
@@ -235,7 +251,7 @@ for name, l, w in (("right edge", linux[1], windows[1]), ("bottom edge", linux[2
         ok = False
 sys.exit(0 if ok else 1)
 PYTHON
-    echo "The Windows page has the Linux page's words, as large on the paper."
+    echo "The $label page has the Linux page's words, as large on the paper."
 }
 
 session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
@@ -249,12 +265,22 @@ timeout 120 wineserver --wait || fail "Wine's server did not end within 2 minute
 # Wine's keys are slower to arrive: a longer pause between them.
 PAUSE=0.5 session windows "$work/windows" "${shots:+$shots/windows}" wine "$windows_program"
 check_page windows
+# Again at 144 dpi, as on a laptop set to 150 %: on this 800 x 600 screen the title screen and the worksheet
+# are drawn smaller, and the session and its results must be the same.
+timeout 120 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+    >"$work/wine-dpi.log" 2>&1 || fail "Wine did not take 144 dpi (log: $work/wine-dpi.log)"
+timeout 120 wineserver --wait || fail "Wine's server did not end within 2 minutes after setting 144 dpi"
+PAUSE=0.5 session windows-144dpi "$work/windows-144dpi" "" wine "$windows_program"
+check_page windows-144dpi
 
 linux_file="$work/linux/secundaria1.dat"
 windows_file="$work/windows/secundaria1.dat"
 [[ $(stat -c %s "$linux_file") == 3900 ]] || fail "the Linux grade file is not 3,900 bytes"
-compare_pages
+compare_pages windows
+compare_pages windows-144dpi
 cmp "$linux_file" "$windows_file" || fail "the grade file written on Windows differs from the Linux one"
+cmp "$linux_file" "$work/windows-144dpi/secundaria1.dat" ||
+    fail "the grade file written on Windows at 144 dpi differs from the Linux one"
 # The name, in Windows-1252, at the start of the first record.
 expected_name="$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOWS-1252 | od -An -tx1 | tr -d ' \n')"
 actual_name="$(head -c "$(printf '%s' "${STUDENT[0]}" | iconv -f UTF-8 -t WINDOWS-1252 | wc -c)" "$windows_file" \

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QRgb>
+
+#include <span>
+#include <string_view>
+#include <type_traits>
+
+class QWidget;
+
+namespace merlox2 {
+
+// Layouts are kept in twips, as the screens were drawn: 15 twips to a pixel at 96 dpi. A screen too big
+// for the computer's screen is drawn smaller by one factor (Form::scale()), rounded to the nearest pixel.
+constexpr int twipsToPixels(int twips, double scale = 1.0)
+{
+    if (scale == 1.0)
+        return (twips + 7) / 15;
+    const double pixels = twips * scale / 15.0 + 0.5;
+    const int whole = int(pixels);
+    return pixels < whole ? whole - 1 : whole;
+}
+
+enum class Kind { Label, TextBox, Option, Button, Frame, Image, Line, Document };
+
+enum FontStyle : unsigned { Regular = 0, Bold = 1, Italic = 2 };
+
+// A control without a font of its own: 8.25 pt regular.
+struct FontRow {
+    double size = 8.25;
+    unsigned style = Regular;
+};
+
+// The sizes and styles the screens use.
+namespace fonts {
+constexpr FontRow Pt24{24, Bold};
+constexpr FontRow Pt18{18, Bold};
+constexpr FontRow Pt13{13.5, Bold};
+constexpr FontRow Pt13BoldItalic{13.5, Bold | Italic};
+constexpr FontRow Pt12{12, Bold};
+constexpr FontRow Pt12BoldItalic{12, Bold | Italic};
+constexpr FontRow Pt9{9.75, Bold};
+constexpr FontRow Pt8{8.25, Regular};
+constexpr FontRow Pt8Bold{8.25, Bold};
+} // namespace fonts
+
+enum class Align { Left, Center };
+
+constexpr QRgb NoColour = 0x00000000; // fully transparent: "not given"
+constexpr QRgb rgb(int r, int g, int b) { return qRgb(r, g, b); }
+
+namespace colours {
+constexpr QRgb Black = rgb(0, 0, 0);
+constexpr QRgb White = rgb(255, 255, 255);
+constexpr QRgb Navy = rgb(0, 0, 128);
+constexpr QRgb DarkBlue = rgb(0, 0, 192);
+constexpr QRgb Blue = rgb(0, 0, 255);
+constexpr QRgb LightGrey = rgb(192, 192, 192);
+constexpr QRgb LightOrange = rgb(255, 192, 128);
+constexpr QRgb Orange = rgb(255, 128, 0);
+constexpr QRgb Red = rgb(255, 0, 0);
+constexpr QRgb Green = rgb(0, 192, 0);
+constexpr QRgb BrightGreen = rgb(0, 255, 0);
+constexpr QRgb Yellow = rgb(255, 255, 0);
+constexpr QRgb Olive = rgb(192, 192, 0);
+} // namespace colours
+
+// The member of a screen's structure of controls that a row's widget goes into, named by a pointer to
+// member: member<&WorksheetControls::txtNombre>. A row that names a member that does not exist does not
+// compile; fillsEachMemberOnce() checks the rest. Members and structures are told apart by their names,
+// not by addresses: the undefined-behaviour sanitizer stops GCC from comparing addresses at compile time.
+struct ControlMember {
+    std::string_view structure;                               // which structure
+    std::string_view id;                                      // which member of it
+    bool (*fill)(void *controls, QWidget *widget) = nullptr; // false: the widget is not the member's type
+
+    constexpr bool operator==(const ControlMember &other) const
+    {
+        return structure == other.structure && id == other.id;
+    }
+    constexpr explicit operator bool() const { return !id.empty(); }
+};
+
+namespace detail {
+template <typename Controls>
+consteval std::string_view structureId()
+{
+    return __PRETTY_FUNCTION__;
+}
+template <auto Member>
+consteval std::string_view memberId()
+{
+    return __PRETTY_FUNCTION__;
+}
+
+template <typename>
+struct MemberTraits;
+template <typename Controls, typename Widget>
+struct MemberTraits<Widget *Controls::*> {
+    using Structure = Controls;
+    using Type = Widget;
+};
+
+template <auto Member>
+bool fillMember(void *controls, QWidget *widget)
+{
+    using Traits = MemberTraits<decltype(Member)>;
+    auto *typed = dynamic_cast<typename Traits::Type *>(widget);
+    static_cast<typename Traits::Structure *>(controls)->*Member = typed;
+    return typed != nullptr;
+}
+} // namespace detail
+
+template <auto Member>
+inline constexpr ControlMember member{
+    detail::structureId<typename detail::MemberTraits<decltype(Member)>::Structure>(), detail::memberId<Member>(),
+    &detail::fillMember<Member>};
+
+// One row of a layout table. Lines use left/top as the first end point and width/height as the
+// second (x2, y2), with lineWidth in pixels.
+struct ControlRow {
+    ControlMember member;
+    const char *name;
+    Kind kind;
+    const char *caption = ""; // UTF-8
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    FontRow font = {};
+    QRgb fore = NoColour; // text (or line) colour; black when not given
+    QRgb back = NoColour; // background; transparent labels when not given
+    Align align = Align::Left;
+    bool autoSize = false;
+    bool border = false;
+    int tabIndex = -1; // -1: takes no focus
+    bool wordWrap = false;
+    bool stretch = false;       // images: stretched to the box, else drawn at their own size
+    const char *picture = "";   // images: resource path
+    int lineWidth = 1;          // lines
+    ControlMember buddy = {};   // caption labels: the text box they name
+};
+
+enum class Placement { Normal, Maximized, AtScreenPosition };
+
+struct FormTable {
+    const char *name;
+    const char *caption;
+    int clientWidth; // twips
+    int clientHeight;
+    QRgb background;
+    Placement placement = Placement::Normal;
+    int screenLeft = 0; // twips, with Placement::AtScreenPosition
+    int screenTop = 0;
+    bool keyPreview = false; // Enter becomes Tab
+    bool autoDefaultButtons = false; // Enter on a focused button clicks it
+    std::span<const ControlRow> controls;
+};
+
+// True when the rows fill every member of Controls, each exactly once: a structure of nothing but
+// pointers to controls, as many as there are rows, none named twice. Checked with static_assert next to
+// each table, so a row without its member, or a member without its row, fails the build.
+template <typename Controls>
+constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
+{
+    static_assert(std::is_aggregate_v<Controls> && sizeof(Controls) % sizeof(QWidget *) == 0);
+    if (rows.size() != sizeof(Controls) / sizeof(QWidget *))
+        return false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].member || rows[i].member.structure != detail::structureId<Controls>())
+            return false;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (rows[j].member == rows[i].member)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace merlox2

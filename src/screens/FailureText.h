@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/Error.h"
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+class QWidget;
+
+namespace merlox2 {
+
+// A failure met while the program runs: the teacher is told what failed and why, and the program
+// goes on with every screen and every piece of data as it was.
+void reportFailure(QWidget *screen, const Error &error);
+
+
+// The failure in Spanish, for the teacher: what could not be done, to which file or printer, why, and what
+// to do about it. The core reports causes; this is the one place that words them.
+QString describe(const Error &error);
+
+// A date and a time of day inside one of the program's sentences, in Spanish (Mexico) whatever the system's
+// language: "5 de marzo de 2024", "7:33". What a screen shows in the system's format (the worksheet's
+// date) does not use these.
+QString dateInWords(QDate date);
+QString timeInWords(QTime time);
+
+struct PrintedSheet;
+// A sheet that waits in the queue of a stopped printer. Not a failure: the sheet is in the print system and
+// comes out once the printer is resumed; printing it again would give two. Worded here, beside the print
+// failures, to say the same things the same way.
+QString describeWaitingSheet(const PrintedSheet &sheet);
+
+} // namespace merlox2
