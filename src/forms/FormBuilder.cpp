@@ -33,14 +33,14 @@ QFont fontFor(const FontRow &row, qreal scale)
     return font;
 }
 
-void setColours(QWidget *w, const ControlRow &c)
+void setColours(QWidget *w, const ControlRow &c, bool textBox = false)
 {
     QPalette p = w->palette();
     const QColor text = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
     p.setColor(QPalette::WindowText, text);
     p.setColor(QPalette::Text, text);
     p.setColor(QPalette::ButtonText, text);
-    if (c.back != NoColour && c.kind == Kind::TextBox) {
+    if (c.back != NoColour && textBox) {
         p.setColor(QPalette::Base, QColor(c.back)); // the frame keeps the style's own colours
     } else if (c.back != NoColour) {
         p.setColor(QPalette::Window, QColor(c.back));
@@ -50,92 +50,107 @@ void setColours(QWidget *w, const ControlRow &c)
     w->setPalette(p);
 }
 
-// Front-to-back order on every screen: option buttons, buttons, the frame, text boxes; labels,
-// pictures and lines lie on the form's surface behind all of them.
-int stackingRank(Kind kind)
+// What every control but a line takes from its row: where it stands, its font and colours, and whether it
+// takes the focus.
+template <typename Widget>
+Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context, Qt::FocusPolicy focus = Qt::NoFocus)
 {
-    switch (kind) {
-    case Kind::Option:
-        return 4;
-    case Kind::Button:
-        return 3;
-    case Kind::Frame:
-        return 2;
-    case Kind::TextBox:
-        return 1;
-    default:
-        return 0;
-    }
+    w->setGeometry(pixelRect(c, context.scale));
+    w->setFont(fontFor(c.font, context.scale));
+    setColours(w, c, std::is_same_v<Widget, QLineEdit>);
+    w->setFocusPolicy(focus);
+    return w;
 }
 
-QWidget *createControl(const ControlRow &c, QWidget *form, qreal scale)
+} // namespace
+
+template <>
+QWidget *detail::make<FormLabel>(const ControlRow &c, const BuildContext &context)
 {
-    const QString caption = QString::fromUtf8(c.caption);
-    switch (c.kind) {
-    case Kind::Label: {
-        auto *label = new FormLabel(form);
-        label->setGeometry(pixelRect(c, scale));
-        label->setText(caption);
-        label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
-        label->setWordWrap(c.wordWrap);
-        if (c.border) {
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            label->setLineWidth(1);
-        }
-        return label;
+    auto *label = placed(new FormLabel(context.form), c, context);
+    label->setText(QString::fromUtf8(c.caption));
+    label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    label->setWordWrap(c.wordWrap);
+    if (c.border) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setLineWidth(1);
     }
-    case Kind::TextBox: {
-        auto *box = new QLineEdit(form);
-        box->setGeometry(pixelRect(c, scale));
-        box->setText(caption);
-        return box;
-    }
-    case Kind::Option: {
-        auto *option = new OptionButton(form);
-        option->setGeometry(pixelRect(c, scale));
-        option->setText(caption);
-        return option;
-    }
-    case Kind::Button: {
-        auto *button = new FaceButton(form);
-        button->setGeometry(pixelRect(c, scale));
-        button->setText(caption);
-        button->setFaceColour(QColor(c.back));
-        return button;
-    }
-    case Kind::Frame: {
-        auto *frame = new BandFrame(form);
-        frame->setGeometry(pixelRect(c, scale));
-        frame->setCaption(caption);
-        return frame;
-    }
-    case Kind::Image: {
-        auto *image = new ImageBox(form);
-        image->setGeometry(pixelRect(c, scale));
-        QPixmap picture(QString::fromUtf8(c.picture));
-        // A picture drawn at its own size shrinks with the screen, keeping all its pixels for a screen
-        // at 150 % to show.
-        if (!c.stretch && scale != 1.0)
-            picture.setDevicePixelRatio(picture.devicePixelRatio() / scale);
-        image->setPicture(picture, c.stretch, c.border);
-        return image;
-    }
-    case Kind::Document: {
-        auto *document = new DocumentIcon(form);
-        document->setGeometry(pixelRect(c, scale));
-        document->setDocument(QString::fromUtf8(c.picture), caption);
-        return document;
-    }
-    case Kind::Line: {
-        const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
-        const int width = scale == 1.0 ? c.lineWidth : std::max(1, qRound(c.lineWidth * scale));
-        return new LineWidget({twipsToPixels(c.left, scale), twipsToPixels(c.top, scale)},
-                              {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width, colour,
-                              form);
-    }
-    }
-    return nullptr;
+    if (c.autoSize)
+        label->setAutoSize(true); // after the font: the size follows it
+    return label;
 }
+
+template <>
+QWidget *detail::make<QLineEdit>(const ControlRow &c, const BuildContext &context)
+{
+    auto *box = placed(new QLineEdit(context.form), c, context, Qt::StrongFocus);
+    box->setText(QString::fromUtf8(c.caption));
+    return box;
+}
+
+template <>
+QWidget *detail::make<OptionButton>(const ControlRow &c, const BuildContext &context)
+{
+    auto *option = placed(new OptionButton(context.form), c, context, Qt::StrongFocus);
+    option->setText(QString::fromUtf8(c.caption));
+    if (c.back != NoColour)
+        option->setBackground(QColor(c.back));
+    return option;
+}
+
+template <>
+QWidget *detail::make<FaceButton>(const ControlRow &c, const BuildContext &context)
+{
+    auto *button = placed(new FaceButton(context.form), c, context, Qt::StrongFocus);
+    button->setText(QString::fromUtf8(c.caption));
+    button->setFaceColour(QColor(c.back));
+    button->setAutoDefault(context.autoDefaultButtons);
+    return button;
+}
+
+template <>
+QWidget *detail::make<BandFrame>(const ControlRow &c, const BuildContext &context)
+{
+    auto *frame = placed(new BandFrame(context.form), c, context);
+    frame->setCaption(QString::fromUtf8(c.caption));
+    return frame;
+}
+
+template <>
+QWidget *detail::make<ImageBox>(const ControlRow &c, const BuildContext &context)
+{
+    auto *image = placed(new ImageBox(context.form), c, context);
+    QPixmap picture(QString::fromUtf8(c.picture));
+    // A picture drawn at its own size shrinks with the screen, keeping all its pixels for a screen
+    // at 150 % to show.
+    if (!c.stretch && context.scale != 1.0)
+        picture.setDevicePixelRatio(picture.devicePixelRatio() / context.scale);
+    image->setPicture(picture, c.stretch, c.border);
+    return image;
+}
+
+template <>
+QWidget *detail::make<DocumentIcon>(const ControlRow &c, const BuildContext &context)
+{
+    auto *document = placed(new DocumentIcon(context.form), c, context);
+    document->setDocument(QString::fromUtf8(c.picture), QString::fromUtf8(c.caption));
+    return document;
+}
+
+template <>
+QWidget *detail::make<LineWidget>(const ControlRow &c, const BuildContext &context)
+{
+    const qreal scale = context.scale;
+    const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
+    const int width = scale == 1.0 ? c.lineWidth : std::max(1, qRound(c.lineWidth * scale));
+    auto *line = new LineWidget({twipsToPixels(c.left, scale), twipsToPixels(c.top, scale)},
+                                {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width, colour,
+                                context.form);
+    line->setFocusPolicy(Qt::NoFocus);
+    return line;
+}
+
+namespace {
 
 QMargins marginsBetween(QRect outer, QRect inner)
 {
@@ -228,22 +243,14 @@ void Form::buildControls(const FormTable &table)
     std::vector<Built> built;
     built.reserve(table.controls.size());
     m_built.reserve(table.controls.size());
+    const BuildContext context{this, m_scale, table.autoDefaultButtons};
     for (const ControlRow &c : table.controls) {
-        QWidget *w = createControl(c, this, m_scale);
-        w->setObjectName(QString::fromUtf8(c.name));
-        w->setFont(fontFor(c.font, m_scale));
-        if (c.kind != Kind::Line)
-            setColours(w, c);
-        if (c.kind == Kind::Option && c.back != NoColour)
-            static_cast<OptionButton *>(w)->setBackground(QColor(c.back));
-        if (c.kind == Kind::Button)
-            static_cast<FaceButton *>(w)->setAutoDefault(table.autoDefaultButtons);
-        if (c.kind == Kind::Label && c.autoSize)
-            static_cast<FormLabel *>(w)->setAutoSize(true); // after the font: the size follows it
-        const bool focusable = c.kind == Kind::TextBox || c.kind == Kind::Option || c.kind == Kind::Button;
-        w->setFocusPolicy(focusable ? Qt::StrongFocus : Qt::NoFocus);
+        QWidget *w = c.member.make(c, context);
+        const std::string_view name = c.name ? std::string_view(c.name) : c.member.name;
+        w->setObjectName(QString::fromUtf8(name.data(), qsizetype(name.size())));
         built.push_back({&c, w});
-        m_built.push_back({c.member, w});
+        if (c.member)
+            m_built.push_back({c.member, w});
     }
 
     // Caption labels name their text boxes for screen readers.
@@ -257,7 +264,7 @@ void Form::buildControls(const FormTable &table)
     }
 
     std::stable_sort(built.begin(), built.end(), [](const Built &a, const Built &b) {
-        return stackingRank(a.row->kind) < stackingRank(b.row->kind);
+        return a.row->member.stacking < b.row->member.stacking;
     });
     for (const Built &b : built)
         b.widget->raise();
@@ -275,12 +282,11 @@ void Form::buildControls(const FormTable &table)
 
 void Form::fillControls(std::string_view structure, void *controls) const
 {
-    // The tables are checked when they compile; what is left is a row whose kind of control does not
-    // fit its member's type, which no screen can work with.
+    Q_ASSERT_X(m_built.empty() || m_built.front().member.structure == structure, "Form::members",
+               "the structure of another screen's controls");
     for (const Built &b : m_built) {
-        if (b.member.structure != structure || !b.member.fill(controls, b.widget))
-            qFatal("%s: the control %s does not fit its member", qPrintable(objectName()),
-                   qPrintable(b.widget->objectName()));
+        if (b.member.structure == structure)
+            b.member.fill(controls, b.widget);
     }
 }
 

@@ -6,9 +6,19 @@
 #include <string_view>
 #include <type_traits>
 
+class QLineEdit;
 class QWidget;
 
 namespace merlox2 {
+
+class BandFrame;
+class DocumentIcon;
+class FaceButton;
+class FormLabel;
+class ImageBox;
+class LineWidget;
+class OptionButton;
+struct ControlRow;
 
 // Layouts are kept in twips, as the screens were drawn: 15 twips to a pixel at 96 dpi. A screen too big
 // for the computer's screen is drawn smaller by one factor (Form::scale()), rounded to the nearest pixel.
@@ -20,8 +30,6 @@ constexpr int twipsToPixels(int twips, double scale = 1.0)
     const int whole = int(pixels);
     return pixels < whole ? whole - 1 : whole;
 }
-
-enum class Kind { Label, TextBox, Option, Button, Frame, Image, Line, Document };
 
 enum FontStyle : unsigned { Regular = 0, Bold = 1, Italic = 2 };
 
@@ -65,20 +73,57 @@ constexpr QRgb Yellow = rgb(255, 255, 0);
 constexpr QRgb Olive = rgb(192, 192, 0);
 } // namespace colours
 
-// The member of a screen's structure of controls that a row's widget goes into, named by a pointer to
-// member: member<&WorksheetControls::txtNombre>. A row that names a member that does not exist does not
-// compile; fillsEachMemberOnce() checks the rest. Members and structures are told apart by their names,
-// not by addresses: the undefined-behaviour sanitizer stops GCC from comparing addresses at compile time.
+// What the builder needs besides a row to make its control.
+struct BuildContext {
+    QWidget *form;
+    qreal scale;             // the screen's size factor (Form::scale())
+    bool autoDefaultButtons; // Enter on a focused button clicks it
+};
+
+namespace detail {
+// How each kind of control is made from its row, named by its class (FormBuilder.cpp). Only these kinds
+// can stand in a layout table: a member or decoration of another type does not link.
+template <typename Widget>
+QWidget *make(const ControlRow &row, const BuildContext &context);
+template <> QWidget *make<FormLabel>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<QLineEdit>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<OptionButton>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<FaceButton>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<BandFrame>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<ImageBox>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<DocumentIcon>(const ControlRow &, const BuildContext &);
+template <> QWidget *make<LineWidget>(const ControlRow &, const BuildContext &);
+
+// Front-to-back order on every screen: option buttons, buttons, the frame, text boxes; labels, pictures
+// and lines lie on the form's surface behind all of them.
+template <typename Widget>
+inline constexpr int stacking = 0;
+template <> inline constexpr int stacking<OptionButton> = 4;
+template <> inline constexpr int stacking<FaceButton> = 3;
+template <> inline constexpr int stacking<BandFrame> = 2;
+template <> inline constexpr int stacking<QLineEdit> = 1;
+} // namespace detail
+
+// What a row builds, and where the widget goes: the member of a screen's structure of controls, named by a
+// pointer to member, member<&WorksheetControls::txtNombre>, whose type decides the kind of control; or,
+// for what no code refers to (the lines of a drawing, a badge), decoration<LineWidget>. A row that names a
+// member that does not exist does not compile; fillsEachMemberOnce() checks the rest. Members and
+// structures are told apart by their names, not by addresses: the undefined-behaviour sanitizer stops GCC
+// from comparing addresses at compile time.
 struct ControlMember {
-    std::string_view structure;                               // which structure
-    std::string_view id;                                      // which member of it
-    bool (*fill)(void *controls, QWidget *widget) = nullptr; // false: the widget is not the member's type
+    std::string_view structure;                                           // which structure; none: decoration
+    std::string_view id;                                                  // which member of it
+    std::string_view name;                                                // the member's name as written
+    QWidget *(*make)(const ControlRow &row, const BuildContext &context) = nullptr;
+    void (*fill)(void *controls, QWidget *widget) = nullptr;              // puts the widget into its member
+    int stacking = 0;
 
     constexpr bool operator==(const ControlMember &other) const
     {
         return structure == other.structure && id == other.id;
     }
-    constexpr explicit operator bool() const { return !id.empty(); }
+    // A member of a structure, not a decoration.
+    constexpr explicit operator bool() const { return !structure.empty(); }
 };
 
 namespace detail {
@@ -92,6 +137,13 @@ consteval std::string_view memberId()
 {
     return __PRETTY_FUNCTION__;
 }
+// "... [with auto Member = &merlox2::WorksheetControls::txtNombre; ...]" (GCC) or "[Member = &...]" (Clang).
+consteval std::string_view memberName(std::string_view id)
+{
+    std::string_view rest = id.substr(id.find("Member = "));
+    rest = rest.substr(0, rest.find_first_of(";]"));
+    return rest.substr(rest.rfind(':') + 1);
+}
 
 template <typename>
 struct MemberTraits;
@@ -101,28 +153,33 @@ struct MemberTraits<Widget *Controls::*> {
     using Type = Widget;
 };
 
+// The widget was made by make<Type>, so it is of the member's type.
 template <auto Member>
-bool fillMember(void *controls, QWidget *widget)
+void fillMember(void *controls, QWidget *widget)
 {
     using Traits = MemberTraits<decltype(Member)>;
-    auto *typed = dynamic_cast<typename Traits::Type *>(widget);
-    static_cast<typename Traits::Structure *>(controls)->*Member = typed;
-    return typed != nullptr;
+    static_cast<typename Traits::Structure *>(controls)->*Member = static_cast<typename Traits::Type *>(widget);
 }
 } // namespace detail
 
 template <auto Member>
 inline constexpr ControlMember member{
-    detail::structureId<typename detail::MemberTraits<decltype(Member)>::Structure>(), detail::memberId<Member>(),
-    &detail::fillMember<Member>};
+    detail::structureId<typename detail::MemberTraits<decltype(Member)>::Structure>(),
+    detail::memberId<Member>(),
+    detail::memberName(detail::memberId<Member>()),
+    &detail::make<typename detail::MemberTraits<decltype(Member)>::Type>,
+    &detail::fillMember<Member>,
+    detail::stacking<typename detail::MemberTraits<decltype(Member)>::Type>};
+
+template <typename Widget>
+inline constexpr ControlMember decoration{{}, {}, {}, &detail::make<Widget>, nullptr, detail::stacking<Widget>};
 
 // One row of a layout table. Lines use left/top as the first end point and width/height as the
 // second (x2, y2), with lineWidth in pixels.
 struct ControlRow {
     ControlMember member;
-    const char *name;
-    Kind kind;
-    const char *caption = ""; // UTF-8
+    const char *name = nullptr; // the control's object name, where it is not its member's name (decorations)
+    const char *caption = "";   // UTF-8
     int left = 0;
     int top = 0;
     int width = 0;
@@ -158,23 +215,29 @@ struct FormTable {
 };
 
 // True when the rows fill every member of Controls, each exactly once: a structure of nothing but
-// pointers to controls, as many as there are rows, none named twice. Checked with static_assert next to
-// each table, so a row without its member, or a member without its row, fails the build.
+// pointers to controls, as many as the rows that are not decorations, none named twice, and a decoration
+// has a name. Checked with static_assert next to each table, so a row without its member, or a member
+// without its row, fails the build.
 template <typename Controls>
 constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
 {
     static_assert(std::is_aggregate_v<Controls> && sizeof(Controls) % sizeof(QWidget *) == 0);
-    if (rows.size() != sizeof(Controls) / sizeof(QWidget *))
-        return false;
+    std::size_t members = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i].member || rows[i].member.structure != detail::structureId<Controls>())
+        if (!rows[i].member) {
+            if (rows[i].name == nullptr)
+                return false;
+            continue;
+        }
+        ++members;
+        if (rows[i].member.structure != detail::structureId<Controls>())
             return false;
         for (std::size_t j = 0; j < i; ++j) {
             if (rows[j].member == rows[i].member)
                 return false;
         }
     }
-    return true;
+    return members == sizeof(Controls) / sizeof(QWidget *);
 }
 
 } // namespace merlox2

@@ -8,6 +8,13 @@
 
 // The store that replaces a whole file at once (temporary file, flush, rename), shared by the grade files
 // and the small files kept beside them, so that both fail alike and are worded alike.
+//
+// Why not QSaveFile, which does the same in outline: it gives the new file the process's owner and group
+// and the umask's permissions, where a grade file shared in a group's folder must keep its own; it never
+// flushes the folder, so a power cut just after the rename can lose the new name; it can't write in place
+// where the folder refuses a temporary file; and it reports one error string where the teacher's message
+// needs a cause per failure (disk full, another program has the file, a read-only file, a folder in its
+// place). Keep this, or give QSaveFile all four first.
 namespace merlox2::filestore {
 
 // Which part of an action failed: reading the file (a store reads it first), or writing it or its folder.

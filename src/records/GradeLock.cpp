@@ -104,28 +104,24 @@ struct Seen {
 
 // Judged as QLockFile judges it, where QLockFile stops short: it never takes a file it can't read as
 // stale, and it can't take over one it can't delete.
-Seen readLockFile(const QString &path)
+Seen readLockFile(const QLockFile &lock)
 {
-    QFile file(path);
-    if (!file.exists())
+    const QString path = lock.fileName();
+    if (!QFile::exists(path))
         return {};
     Seen seen{Holder::Unreadable, {}, QFileInfo(path).lastModified()};
-    if (!file.open(QIODevice::ReadOnly))
-        return seen;
-    // Process number, program and machine, each on a line of its own; machine and boot ids may follow.
-    const QList<QByteArray> lines = file.read(4096).split('\n');
-    if (lines.size() < 4)
-        return seen;
-    bool number = false;
-    const qint64 pid = lines[0].trimmed().toLongLong(&number);
-    if (!number || pid <= 0)
+    qint64 pid = 0;
+    QString program;
+    if (!lock.getLockInfo(&pid, &seen.machine, &program) || pid <= 0)
         return seen;
 
-    seen.machine = QString::fromUtf8(lines[2].trimmed());
     bool sameMachine = seen.machine.isEmpty() || seen.machine == machineName();
-    // Machines may share a name; the machine id tells them apart where both ids are known.
-    if (const QByteArray id = lines.value(3).trimmed();
-        !id.isEmpty() && !QSysInfo::machineUniqueId().isEmpty())
+    // Machines may share a name (a school's computers set up from one copy): QLockFile tells them apart by
+    // the machine's id, and a restart by the boot's id, which it writes after the three lines that
+    // getLockInfo() gives but does not give back.
+    QFile file(path);
+    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.read(4096).split('\n') : QList<QByteArray>();
+    if (const QByteArray id = lines.value(3).trimmed(); !id.isEmpty() && !QSysInfo::machineUniqueId().isEmpty())
         sameMachine = id == QSysInfo::machineUniqueId();
     if (!sameMachine) {
         seen.holder = Holder::OtherMachine;
@@ -133,19 +129,17 @@ Seen readLockFile(const QString &path)
     }
     const QByteArray bootId = lines.value(4).trimmed();
     const bool restarted = !bootId.isEmpty() && bootId != QSysInfo::bootUniqueId();
-    seen.holder = restarted || !processRunning(pid, QString::fromUtf8(lines[1].trimmed()), seen.since)
-                      ? Holder::Ended
-                      : Holder::Running;
+    seen.holder = restarted || !processRunning(pid, program, seen.since) ? Holder::Ended : Holder::Running;
     return seen;
 }
 
-Seen inspect(const QString &path)
+Seen inspect(const QLockFile &lock)
 {
-    Seen seen = readLockFile(path);
+    Seen seen = readLockFile(lock);
     if (seen.holder == Holder::Unreadable) {
         // A copy taking the lock right now makes the file first and writes it a moment later.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        seen = readLockFile(path);
+        seen = readLockFile(lock);
     }
     return seen;
 }
@@ -165,7 +159,7 @@ Attempt take(QLockFile &lock, bool replaceOtherMachine)
             return {Taken::Yes, {}};
         if (lock.error() != QLockFile::LockFailedError)
             return {Taken::NoFile, {}}; // the folder takes no file: read-only, or the disk is full
-        seen = inspect(lock.fileName());
+        seen = inspect(lock);
         switch (seen.holder) {
         case Holder::None: continue; // released meanwhile
         case Holder::Running: return {Taken::Running, seen};

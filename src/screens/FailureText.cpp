@@ -19,7 +19,7 @@ struct Reason {
 };
 
 const QString TryAgain =
-    u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta del programa."_s;
+    u"Intente de nuevo; si vuelve a ocurrir, compruebe el disco y la carpeta de los archivos de los grados."_s;
 
 // Why a file could not be read or written, and what the teacher can do. The system's own error texts
 // are English; the teacher gets the kind of failure in Spanish instead.
@@ -149,8 +149,10 @@ QString dataFolderFailure(const Error &error)
         break;
     default: reason = {fileReason(error).why, u"Corrija la causa y %1."_s.arg(reopen)}; break;
     }
-    return u"No se pudo preparar la carpeta de los archivos de los grados, %1: %2. %3 MERLOX2 se cerrará ahora."_s
-        .arg(QDir::toNativeSeparators(error.subject), reason.why, reason.advice);
+    // The folder on a line of its own, as every path.
+    return u"No se pudo preparar la carpeta de los archivos de los grados:\n%1\n%2. %3 MERLOX2 se cerrará ahora."_s
+        .arg(QDir::toNativeSeparators(error.subject), reason.why.first(1).toUpper() + reason.why.sliced(1),
+             reason.advice);
 }
 
 // The file beside a grade file that keeps whether each student is a man or a woman: its name alone would
@@ -209,7 +211,10 @@ QString printFailure(const Error &error)
     }
     default: break; // no other cause is met while printing
     }
-    return u"No se pudo imprimir la hoja: ocurrió un error inesperado. Intente de nuevo."_s;
+    const QString where = error.subject.isEmpty() ? u"No se pudo imprimir la hoja: "_s : onPrinter;
+    if (error.cause == Cause::Other)
+        return where + u"el sistema informó el error número %1. Intente de nuevo."_s.arg(error.systemCode);
+    return where + u"ocurrió un error inesperado. Intente de nuevo."_s;
 }
 
 } // namespace

@@ -20,10 +20,7 @@ class OptionButton;
 struct WorksheetControls {
     // Heading and record number.
     FormLabel *Label8, *Label10, *Label9;
-    ImageBox *Image2;
     FormLabel *Label28;
-    // Outer frame of the body.
-    LineWidget *Line18, *Line20, *Line17, *Line19, *Line21;
     // Data-entry block.
     FormLabel *Label1;
     QLineEdit *txtNombre;
@@ -42,9 +39,7 @@ struct WorksheetControls {
     FormLabel *Label27;
     OptionButton *Option1, *Option2;
     ImageBox *Image1;
-    // Ruling of the individual evaluation table, and its fixed captions.
-    LineWidget *Line15, *Line14, *Line16, *Line12, *Line10, *Line13, *Line11, *Line2, *Line3, *Line6, *Line4,
-        *Line5, *Line7, *Line8, *Line9, *Line1;
+    // The fixed captions of the individual evaluation table.
     FormLabel *Label22, *Label21, *Label14, *Label15, *Label16, *Label17, *Label18, *Label20;
     // The result panel.
     FormLabel *Label23, *Label11, *Label24, *Label12, *Label25, *Label13, *Label26, *Label19;

@@ -42,18 +42,18 @@ namespace {
 struct EntryControls {
     FormLabel *Label1;
     QLineEdit *txtPrimero, *txtSegundo;
-    QPushButton *cmdAceptar;
+    FaceButton *cmdAceptar;
 };
 
 // clang-format off
 constexpr ControlRow EntryRows[] = {
-    {.member = member<&EntryControls::Label1>, .name = "Label1", .kind = Kind::Label,
+    {.member = member<&EntryControls::Label1>,
      .left = 120, .top = 120, .width = 105, .height = 360, .font = {13.5, Bold}, .autoSize = true},
-    {.member = member<&EntryControls::txtPrimero>, .name = "txtPrimero", .kind = Kind::TextBox,
+    {.member = member<&EntryControls::txtPrimero>,
      .left = 120, .top = 600, .width = 1215, .height = 285, .tabIndex = 0},
-    {.member = member<&EntryControls::txtSegundo>, .name = "txtSegundo", .kind = Kind::TextBox,
+    {.member = member<&EntryControls::txtSegundo>,
      .left = 120, .top = 960, .width = 1215, .height = 285, .tabIndex = 1},
-    {.member = member<&EntryControls::cmdAceptar>, .name = "cmdAceptar", .kind = Kind::Button, .caption = "Aceptar",
+    {.member = member<&EntryControls::cmdAceptar>, .caption = "Aceptar",
      .left = 120, .top = 1320, .width = 1215, .height = 375, .tabIndex = 2}};
 
 static_assert(fillsEachMemberOnce<EntryControls>(EntryRows));
