@@ -284,14 +284,21 @@ check_installation() {
     done
 }
 
-# Starts the program from a shortcut (as the user the command runs as), waits for its access screen and
-# for FOLDER, and closes it on the close message, as Windows does.
+# Starts the program as a shortcut says (its program, start folder and arguments), as the user the command
+# runs as; waits for its access screen and for FOLDER, and closes it on the close message, as Windows does.
+# Wine opens no shortcut for a user whose profile it made on the fly ("There is no Windows program
+# configured to open this type of file"), so the shortcut is read rather than opened.
 start_and_close() {
-    local link="$1" folder="$2" win_folder="$3"
-    wine start /unix "$link" >"$WORK/run.log" 2>&1 || fail "wine start of ${link##*/} failed"
+    local link="$1" folder="$2" win_folder="$3" target workdir arguments=()
+    { read -r target && read -r workdir && read -ra arguments; } < <(read_shortcut "$link") ||
+        fail "${link#"$WINEPREFIX/drive_c/"} cannot be read as a shortcut"
+    same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" || fail "${link#"$WINEPREFIX/drive_c/"} points to '$target'"
+    end_of_step
+    wine start /d "$workdir" /unix "$INSTALL_DIR/merlox2.exe" "${arguments[@]}" >"$WORK/run.log" 2>&1 ||
+        fail "wine start of the program as ${link#"$WINEPREFIX/drive_c/"} says failed"
     front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 \
-        "no access screen within 90 s of starting ${link#"$WINEPREFIX/drive_c/"}"
-    [[ -d "$folder" ]] || fail "the program started from ${link#"$WINEPREFIX/drive_c/"} did not make $win_folder"
+        "no access screen within 90 s of starting the program as ${link#"$WINEPREFIX/drive_c/"} says"
+    [[ -d "$folder" ]] || fail "the program started as ${link#"$WINEPREFIX/drive_c/"} says did not make $win_folder"
     wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
     programs_end 30 || fail "the program did not end within 30 s of the close message"
 }
