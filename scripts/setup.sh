@@ -117,9 +117,7 @@ merlox2_setup() {
 merlox2_configure_normal() {
     local bench=OFF
     merlox2_is_installed libbenchmark-dev && bench=ON
-    cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERLOX2_GUI=ON -DMERLOX2_BENCH="$bench" \
-        -DMERLOX2_WERROR="${MERLOX2_WERROR:-OFF}"
+    (cd "$MERLOX2_ROOT" && cmake --preset default -DMERLOX2_BENCH="$bench" -DMERLOX2_WERROR="${MERLOX2_WERROR:-OFF}")
 }
 
 # The normal build, shared by run.sh and test.sh: everything, or only the given targets.
@@ -141,10 +139,7 @@ merlox2_has_target() {
 
 # The fuzzers need clang. Debug keeps Q_ASSERT and our asserts armed; -O1 keeps the runs fast enough.
 merlox2_build_fuzzers() {
-    CC=clang CXX=clang++ cmake -S "$MERLOX2_ROOT" -B "$MERLOX2_ROOT/build-fuzz" -G Ninja \
-        -DCMAKE_BUILD_TYPE=Debug -DMERLOX2_GUI=OFF -DBUILD_TESTING=OFF -DMERLOX2_BENCH=OFF -DMERLOX2_FUZZ=ON \
-        -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -O1"
-    cmake --build "$MERLOX2_ROOT/build-fuzz" -j"$MERLOX2_JOBS"
+    (cd "$MERLOX2_ROOT" && cmake --preset fuzz && cmake --build --preset fuzz -j"$MERLOX2_JOBS")
 }
 
 merlox2_fuzzers() {

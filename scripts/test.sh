@@ -137,8 +137,8 @@ end_phase
 
 begin_phase "configure + build with sanitizers (build-asan/)"
 # Debug: the quickest to compile, and Q_ASSERT stays armed. The benchmarks would only cost time here.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMERLOX2_SANITIZE=ON -DMERLOX2_BENCH=OFF -DMERLOX2_WERROR=ON
-cmake --build build-asan -j"$MERLOX2_JOBS"
+cmake --preset sanitizers
+cmake --build --preset sanitizers -j"$MERLOX2_JOBS"
 end_phase
 
 echo

@@ -27,6 +27,8 @@ SetCompressor /SOLID lzma
 
 !define NAME "MERLOX2"
 !define EXE "merlox2.exe"
+; The second pair of shortcuts, which opens the reports window.
+!define REPORTS "MERLOX2 Reportes"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2"
 ; The program finds the Documents folder of whoever opens it; a shortcut can't name it for every user.
 !define ARGUMENTS "--carpeta-documentos"
@@ -139,6 +141,11 @@ Section "${NAME}"
         SW_SHOWNORMAL "" "Evaluación de la condición física"
     CreateShortcut "$DESKTOP\${NAME}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS}" "$INSTDIR\merlox2.ico" 0 \
         SW_SHOWNORMAL "" "Evaluación de la condición física"
+    ; The reports window, on the same folder.
+    CreateShortcut "$SMPROGRAMS\${REPORTS}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS} --reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
+    CreateShortcut "$DESKTOP\${REPORTS}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS} --reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -162,6 +169,8 @@ Section "Uninstall"
 
     Delete "$SMPROGRAMS\${NAME}.lnk"
     Delete "$DESKTOP\${NAME}.lnk"
+    Delete "$SMPROGRAMS\${REPORTS}.lnk"
+    Delete "$DESKTOP\${REPORTS}.lnk"
     ; Only the files that were installed; the folders go only when empty (RMDir without /r), so
     ; anything else kept there stays.
     !include "${UNFILES}"

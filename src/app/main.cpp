@@ -1,6 +1,7 @@
 #include "platform/Arguments.h"
 #include "platform/Startup.h"
 #include "records/DataFolder.h"
+#include "reports/ReportsWindow.h"
 #include "screens/FailureText.h"
 #include "screens/Program.h"
 
@@ -12,7 +13,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     merlox2::initializePlatform(app);
 
-    // Where the grade files are is decided here, once, for every screen.
+    // Where the grade files are is decided here, once, for every window.
     QCommandLineParser parser;
     merlox2::processArguments(parser, app);
     const QString dataFolder = merlox2::chosenDataFolder(parser);
@@ -21,6 +22,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // The reports window alone, behind the access code of its own dialog.
+    if (merlox2::reportsAsked(parser))
+        return merlox2::openReportsWindow(dataFolder) ? QApplication::exec() : 0;
     merlox2::Program program(dataFolder);
     program.start();
     return QApplication::exec();

@@ -14,6 +14,7 @@ enum class Action {
     ReadSexFile,           // the file beside the grade file that keeps each student's sex
     SaveSexFile,
     FinishSavingSexFile,
+    ReadClassList, // a list of students to import (a CSV file)
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,

@@ -16,6 +16,7 @@ const QString FolderOption = u"carpeta"_s;
 // A shortcut can't name a user's documents folder: it is made for every user of the computer, and the
 // folder may be redirected, so the program looks it up when it starts.
 const QString DocumentsOption = u"carpeta-documentos"_s;
+const QString ReportsOption = u"reportes"_s;
 
 QString absoluteFolder(const QString &folder)
 {
@@ -39,6 +40,7 @@ void addProgramOptions(QCommandLineParser &parser)
     parser.addOption({DocumentsOption,
                       u"Guarda los archivos de los grados en la carpeta MERLOX2 de Documentos "
                       "del usuario que abre el programa, y la crea si no existe."_s});
+    parser.addOption({ReportsOption, u"Abre la ventana de reportes del grupo (pide la clave de acceso)."_s});
 }
 
 void processArguments(QCommandLineParser &parser, const QCoreApplication &app)
@@ -60,6 +62,11 @@ QString chosenDataFolder(const QCommandLineParser &parser)
         return absoluteFolder(documents + u"/MERLOX2"_s);
     }
     return absoluteFolder(QDir::currentPath());
+}
+
+bool reportsAsked(const QCommandLineParser &parser)
+{
+    return parser.isSet(ReportsOption);
 }
 
 } // namespace merlox2

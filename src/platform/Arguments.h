@@ -20,4 +20,7 @@ void processArguments(QCommandLineParser &parser, const QCoreApplication &app);
 // program starts in. Absolute and clean. --carpeta wins over --carpeta-documentos.
 QString chosenDataFolder(const QCommandLineParser &parser);
 
+// Whether the reports window is asked for (--reportes) instead of the screens.
+bool reportsAsked(const QCommandLineParser &parser);
+
 } // namespace merlox2

@@ -85,6 +85,23 @@ Result<void> GradeFile::storeRecord(const Roster &roster, int n) const
     return replaceContent(current.value(), content);
 }
 
+Result<void> GradeFile::storeRecords(const Roster &roster, const QList<int> &slots) const
+{
+    for (const int n : slots)
+        if (n < Roster::FirstSlot || n > Roster::LastSlot)
+            return Error{.action = Action::SaveGradeFile,
+                         .cause = Cause::NoSuchRecord,
+                         .subject = m_path,
+                         .record = n};
+    const Result<filestore::Current> current = filestore::readCurrent(m_path, Action::SaveGradeFile);
+    if (!current)
+        return current.error();
+    QByteArray content = current.value().content;
+    for (const int n : slots)
+        putRecord(content, n, roster[n]);
+    return replaceContent(current.value(), content);
+}
+
 Result<void> GradeFile::storeRoster(const Roster &roster) const
 {
     const Result<filestore::Current> current = filestore::readCurrent(m_path, Action::SaveGradeFile);

@@ -3,6 +3,7 @@
 #include "common/Result.h"
 #include "records/Roster.h"
 
+#include <QList>
 #include <QString>
 
 namespace merlox2 {
@@ -32,6 +33,10 @@ public:
     // Writes slot n as record n; every other byte of the file stays as it was (a gap before the
     // record is zero-filled). On failure the file is left as it was.
     Result<void> storeRecord(const Roster &roster, int n) const;
+
+    // Writes the given slots as their records at once; every other byte of the file stays as it was (a gap
+    // before a record is zero-filled). On failure the file is left as it was.
+    Result<void> storeRecords(const Roster &roster, const QList<int> &slots) const;
 
     // Writes slots 1 to 30 as records 1 to 30; bytes beyond 3,900 stay as they were.
     Result<void> storeRoster(const Roster &roster) const;

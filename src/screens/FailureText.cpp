@@ -1,11 +1,13 @@
 #include "screens/FailureText.h"
 
-#include "forms/MessageBox.h"
 #include "platform/PrintServer.h"
+#include "records/SexFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -232,6 +234,11 @@ QString describe(const Error &error)
     case Action::ReadSexFile: return sexFileFailure(u"leer"_s, error);
     case Action::SaveSexFile: return sexFileFailure(u"guardar"_s, error);
     case Action::FinishSavingSexFile: return sexFileFailure(u"terminar de guardar"_s, error);
+    case Action::ReadClassList: {
+        const Reason reason = fileReason(error);
+        return u"No se pudo leer la lista de alumnos %1: %2. No se importó nada. %3"_s.arg(
+            QFileInfo(error.subject).fileName(), reason.why, reason.advice);
+    }
     case Action::Print: return printFailure(error);
     // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
     // path ("C:" at the end of one line, the rest on the next).
@@ -274,9 +281,55 @@ QString describeWaitingSheet(const PrintedSheet &sheet)
                sheet.printer, because);
 }
 
-void reportFailure(QWidget *screen, const Error &error)
+namespace {
+
+// One line that was not taken, as a clause of the sentence that lists them. Line n + 1 holds slot n.
+QString sexLineClause(const SexLineProblem &problem)
 {
-    MessageBox::show(screen, describe(error));
+    const int slot = problem.line - 1;
+    const QString line = u"la línea %1 (registro %2)"_s.arg(problem.line).arg(slot);
+    switch (problem.fault) {
+    case SexLineFault::NotASexFile:
+        return u"la línea 1 no es la primera de un archivo de este tipo (se leyeron las demás)"_s;
+    case SexLineFault::OtherGrade:
+        return u"es de otro grado (su línea 1 nombra otro archivo de grado), así que no se tomó ninguna "
+               "de sus líneas"_s;
+    case SexLineFault::NotText: return line + u" tiene caracteres que no se pueden leer"_s;
+    case SexLineFault::Malformed: return line + u" no tiene la forma «registro;sexo;nombre»"_s;
+    case SexLineFault::WrongSlot:
+        return u"la línea %1 debía ser la del registro %2 y nombra otro"_s.arg(problem.line).arg(slot);
+    case SexLineFault::UnknownSex: return line + u" tiene un sexo que no es H ni M"_s;
+    case SexLineFault::FileEndsEarly:
+        return problem.line <= 1 ? u"el archivo está vacío"_s
+                                 : u"el archivo termina antes del registro %1"_s.arg(std::max(slot, 1));
+    case SexLineFault::ExtraLine:
+        return u"sobran líneas después del registro 30 (desde la línea %1)"_s.arg(problem.line);
+    }
+    return line;
+}
+
+} // namespace
+
+QString describeSexFileProblems(const QString &sexFilePath, const QList<SexLineProblem> &problems)
+{
+    if (problems.isEmpty())
+        return {};
+    // A long list helps no one: the first lines tell the teacher what happened to the file.
+    constexpr qsizetype Listed = 5;
+    QStringList clauses;
+    for (qsizetype i = 0; i < problems.size() && i < Listed; ++i)
+        clauses << sexLineClause(problems.at(i));
+    if (problems.size() > Listed)
+        clauses << u"y otras %1 líneas"_s.arg(problems.size() - Listed);
+    const bool onlyExtra = std::all_of(problems.begin(), problems.end(), [](const SexLineProblem &problem) {
+        return problem.fault == SexLineFault::ExtraLine;
+    });
+    const QString consequence =
+        onlyExtra ? u"No se perdió el sexo de ningún alumno."_s
+                  : u"Los alumnos de esas líneas aparecen sin sexo: indíquelo de nuevo en la columna Sexo."_s;
+    return u"No se pudo leer todo el archivo %1, que indica si cada alumno es hombre o mujer: %2. %3 La "
+           "próxima vez que se cambie el sexo de cualquier alumno, el archivo se escribe completo otra "
+           "vez."_s.arg(QFileInfo(sexFilePath).fileName(), clauses.join(u"; "_s), consequence);
 }
 
 } // namespace merlox2

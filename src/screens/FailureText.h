@@ -3,6 +3,7 @@
 #include "common/Error.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTime>
 
@@ -11,7 +12,8 @@ class QWidget;
 namespace merlox2 {
 
 // A failure met while the program runs: the teacher is told what failed and why, and the program
-// goes on with every screen and every piece of data as it was.
+// goes on with every screen and every piece of data as it was. Shown in the fixed screens' message box,
+// so defined with the screens (ReportFailure.cpp); the wording below stands alone.
 void reportFailure(QWidget *screen, const Error &error);
 
 
@@ -24,6 +26,12 @@ QString describe(const Error &error);
 // date) does not use these.
 QString dateInWords(QDate date);
 QString timeInWords(QTime time);
+
+struct SexLineProblem;
+// The lines of a grade's sex file (sexFilePath) that could not be read: which ones and why, that those
+// students show no sex until given one, and that the next sex given writes the file whole. Empty where
+// there are none.
+QString describeSexFileProblems(const QString &sexFilePath, const QList<SexLineProblem> &problems);
 
 struct PrintedSheet;
 // A sheet that waits in the queue of a stopped printer. Not a failure: the sheet is in the print system and

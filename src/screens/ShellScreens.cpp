@@ -1,5 +1,6 @@
 #include "screens/ShellScreens.h"
 
+#include "common/AccessCode.h"
 #include "common/Clock.h"
 #include "forms/Controls.h"
 #include "forms/MessageBox.h"
@@ -53,11 +54,11 @@ void AccessScreen::Form_Load(const Clock &clock)
 
 void AccessScreen::Command1_Click()
 {
-    if (m_ui.Text1->text() == QStringView(AccessCode)) {
+    if (isAccessCode(m_ui.Text1->text())) {
         m_screens.open(Screen::Title);
         return;
     }
-    MessageBox::show(this, u" Dar la clave correcta por favor"_s);
+    MessageBox::show(this, wrongAccessCodeText());
     m_ui.Text1->setFocus();
 }
 

@@ -13,7 +13,6 @@ class AccessScreen final : public Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AccessScreen)
 public:
-    static constexpr const char16_t *AccessCode = u"418357";
     AccessScreen(Screens &screens, const Clock &clock);
 
     const AccessControls &controls() const { return m_ui; }

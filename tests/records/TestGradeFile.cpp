@@ -56,6 +56,7 @@ private Q_SLOTS:
     void load();
     void store_data();
     void store();
+    void storeRecordsWritesOnlyThose();
     void reservedBytesRoundTrip();
     void failures_data();
     void failures();
@@ -383,6 +384,23 @@ void TestGradeFile::store_data()
     QTest::newRow("read-only folder: roster written in place")
         << Operation::StoreRoster << true << pattern(4000) << true << true << 4000;
 #endif
+}
+
+// An import writes the slots it fills in one store: the others, the tail beyond 3,900 included, stay; a slot
+// outside 1 to 30 refuses the whole store.
+void TestGradeFile::storeRecordsWritesOnlyThose()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(FileName);
+    const QByteArray content = pattern(4321);
+    placeFile(path, content);
+    const Roster roster = filledRoster();
+    QVERIFY(GradeFile(path).storeRecords(roster, {2, 29}));
+    QCOMPARE(contentOf(path), written(roster, 29, 29, written(roster, 2, 2, content)));
+    const Result<void> refused = GradeFile(path).storeRecords(Roster(), {3, 31});
+    QVERIFY(!refused);
+    QCOMPARE(refused.error().cause, Cause::NoSuchRecord);
+    QCOMPARE(contentOf(path), written(roster, 29, 29, written(roster, 2, 2, content)));
 }
 
 void TestGradeFile::store()

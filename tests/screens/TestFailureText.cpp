@@ -68,6 +68,7 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("reading a sex file", Action::ReadSexFile, sexes, u"secundaria2.sexo"_s, files);
     row("saving a sex file", Action::SaveSexFile, sexes, u"secundaria2.sexo"_s, files);
     row("finishing a sex file's save", Action::FinishSavingSexFile, sexes, u"secundaria2.sexo"_s, files);
+    row("reading a class list", Action::ReadClassList, u"/home/profe/lista.csv"_s, u"lista.csv"_s, files);
     row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
         QList<Cause>(std::begin(PrintCauses), std::end(PrintCauses)));
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);

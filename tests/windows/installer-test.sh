@@ -2,7 +2,7 @@
 # Runs the Windows installer under Wine the way a teacher's computer sees it and checks what the teacher
 # relies on: the program under Program Files, the "MERLOX2" shortcuts in the all-users Start menu and
 # desktop that give every user who opens it the MERLOX2 folder of their own Documents (made by the program,
-# again when it was deleted), the uninstaller's registration, an upgrade in place that refuses to replace a
+# again when it was deleted) and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an upgrade in place that refuses to replace a
 # running program, and grade files that neither an upgrade nor the uninstaller touch.
 #
 # Two Wine users share the computer: the one who installs (the account that authorised the installation)
@@ -240,6 +240,8 @@ START_MENU_LINK="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Pr
 DESKTOP_LINK="$WINEPREFIX/drive_c/users/Public/Desktop/MERLOX2.lnk"
 OWN_LINKS=("$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
            "$USER_DIR/Desktop/MERLOX2.lnk")
+START_MENU_REPORTS_LINK="${START_MENU_LINK%/*}/MERLOX2 Reportes.lnk"
+DESKTOP_REPORTS_LINK="${DESKTOP_LINK%/*}/MERLOX2 Reportes.lnk"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2'
 [[ ! -e "$WORK_DIR" ]] || { echo "FAIL: $WORK_DIR exists before the installation" >&2; exit 1; }
 [[ "$(id -un)" != "$TEACHER" ]] || { echo "FAIL: the test runs as $TEACHER, its second user" >&2; exit 1; }
@@ -247,6 +249,25 @@ UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2'
 # Runs a command as the teacher. Wine's server keeps the user it started with: none may be running.
 as_teacher() {
     USER="$TEACHER" LOGNAME="$TEACHER" "$@"
+}
+
+# The «MERLOX2 Reportes» shortcut beside a MERLOX2 one: the same program and working folder, and its
+# arguments followed by --reportes, which opens the reports window.
+check_reports_shortcut() {
+    local when="$1" main="$2" link="$3" main_target main_workdir main_arguments target workdir arguments
+    if ! { read -r target && read -r workdir && read -r arguments; } < <(read_shortcut "$link" 2>/dev/null); then
+        fail "$when: no shortcut ${link#"$USER_DIR/"} that can be read"
+        return 0
+    fi
+    # A MERLOX2 shortcut that can't be read is told by check_installation.
+    { read -r main_target && read -r main_workdir && read -r main_arguments; } < <(read_shortcut "$main" 2>/dev/null) ||
+        return 0
+    same_text "$target" "$main_target" ||
+        fail "$when: ${link#"$USER_DIR/"} points to '$target', not to '$main_target' as ${main#"$USER_DIR/"} does"
+    same_text "$workdir" "$main_workdir" ||
+        fail "$when: ${link#"$USER_DIR/"} starts in '$workdir', not in '$main_workdir' as ${main#"$USER_DIR/"} does"
+    [[ "$arguments" == "${main_arguments:+$main_arguments }--reportes" ]] ||
+        fail "$when: ${link#"$USER_DIR/"} passes '$arguments', not '${main_arguments:+$main_arguments }--reportes'"
 }
 
 # What every installation leaves: the program, its uninstaller and registration, the shortcuts.
@@ -282,6 +303,8 @@ check_installation() {
     for link in "${OWN_LINKS[@]}"; do
         [[ ! -e "$link" ]] || fail "$when: a shortcut of the installing user alone: ${link#"$USER_DIR/"}"
     done
+    check_reports_shortcut "$when" "$START_MENU_LINK" "$START_MENU_REPORTS_LINK"
+    check_reports_shortcut "$when" "$DESKTOP_LINK" "$DESKTOP_REPORTS_LINK"
 }
 
 # Starts the program as a shortcut says (its program, start folder and arguments), as the user the command
@@ -387,6 +410,8 @@ programs_end 120 || fail "the uninstaller did not end within 120 s"
 [[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
 [[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
 [[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
+[[ ! -e "$START_MENU_REPORTS_LINK" ]] || fail "the uninstaller left the Start-menu shortcut MERLOX2 Reportes"
+[[ ! -e "$DESKTOP_REPORTS_LINK" ]] || fail "the uninstaller left the desktop shortcut MERLOX2 Reportes"
 if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
     fail "the uninstaller left the registry key $UNINSTALL_KEY"
 fi
