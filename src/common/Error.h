@@ -6,6 +6,7 @@ namespace merlox2 {
 
 // What the program was doing when it failed.
 enum class Action {
+    PrepareDataFolder, // the folder of the grade files, at the start
     ReadGradeFile,
     CreateGradeFile,
     SaveGradeFile,

@@ -247,7 +247,6 @@ bool Worksheet::Form_Load()
     }
     // An empty grade file leaves the roster as it was, so the roster may hold what the file does not.
     m_stored = QFileInfo(m_file.path()).size() > 0 ? m_roster : Roster{};
-    IndiceReg = 1;
     Update_Form();
     return true;
 }

@@ -382,7 +382,7 @@ void TestWorksheetRecords::doesNotOpen()
 
     const bool readOnly = blocker == Blocker::OtherCopyReadOnlyFolder;
     if (readOnly && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     {
         const AsNobody nobody(readOnly);
 #ifndef Q_OS_WIN
@@ -432,7 +432,7 @@ void TestWorksheetRecords::opensDespiteALockNobodyHolds()
     QFETCH(bool, readOnlyFolder);
     QFETCH(QString, told);
     if (readOnlyFolder && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
 
     ProgramFixture fixture;
     const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });

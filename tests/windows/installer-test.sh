@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Runs the Windows installer under Wine the way a teacher's computer sees it and checks what the teacher
-# relies on: the program under Program Files, the "MERLOX2" shortcuts that start it in Documents\MERLOX2
-# and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an upgrade in place that
-# refuses to replace a running program, and grade files that neither an upgrade nor the uninstaller touch;
-# then, once more, the installer and the uninstaller through their pages, as the teacher goes through them,
-# with a picture of each page.
+# relies on: the program under Program Files, the "MERLOX2" shortcuts in the all-users Start menu and
+# desktop that give every user who opens it the MERLOX2 folder of their own Documents (made by the program,
+# again when it was deleted) and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an
+# upgrade in place that refuses to replace a running program, and grade files that neither an upgrade nor
+# the uninstaller touch; then, once more, the installer and the uninstaller through their pages, as the
+# teacher goes through them, with a picture of each page.
+#
+# Two Wine users share the computer: the one who installs (the account that authorised the installation)
+# and a teacher, "maestra", whose profile Wine makes the first time it runs a program as that user.
 #
 #     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER [PICTURES_FOLDER]
 #
 # The pictures of the pages go into PICTURES_FOLDER (default WORK_FOLDER/pages).
 # Everything it makes lives in WORK_FOLDER: a fresh Wine prefix (removed when every check passed, kept for a
-# look when one failed) and a home folder of its own (Wine links the Windows user's Documents and Desktop to
-# folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
+# look when one failed) and a home folder of its own (Wine links the installing user's Documents and Desktop
+# to folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
 # with openbox) inside a D-Bus session of its own; whatever it started is stopped when it ends, also when
 # a check fails. Each failed check prints one line "FAIL: ...";
 # the exit status is 0 only when every check passed.
@@ -270,12 +274,26 @@ INSTALL_DIR="$WINEPREFIX/drive_c/Program Files/MERLOX2"
 WIN_INSTALL_DIR='C:\Program Files\MERLOX2'
 WORK_DIR="$USER_DIR/Documents/MERLOX2"
 WIN_WORK_DIR="$WIN_USER_DIR\\Documents\\MERLOX2"
-START_MENU_LINK="$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
-DESKTOP_LINK="$USER_DIR/Desktop/MERLOX2.lnk"
+# The teacher's account: Wine takes the user's name from USER and makes the profile at its first program.
+TEACHER=maestra
+TEACHER_DIR="$WINEPREFIX/drive_c/users/$TEACHER"
+TEACHER_WORK_DIR="$TEACHER_DIR/Documents/MERLOX2"
+WIN_TEACHER_WORK_DIR="C:\\users\\$TEACHER\\Documents\\MERLOX2"
+# Every user's shortcuts, and where those of the installing user alone would be.
+START_MENU_LINK="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
+DESKTOP_LINK="$WINEPREFIX/drive_c/users/Public/Desktop/MERLOX2.lnk"
+OWN_LINKS=("$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
+           "$USER_DIR/Desktop/MERLOX2.lnk")
 START_MENU_REPORTS_LINK="${START_MENU_LINK%/*}/MERLOX2 Reportes.lnk"
 DESKTOP_REPORTS_LINK="${DESKTOP_LINK%/*}/MERLOX2 Reportes.lnk"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2'
 [[ ! -e "$WORK_DIR" ]] || { echo "FAIL: $WORK_DIR exists before the installation" >&2; exit 1; }
+[[ "$(id -un)" != "$TEACHER" ]] || { echo "FAIL: the test runs as $TEACHER, its second user" >&2; exit 1; }
+
+# Runs a command as the teacher. Wine's server keeps the user it started with: none may be running.
+as_teacher() {
+    USER="$TEACHER" LOGNAME="$TEACHER" "$@"
+}
 
 # The «MERLOX2 Reportes» shortcut beside a MERLOX2 one: the same program and working folder, and its
 # arguments followed by --reportes, which opens the reports window.
@@ -309,21 +327,25 @@ check_installation() {
     value="$(registry_value InstallLocation)" || value=
     same_text "$value" "$WIN_INSTALL_DIR" ||
         fail "$when: InstallLocation of $UNINSTALL_KEY is '$value', not '$WIN_INSTALL_DIR'"
-    [[ -d "$WORK_DIR" ]] || fail "$when: no folder $WIN_WORK_DIR"
     for link in "$START_MENU_LINK" "$DESKTOP_LINK"; do
         if [[ ! -f "$link" ]]; then
-            fail "$when: no shortcut ${link#"$USER_DIR/"}"
+            fail "$when: no shortcut ${link#"$WINEPREFIX/drive_c/"}"
             continue
         fi
         if ! { read -r target && read -r workdir && read -r arguments; } < <(read_shortcut "$link"); then
-            fail "$when: ${link#"$USER_DIR/"} cannot be read as a shortcut"
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} cannot be read as a shortcut"
             continue
         fi
         same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" ||
-            fail "$when: ${link#"$USER_DIR/"} points to '$target', not the installed merlox2.exe"
-        same_text "$workdir" "$WIN_WORK_DIR" ||
-            fail "$when: ${link#"$USER_DIR/"} starts in '$workdir', not '$WIN_WORK_DIR'"
-        [[ -z "$arguments" ]] || fail "$when: ${link#"$USER_DIR/"} passes arguments '$arguments'"
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} points to '$target', not the installed merlox2.exe"
+        # No user's folder: the program finds the Documents of whoever opens it.
+        same_text "$workdir" "$WIN_INSTALL_DIR" ||
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} starts in '$workdir', not '$WIN_INSTALL_DIR'"
+        [[ "$arguments" == --carpeta-documentos ]] ||
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} passes '$arguments', not '--carpeta-documentos'"
+    done
+    for link in "${OWN_LINKS[@]}"; do
+        [[ ! -e "$link" ]] || fail "$when: a shortcut of the installing user alone: ${link#"$USER_DIR/"}"
     done
     check_reports_shortcut "$when" "$START_MENU_LINK" "$START_MENU_REPORTS_LINK"
     check_reports_shortcut "$when" "$DESKTOP_LINK" "$DESKTOP_REPORTS_LINK"
@@ -346,11 +368,31 @@ check_uninstalled() {
     fi
 }
 
+# Starts the program as a shortcut says (its program, start folder and arguments), as the user the command
+# runs as; waits for its access screen and for FOLDER, and closes it on the close message, as Windows does.
+# Wine opens no shortcut for a user whose profile it made on the fly ("There is no Windows program
+# configured to open this type of file"), so the shortcut is read rather than opened.
+start_and_close() {
+    local link="$1" folder="$2" win_folder="$3" target workdir arguments=()
+    { read -r target && read -r workdir && read -ra arguments; } < <(read_shortcut "$link") ||
+        fail "${link#"$WINEPREFIX/drive_c/"} cannot be read as a shortcut"
+    same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" || fail "${link#"$WINEPREFIX/drive_c/"} points to '$target'"
+    end_of_step
+    wine start /d "$workdir" /unix "$INSTALL_DIR/merlox2.exe" "${arguments[@]}" >"$WORK/run.log" 2>&1 ||
+        fail "wine start of the program as ${link#"$WINEPREFIX/drive_c/"} says failed"
+    front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 \
+        "no access screen within 90 s of starting the program as ${link#"$WINEPREFIX/drive_c/"} says"
+    [[ -d "$folder" ]] || fail "the program started as ${link#"$WINEPREFIX/drive_c/"} says did not make $win_folder"
+    wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
+    programs_end 30 || fail "the program did not end within 30 s of the close message"
+}
+
 step "installing silently (setup.exe /S)"
 status=0
 wine "$SETUP" /S >"$WORK/install.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the installation ended with exit code $status"
 check_installation "after the installation"
+[[ ! -e "$WORK_DIR" ]] || fail "the installation made $WIN_WORK_DIR: that is the program's to make, for each user"
 end_of_step
 
 step "starting the program from the Start-menu shortcut and storing the first grade's file"
@@ -371,6 +413,17 @@ xdotool key --delay 50 $(printf 'Tab %.0s' {1..17}) space
 file_appears "$WORK_DIR/secundaria1.dat" 30 3900 ||
     fail "Salir left no 3900-byte secundaria1.dat in $WIN_WORK_DIR"
 programs_end 60 || fail "the program did not end within 60 s of Salir"
+end_of_step
+
+step "a second user, $TEACHER, opens the program from every user's shortcuts: a folder of her own, made again"
+own_before="$(checksums "$WORK_DIR")"
+[[ ! -e "$TEACHER_WORK_DIR" ]] || fail "$WIN_TEACHER_WORK_DIR exists before $TEACHER opened the program"
+as_teacher start_and_close "$START_MENU_LINK" "$TEACHER_WORK_DIR" "$WIN_TEACHER_WORK_DIR"
+[[ ! "$TEACHER_WORK_DIR" -ef "$WORK_DIR" ]] || fail "$WIN_TEACHER_WORK_DIR is the installing user's folder"
+end_of_step
+rm -rf "$TEACHER_WORK_DIR"
+as_teacher start_and_close "$DESKTOP_LINK" "$TEACHER_WORK_DIR" "$WIN_TEACHER_WORK_DIR"
+[[ "$(checksums "$WORK_DIR")" == "$own_before" ]] || fail "$TEACHER's program wrote in $WIN_WORK_DIR"
 end_of_step
 
 step "upgrading silently over the installation, with grade files in Documents\\MERLOX2"
@@ -409,12 +462,15 @@ fi
 end_of_step
 
 step "uninstalling silently (uninstall.exe /S)"
+teacher_before="$(checksums "$TEACHER_WORK_DIR")"
 status=0
 wine "$INSTALL_DIR/uninstall.exe" /S >"$WORK/uninstall.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the uninstaller ended with exit code $status"
 # The uninstaller runs on from a copy of itself in the temporary folder; it is done when Wine is idle.
 programs_end 120 || fail "the uninstaller did not end within 120 s"
 check_uninstalled
+[[ -d "$TEACHER_WORK_DIR" && "$(checksums "$TEACHER_WORK_DIR")" == "$teacher_before" ]] ||
+    fail "the uninstaller changed $WIN_TEACHER_WORK_DIR"
 end_of_step
 
 # --- Through the pages --------------------------------------------------------------------------------------
@@ -434,14 +490,11 @@ file_appears "$INSTALL_DIR/uninstall.exe" 120 || fail "Instalar on the folder pa
 page_picture "$window" 3-instalando.png 60 "the installation's progress page did not settle"
 xdotool key Return
 page_picture "$window" 4-terminado.png 30 "Siguiente after the copying did not lead to the last page"
-# "Abrir MERLOX2" is ticked: Terminar starts the program in Documents\MERLOX2.
+# Terminar closes the assistant; it starts nothing, since it may run as the account that authorised it.
 xdotool key Return
-front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 "Terminar with «Abrir MERLOX2» ticked did not start the program"
 wait $! || fail "the installer through its pages ended with exit code $?"
 check_installation "after the installation through the pages"
-wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
-programs_end 30 || { wineserver -k || true; }
-[[ "$(checksums "$WORK_DIR")" == "$grades_before" ]] || fail "the program started by the installer changed $WIN_WORK_DIR"
+[[ "$(checksums "$WORK_DIR")" == "$grades_before" ]] || fail "the installation through the pages changed $WIN_WORK_DIR"
 end_of_step
 
 step "uninstalling through the uninstaller's pages"
