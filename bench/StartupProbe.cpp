@@ -5,6 +5,7 @@
 #include "screens/Program.h"
 
 #include <QApplication>
+#include <QDir>
 
 using namespace Qt::StringLiterals;
 
@@ -12,7 +13,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     merlox2::initializePlatform(app);
-    merlox2::Program program;
+    merlox2::Program program(QDir::currentPath());
     program.start();
     QuitOnFirstPaint quit;
     if (QWidget *access = program.screens().find(merlox2::Screen::Access))

@@ -149,28 +149,22 @@ merlox2_fuzzers() {
 }
 
 # Sanitizer settings for the fuzzers and the sanitizer build: stop at the first finding, with a stack.
-# Leaks inside third-party libraries, should any show up, are suppressed by name in tests/lsan.supp.
 merlox2_export_sanitizer_options() {
     export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
     export LSAN_OPTIONS="print_suppressions=0"
-    if [[ -f "$MERLOX2_ROOT/tests/lsan.supp" ]]; then
-        LSAN_OPTIONS+=":suppressions=$MERLOX2_ROOT/tests/lsan.supp"
-    fi
 }
 
-# Runs one fuzzer for the given number of seconds. New inputs go to build-fuzz/corpus/<name>; seeds kept in
-# the sources (fuzz/corpus/<name>), if any, are read as well. Crash inputs land in build-fuzz/artifacts/.
+# Runs one fuzzer for the given number of seconds. Its corpus is kept in build-fuzz/corpus/<name> between
+# runs; crash inputs land in build-fuzz/artifacts/.
 merlox2_run_fuzzer() {
     local name="$1" seconds="$2"
     local corpus="$MERLOX2_ROOT/build-fuzz/corpus/$name"
     local artifacts="$MERLOX2_ROOT/build-fuzz/artifacts/$name"
-    local seeds=()
     mkdir -p "$corpus" "$artifacts"
-    [[ -d "$MERLOX2_ROOT/fuzz/corpus/$name" ]] && seeds=("$MERLOX2_ROOT/fuzz/corpus/$name")
     echo "==> fuzzing $name for $seconds s (corpus build-fuzz/corpus/$name)"
     "$MERLOX2_ROOT/build-fuzz/fuzz/$name" -max_total_time="$seconds" -print_final_stats=0 \
-        -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}"
+        -artifact_prefix="$artifacts/" "$corpus"
 }
 
 merlox2_setup "$@"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds MERLOX2 for 64-bit Windows on Debian 12 and runs its core tests under Wine.
+# Cross-builds MERLOX2 for 64-bit Windows on Debian 12 and runs its tests under Wine.
 #
-#     scripts/windows.sh          Qt for Windows (built once, then reused), the program, the core tests,
-#                                 the packages, and the test of the whole program under Wine
+#     scripts/windows.sh          Qt for Windows (built once, then reused), the program, its test suites,
+#                                 the packages, and the tests of the installer and the whole program under Wine
 #     scripts/windows.sh qt       only Qt for Windows
 #     scripts/windows.sh package  Qt for Windows, the program and the packages, without the tests
 #
@@ -36,6 +36,8 @@ source "$(dirname "$0")/setup.sh" run
 QT_CACHE="${MERLOX2_QT_CACHE:-/var/cache/merlox2}"
 WIN_BUILD="${MERLOX2_WIN_BUILD:-$MERLOX2_ROOT/build-windows}"
 TRIPLET=x86_64-w64-mingw32
+# The fonts of Qt's offscreen platform under Wine (package fonts-liberation).
+FONT_DIR=/usr/share/fonts/truetype/liberation
 
 # Runs a phase and prints how long it took: `timed NAME COMMAND...`. Phases nest; when one fails, the script
 # stops (set -e) and the exit trap names every phase that was running.
@@ -78,7 +80,7 @@ install_tools() {
     # tools that drive it, its own locale and session bus, and the private CUPS that it prints to.
     local packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                     wine wine64 nsis dpkg-dev xz-utils perl python3 xvfb xauth zip
-                    qt6-translations-l10n
+                    qt6-translations-l10n fonts-liberation
                     openbox xdotool xclip x11-utils imagemagick locales dbus-daemon
                     cups-daemon cups-client cups-filters poppler-utils)
     local missing=() package
@@ -261,7 +263,7 @@ mingw_runtime_dirs() {
 
 # Writes the command that ctest puts before every test executable: Wine with a prefix of the build tree's
 # own, quiet, with Qt's and the compiler's DLLs on the search path. Runnable by hand as well:
-# `build-windows/wine-run build-windows/tests/TestStudentRecord.exe`.
+# `build-windows/wine-run build-windows/tests/TestStudentRecord.exe`; a GUI suite with QT_QPA_PLATFORM=offscreen.
 write_wine_runner() {
     local runner="$WIN_BUILD/wine-run" dirs=() dir winepath=
     mapfile -t dirs < <(printf '%s\n' "$QT_PREFIX/bin" "$(mingw_runtime_dirs)" | awk '!seen[$0]++')
@@ -278,6 +280,13 @@ export WINEDEBUG=-all
 # No prompts to install Wine's .NET or HTML engines (nothing here needs them), no Linux menu entries.
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export WINEPATH='$winepath'
+# Qt's offscreen platform, which the GUI suites run on, reads its fonts from one folder rather than from
+# Windows: the Liberation fonts, which stand in for the screens' font on Linux too. Wine hands the
+# host's QT_ variables to Windows programs only with WINE before them (ctest's QT_QPA_PLATFORM too).
+export WINEQT_QPA_FONTDIR='Z:${FONT_DIR//\//\\}'
+for variable in \$(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE\$variable=\"\\\$\$variable\""
+done
 # Debian's Wine leaves a folder in TMPDIR at every start of its server: it goes into the build tree.
 export TMPDIR='$WIN_BUILD/tmp'
 mkdir -p "\$TMPDIR"
@@ -301,29 +310,38 @@ configure_program() {
         -DCMAKE_CROSSCOMPILING_EMULATOR="$WIN_BUILD/wine-run"
 }
 
-CORE_TESTS='^(records|evaluation)\.'
-
-core_test_targets() {
-    ctest --test-dir "$WIN_BUILD" -N -R "$CORE_TESTS" | sed -nE 's/^ *Test +#[0-9]+: [a-z]+\.//p'
+# Every suite the Windows build registers: the core tests and the GUI suites (all but the two that drive
+# CUPS, Linux's print system; tests/CMakeLists.txt), the GUI ones on Qt's offscreen platform.
+test_targets() {
+    ctest --test-dir "$WIN_BUILD" -N | sed -nE 's/^ *Test +#[0-9]+: [a-z]+\.//p'
 }
 
-# The core library, its tests and the program. Goes on past a failing file (-k 0) so that one run shows
-# every file that does not compile for Windows.
+# The program and its test suites. Goes on past a failing file (-k 0) so that one run shows every file that
+# does not compile for Windows.
 build_program() {
     local targets
-    mapfile -t targets < <(core_test_targets)
+    mapfile -t targets < <(test_targets)
     low_priority cmake --build "$WIN_BUILD" -j"$MERLOX2_JOBS" -- -k 0 merlox2core "${targets[@]}" merlox2
 }
 
-run_core_tests() {
-    ctest --test-dir "$WIN_BUILD" -R "$CORE_TESTS" --output-on-failure
+# The Qt paths of the executables in the build tree (the suites), as the packages' qt.conf gives the
+# program its own: the plugins (among them the offscreen platform) of Qt for Windows, and Qt's Spanish
+# texts, which Debian's translations hold.
+write_tests_qt_conf() {
+    printf '[Paths]\r\nPrefix = Z:%s\r\nTranslations = Z:%s\r\n' "$QT_PREFIX" /usr/share/qt6/translations \
+        >"$WIN_BUILD/qt.conf"
+}
+
+run_tests() {
+    write_tests_qt_conf
+    ctest --test-dir "$WIN_BUILD" --output-on-failure
 }
 
 timed "preparing Wine" prepare_wine
 timed "configuring MERLOX2 for Windows" configure_program
 timed "building MERLOX2 for Windows" build_program
 if [[ $stage == all ]]; then
-    timed "running the core tests under Wine" run_core_tests
+    timed "running the test suites under Wine" run_tests
 fi
 
 # --- The packages -------------------------------------------------------------------------------------------
@@ -464,8 +482,9 @@ timed "making the installer" make_installer "$DEPLOY" "$PACKAGES/merlox2-$VERSIO
 
 # --- The installer under Wine -------------------------------------------------------------------------------
 
+# The pictures of the assistant's pages go beside the screens' pictures.
 timed "testing the installer under Wine" "$MERLOX2_ROOT/tests/windows/installer-test.sh" \
-    "$PACKAGES/merlox2-$VERSION-setup.exe" "$WIN_BUILD/installer-test"
+    "$PACKAGES/merlox2-$VERSION-setup.exe" "$WIN_BUILD/installer-test" "$WIN_BUILD/screenshots/installer"
 
 # --- The whole program under Wine ---------------------------------------------------------------------------
 

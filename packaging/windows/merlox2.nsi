@@ -7,8 +7,11 @@
 ; UNFILES are the lists of its files that the script writes from that folder, so that the uninstaller
 ; removes exactly what was installed and nothing the teacher put there.
 ;
-; The grade files live in the teacher's documents folder (Documents\MERLOX2, the shortcuts' working
-; folder) and are never touched: neither an upgrade nor the uninstaller deletes anything there.
+; The shortcuts are every user's (the all-users Start menu and desktop) and start the program with
+; --carpeta-documentos: each teacher who signs in gets the grade files in the MERLOX2 folder of their own
+; Documents, which the program makes when it is missing, also where an administrator's account authorised
+; the installation. The installer never touches those folders: neither an upgrade nor the uninstaller
+; deletes anything there.
 
 ; A 64-bit installer for a 64-bit program: it runs where the program can (and under Wine without its
 ; 32-bit half).
@@ -27,8 +30,8 @@ SetCompressor /SOLID lzma
 ; The second pair of shortcuts, which opens the reports window.
 !define REPORTS "MERLOX2 Reportes"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2"
-; The teacher's folder, the Windows counterpart of the Linux launcher's.
-!define WORK_DIR "$DOCUMENTS\MERLOX2"
+; The program finds the Documents folder of whoever opens it; a shortcut can't name it for every user.
+!define ARGUMENTS "--carpeta-documentos"
 
 Name "${NAME} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -42,15 +45,16 @@ BrandingText "${NAME} ${VERSION}"
 !define MUI_UNICON "${PROGRAM_DIR}/merlox2.ico"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "Este asistente instalará ${NAME} ${VERSION} en la computadora.$\r$\n$\r$\nLos archivos de los grados se guardan en la carpeta MERLOX2 de Documentos; la instalación no los modifica ni los borra.$\r$\n$\r$\nCierre ${NAME} antes de continuar."
+!define MUI_WELCOMEPAGE_TEXT "Este asistente instalará ${NAME} ${VERSION} en la computadora.$\r$\n$\r$\nCada persona que use ${NAME} en esta computadora guarda los archivos de los grados en la carpeta MERLOX2 de sus propios Documentos; la instalación no los modifica ni los borra.$\r$\n$\r$\nCierre ${NAME} antes de continuar."
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpgrade
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado. Los accesos directos ${NAME} del menú Inicio y del escritorio lo abren en la carpeta MERLOX2 de Documentos.$\r$\n$\r$\nPresione Terminar para cerrar este asistente."
-!define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Abrir ${NAME}"
-!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+; The copying page stays, with what was done, until Siguiente.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+; No "open the program" box: the installer may run under the account of whoever authorised it, and the
+; program opened from here would keep the grade files in that account's Documents.
+!define MUI_FINISHPAGE_TEXT "${NAME} ${VERSION} quedó instalado para todas las cuentas de la computadora. Ábralo con el acceso directo ${NAME} del menú Inicio o del escritorio: guarda los archivos de los grados en la carpeta MERLOX2 de los Documentos de quien lo abre, y la crea si no existe.$\r$\n$\r$\nPresione Terminar para cerrar este asistente."
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -112,13 +116,8 @@ Function SkipDirectoryOnUpgrade
     ${EndIf}
 FunctionEnd
 
-Function StartProgram
-    SetOutPath "${WORK_DIR}"
-    Exec '"$INSTDIR\${EXE}"'
-FunctionEnd
-
 Section "${NAME}"
-    SetShellVarContext current
+    SetShellVarContext all
     Call WaitUntilClosed
 
     ; The earlier version's uninstaller removes its own files (it never deletes grade files), so that
@@ -137,19 +136,18 @@ Section "${NAME}"
     File "${PROGRAM_DIR}/merlox2.ico"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
-    ; The teacher's folder, and the shortcuts that start the program in it.
-    CreateDirectory "${WORK_DIR}"
-    SetOutPath "${WORK_DIR}"
-    CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\merlox2.ico" 0 \
-        SW_SHOWNORMAL "" "Evaluación de la condición física"
-    CreateShortcut "$DESKTOP\${NAME}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\merlox2.ico" 0 \
-        SW_SHOWNORMAL "" "Evaluación de la condición física"
-    ; The reports window, in the same folder.
-    CreateShortcut "$SMPROGRAMS\${REPORTS}.lnk" "$INSTDIR\${EXE}" "--reportes" "$INSTDIR\merlox2.ico" 0 \
-        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
-    CreateShortcut "$DESKTOP\${REPORTS}.lnk" "$INSTDIR\${EXE}" "--reportes" "$INSTDIR\merlox2.ico" 0 \
-        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
+    ; Every user's shortcuts. They start in the program's folder, which belongs to no account; the
+    ; argument names the folder of the grade files.
     SetOutPath "$INSTDIR"
+    CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS}" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Evaluación de la condición física"
+    CreateShortcut "$DESKTOP\${NAME}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS}" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Evaluación de la condición física"
+    ; The reports window, on the same folder.
+    CreateShortcut "$SMPROGRAMS\${REPORTS}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS} --reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
+    CreateShortcut "$DESKTOP\${REPORTS}.lnk" "$INSTDIR\${EXE}" "${ARGUMENTS} --reportes" "$INSTDIR\merlox2.ico" 0 \
+        SW_SHOWNORMAL "" "Tablas de los alumnos de los tres grados, con su evaluación"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -168,7 +166,7 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
-    SetShellVarContext current
+    SetShellVarContext all
     Call un.WaitUntilClosed
 
     Delete "$SMPROGRAMS\${NAME}.lnk"

@@ -6,6 +6,7 @@ namespace merlox2 {
 
 // What the program was doing when it failed.
 enum class Action {
+    PrepareDataFolder, // the folder of the grade files, at the start
     ReadGradeFile,
     CreateGradeFile,
     SaveGradeFile,
@@ -17,6 +18,8 @@ enum class Action {
     Print,
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
+    SaveDocumentPdf, // a report of the reports window saved as PDF
+    FinishSavingDocumentPdf,
     ExportWorkbook, // the grades as an Excel workbook, a file the teacher chose
     ExportCsv,      // one grade as CSV, a file in the folder the teacher chose
 };

@@ -2,6 +2,7 @@
 
 #include "evaluation/NumberConversion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -33,16 +34,16 @@ int thresholdBand(int value, const std::array<int, 4> &lowerThresholds)
     return 5;
 }
 
-// Literals share static data, so handing them out allocates nothing.
+// Made once from the bands' percentages: copies share the text, so handing them out allocates nothing.
 QString percentageText(int band)
 {
-    switch (band) {
-    case 1: return u"100"_s;
-    case 2: return u"75"_s;
-    case 3: return u"50"_s;
-    case 4: return u"25"_s;
-    default: return u"15"_s;
-    }
+    static const std::array<QString, 5> texts = [] {
+        std::array<QString, 5> made;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::number(BandPercentages[i]);
+        return made;
+    }();
+    return texts[std::size_t(std::clamp(band, 1, 5) - 1)];
 }
 
 QString levelText(int band)

@@ -9,9 +9,10 @@
 namespace merlox2 {
 
 // The locale-aware conversions of typed results. Blanks around the number are ignored, a sign is
-// optional and the decimal separator is the locale's; where that is a comma, a dot is taken as a
-// decimal point too. Digit grouping is never accepted (a time typed "1.4" must not read as 14), and
-// a text that gives no finite number ("nan", "inf", an empty text) fails.
+// optional, and the comma and the point are both a decimal separator in every locale, as is the
+// locale's own where it is another sign (so "1,000" is 1 everywhere). Digit grouping is never accepted
+// (a time typed "1.4" must not read as 14), and a text that gives no finite number ("nan", "inf", an
+// empty text) fails.
 
 std::optional<double> toTime(QStringView text, const QLocale &locale = QLocale());
 

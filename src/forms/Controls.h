@@ -16,7 +16,6 @@ public:
     explicit FormLabel(QWidget *parent = nullptr) : QLabel(parent) {}
 
     void setAutoSize(bool on);
-    bool autoSize() const { return m_autoSize; }
     void setCaption(const QString &caption);
 
     // The size an auto-size label takes for a caption.

@@ -17,7 +17,17 @@ using PrintOutcome = decltype(printOnDefaultPrinter(nullptr, QRect()));
 inline constexpr char PrintModuleEntry[] = "merlox2_print_v2";
 using PrintModuleFunction = void (*)(QWidget *screen, const QRect *area, PrintOutcome *outcome);
 
+// The module's second entry, for a document of several pages (printPagesOnDefaultPrinter()).
+inline constexpr char PrintPagesEntry[] = "merlox2_print_pages_v1";
+using PrintPagesFunction = void (*)(const QString *title, const PageDrawer *draw, PrintOutcome *outcome);
+
+// The third, for the default printer's paper (defaultPrinterPageLayout()).
+inline constexpr char PageLayoutEntry[] = "merlox2_page_layout_v1";
+using PageLayoutFunction = void (*)(Result<QPageLayout> *layout);
+
 // Inside the module: the printing itself, through the system's print service (CUPS, or Windows' spooler).
 PrintOutcome printThroughPrintService(QWidget *screen, QRect area);
+PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawer &draw);
+Result<QPageLayout> pageLayoutThroughPrintService();
 
 } // namespace merlox2

@@ -1,4 +1,4 @@
-// The print module's entry point, found by name when the program prints its first sheet.
+// The print module's entry points, found by name when the program prints its first sheet.
 #include "platform/PrintModule.h"
 
 #include <QtGlobal>
@@ -12,3 +12,18 @@ extern "C" Q_DECL_EXPORT void merlox2_print_v2(QWidget *screen, const QRect *are
 }
 
 static_assert(std::is_same_v<decltype(&merlox2_print_v2), merlox2::PrintModuleFunction>);
+
+extern "C" Q_DECL_EXPORT void merlox2_print_pages_v1(const QString *title, const merlox2::PageDrawer *draw,
+                                                     merlox2::PrintOutcome *outcome)
+{
+    *outcome = merlox2::printPagesThroughPrintService(*title, *draw);
+}
+
+static_assert(std::is_same_v<decltype(&merlox2_print_pages_v1), merlox2::PrintPagesFunction>);
+
+extern "C" Q_DECL_EXPORT void merlox2_page_layout_v1(merlox2::Result<QPageLayout> *layout)
+{
+    *layout = merlox2::pageLayoutThroughPrintService();
+}
+
+static_assert(std::is_same_v<decltype(&merlox2_page_layout_v1), merlox2::PageLayoutFunction>);

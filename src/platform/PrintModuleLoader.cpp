@@ -19,10 +19,16 @@ QStringList &chosenFolders()
     return folders;
 }
 
-PrintModuleFunction &loadedModule()
+struct PrintModuleEntries {
+    PrintModuleFunction sheet = nullptr;
+    PrintPagesFunction pages = nullptr;
+    PageLayoutFunction layout = nullptr;
+};
+
+PrintModuleEntries &loadedModule()
 {
-    static PrintModuleFunction print = nullptr;
-    return print;
+    static PrintModuleEntries entries;
+    return entries;
 }
 
 // Beside the program (a build, or Windows' program folder), then the installation's folder of libraries.
@@ -36,7 +42,7 @@ QStringList moduleFolders()
     return installed == program ? QStringList{program} : QStringList{program, installed};
 }
 
-Result<PrintModuleFunction> loadPrintModule()
+Result<PrintModuleEntries> loadPrintModule()
 {
     const QString fileName = QStringLiteral(MERLOX2_PRINT_MODULE_FILE);
     const QStringList folders = moduleFolders();
@@ -48,9 +54,14 @@ Result<PrintModuleFunction> loadPrintModule()
         // Never unloaded: the print system's libraries stay for the next print.
         QLibrary module(path);
         // The entry's type is known only by its name: PrintModuleEntry.cpp checks it against ours.
-        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
-        if (auto print = reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)))
-            return print;
+        // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
+        const PrintModuleEntries entries{
+            reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)),
+            reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry)),
+            reinterpret_cast<PageLayoutFunction>(module.resolve(PageLayoutEntry))};
+        // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
+        if (entries.sheet && entries.pages && entries.layout)
+            return entries;
         why = module.errorString();
     }
     QStringList shown;
@@ -65,24 +76,56 @@ Result<PrintModuleFunction> loadPrintModule()
 
 } // namespace
 
-Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
+namespace {
+
+Result<PrintModuleEntries> printModule()
 {
-    PrintModuleFunction &print = loadedModule();
-    if (!print) {
-        Result<PrintModuleFunction> loaded = loadPrintModule();
+    PrintModuleEntries &entries = loadedModule();
+    if (!entries.sheet) {
+        Result<PrintModuleEntries> loaded = loadPrintModule();
         if (!loaded)
             return loaded.error();
-        print = loaded.value();
+        entries = loaded.value();
     }
+    return entries;
+}
+
+} // namespace
+
+Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area)
+{
+    const Result<PrintModuleEntries> module = printModule();
+    if (!module)
+        return module.error();
     PrintOutcome outcome = Error{.action = Action::Print}; // the module always sets it
-    print(screen, &area, &outcome);
+    module.value().sheet(screen, &area, &outcome);
     return outcome;
+}
+
+Result<PrintedSheet> printPagesOnDefaultPrinter(const QString &title, const PageDrawer &draw)
+{
+    const Result<PrintModuleEntries> module = printModule();
+    if (!module)
+        return module.error();
+    PrintOutcome outcome = Error{.action = Action::Print};
+    module.value().pages(&title, &draw, &outcome);
+    return outcome;
+}
+
+Result<QPageLayout> defaultPrinterPageLayout()
+{
+    const Result<PrintModuleEntries> module = printModule();
+    if (!module)
+        return module.error();
+    Result<QPageLayout> layout = Error{.action = Action::Print};
+    module.value().layout(&layout);
+    return layout;
 }
 
 void setPrintModuleFolders(const QStringList &folders)
 {
     chosenFolders() = folders;
-    loadedModule() = nullptr;
+    loadedModule() = {};
 }
 
 } // namespace merlox2

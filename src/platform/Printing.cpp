@@ -11,6 +11,7 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -223,9 +224,10 @@ Error refusal(const QString &printerName, ipp_status_t status)
                  .systemCode = int(status)};
 }
 
-} // namespace
-
-PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
+// The document drawn for the default printer's paper and sent to it as one job; drawDocument gives the PDF
+// (empty where it could not be drawn).
+PrintOutcome printThroughPrintService(const QString &title,
+                                      const std::function<QByteArray(const QPageLayout &)> &drawDocument)
 {
     PrintServer server;
     if (!server.http()) {
@@ -246,19 +248,19 @@ PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
     if (server.silent())
         return notAnswering(server);
 
-    const QByteArray pdf = drawPage(screen, area, layout);
+    const QByteArray pdf = drawDocument(layout);
     if (pdf.isEmpty())
         return Error{.action = Action::Print, .cause = Cause::PageNotDrawn, .subject = printerName};
 
     server.restartClock();
-    const QByteArray title = screen->windowTitle().toUtf8();
-    const int job = cupsCreateJob(server.http(), dest->name, title.constData(), 0, nullptr);
+    const QByteArray titleText = title.toUtf8();
+    const int job = cupsCreateJob(server.http(), dest->name, titleText.constData(), 0, nullptr);
     if (server.silent())
         return notAnswering(server);
     if (job == 0)
         return refusal(printerName, cupsLastError());
     http_status_t sent =
-        cupsStartDocument(server.http(), dest->name, job, title.constData(), CUPS_FORMAT_PDF, 1);
+        cupsStartDocument(server.http(), dest->name, job, titleText.constData(), CUPS_FORMAT_PDF, 1);
     if (sent == HTTP_STATUS_CONTINUE)
         sent = cupsWriteRequestData(server.http(), pdf.constData(), size_t(pdf.size()));
     const ipp_status_t finished =
@@ -273,6 +275,57 @@ PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
     PrintedSheet sheet{.printer = printerName};
     readPrinterState(server, dest->name, sheet);
     return sheet;
+}
+
+// A document of the caller's pages, at the same resolution as a printed screen.
+QByteArray drawPages(const QString &title, const PageDrawer &draw, const QPageLayout &layout)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(PageDpi);
+        writer.setPageLayout(layout);
+        writer.setTitle(title);
+        if (!draw(writer))
+            return {};
+    } // the writer finishes the document as it goes
+    return pdf.data();
+}
+
+} // namespace
+
+PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
+{
+    return printThroughPrintService(screen->windowTitle(), [screen, area](const QPageLayout &layout) {
+        return drawPage(screen, area, layout);
+    });
+}
+
+Result<QPageLayout> pageLayoutThroughPrintService()
+{
+    PrintServer server;
+    if (!server.http()) {
+        if (server.silent())
+            return notAnswering(server);
+        return Error{.action = Action::Print, .cause = Cause::NoPrintServer, .subject = server.name()};
+    }
+    cups_dest_t *dest = cupsGetNamedDest(server.http(), nullptr, nullptr);
+    const auto freeDest = qScopeGuard([&dest] { cupsFreeDests(dest ? 1 : 0, dest); });
+    if (server.silent())
+        return notAnswering(server);
+    if (!dest)
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    const QPageLayout layout = defaultPageLayout(server, dest);
+    if (server.silent())
+        return notAnswering(server);
+    return layout;
+}
+
+PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawer &draw)
+{
+    return printThroughPrintService(
+        title, [&title, &draw](const QPageLayout &layout) { return drawPages(title, draw, layout); });
 }
 
 } // namespace merlox2

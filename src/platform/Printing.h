@@ -3,9 +3,13 @@
 #include "common/Result.h"
 #include "platform/PrintServer.h"
 
+#include <QPageLayout>
 #include <QRect>
 #include <QStringList>
 
+#include <functional>
+
+class QPagedPaintDevice;
 class QWidget;
 
 namespace merlox2 {
@@ -20,6 +24,19 @@ namespace merlox2 {
 // installation, from the program's folder of libraries; where it is missing or can't be loaded, the
 // failure says so (Cause::NoPrintModule) and the next print looks again.
 Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
+
+// Draws a document's pages on the device, calling newPage() between them; false where the drawing failed.
+// The device has the default printer's paper and margins: width() and height() are the printable area.
+using PageDrawer = std::function<bool(QPagedPaintDevice &pages)>;
+
+// Prints a document of several pages as one job on the default printer, on its default paper, as
+// printOnDefaultPrinter() prints one: the same print server, time limits and failures. The title names the
+// job in the printer's queue.
+Result<PrintedSheet> printPagesOnDefaultPrinter(const QString &title, const PageDrawer &draw);
+
+// The default printer's paper and margins, as a print would have them, for a document saved rather than
+// printed. A failure as printing words it; the same time limits.
+Result<QPageLayout> defaultPrinterPageLayout();
 
 // Where to look for the print module instead: for tests, which run from a folder of their own. An empty
 // list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.

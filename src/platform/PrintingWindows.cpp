@@ -46,4 +46,26 @@ PrintOutcome printThroughPrintService(QWidget *screen, QRect area)
     return PrintedSheet{.printer = printerName};
 }
 
+PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawer &draw)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    const QString printerName = info.printerName();
+    // The pages' own drawing is vector, so drawn straight on the printer they cost no page-sized picture.
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(title);
+    if (!draw(printer))
+        return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
+    return PrintedSheet{.printer = printerName};
+}
+
+Result<QPageLayout> pageLayoutThroughPrintService()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return Error{.action = Action::Print, .cause = Cause::NoDefaultPrinter};
+    return QPrinter(info, QPrinter::HighResolution).pageLayout();
+}
+
 } // namespace merlox2

@@ -93,6 +93,10 @@ bool isLeftoverName(const QString &gradeFileName, const QString &name);
 // removed stays for the next store.
 void removeLeftovers(const QString &path);
 
+// Makes the folder, and the folders above it that are missing; success where it is there already (also
+// through a link). path is absolute. A file in its place or on its path gives NotAFolder.
+[[nodiscard]] Status makeFolder(const QString &path);
+
 // Deletes one file, in the system's own way (each system's file); best effort.
 void removeFile(const QString &path);
 

@@ -340,6 +340,29 @@ Status Replacement::commit(bool &renamed)
     return syncFolder(m_path);
 }
 
+Status makeFolder(const QString &path)
+{
+    const QByteArray name = encoded(path);
+    struct stat status {};
+    errno = 0;
+    if (::stat(name.constData(), &status) == 0)
+        return S_ISDIR(status.st_mode) ? Status() : failure(ENOTDIR);
+    if (errno != ENOENT)
+        return lastFailure(); // a file on the path, or a folder above that may not be passed
+    const QString parent = QFileInfo(path).path();
+    if (parent != path) {
+        if (Status above = makeFolder(parent))
+            return above;
+    }
+    errno = 0;
+    if (::mkdir(name.constData(), 0777) == 0)
+        return {};
+    if (errno != EEXIST)
+        return lastFailure();
+    // Made meanwhile by someone else, or something else (a file, a link to nothing) has the name.
+    return ::stat(name.constData(), &status) == 0 && S_ISDIR(status.st_mode) ? Status() : failure(ENOTDIR);
+}
+
 void removeFile(const QString &path)
 {
     g_calls.unlink(encoded(path).constData());

@@ -317,6 +317,28 @@ Status Replacement::commit(bool &renamed)
     return {};
 }
 
+Status makeFolder(const QString &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Status() : failure(ERROR_DIRECTORY);
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+        return failure(code);
+    const QString parent = QFileInfo(path).path();
+    if (parent != path) {
+        if (Status above = makeFolder(parent))
+            return above;
+    }
+    if (::CreateDirectoryW(native(path).c_str(), nullptr))
+        return {};
+    const DWORD made = ::GetLastError();
+    if (made != ERROR_ALREADY_EXISTS)
+        return failure(made);
+    // Made meanwhile by someone else, or a file has the name.
+    return isFolder(path) ? Status() : failure(ERROR_DIRECTORY);
+}
+
 void removeFile(const QString &path)
 {
     ::DeleteFileW(native(path).c_str());

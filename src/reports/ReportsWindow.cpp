@@ -5,6 +5,7 @@
 #include "reports/ClassListImportDialog.h"
 #include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
+#include "reports/GroupSheets.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -125,6 +126,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
 {
     setObjectName(u"MERLOX2REPORTES"_s);
     createActions();
+    m_groupReports = new GroupReports(this); // the summary and every sheet at once, in the group menu
 
     m_tabWidget = new QTabWidget(this);
     m_tabWidget->setObjectName(u"grados"_s);

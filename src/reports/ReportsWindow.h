@@ -18,6 +18,7 @@ namespace merlox2 {
 class ExportCommands;
 class GradeTableModel;
 class GradeTableProxy;
+class GroupReports;
 
 // "MERLOX2 REPORTES": the three grades of one folder as tables, an ordinary Qt window beside the fixed
 // screens. It shows what the grade files hold and follows them; of the students it changes only the sex,
@@ -53,6 +54,7 @@ public:
     QMenu *groupMenu() const { return m_groupMenu; }
     QToolBar *toolBar() const { return m_toolBar; }
     void insertFileAction(QAction *action);
+    GroupReports *groupReports() const { return m_groupReports; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -92,6 +94,7 @@ private:
     QAction *m_quitSeparator = nullptr;
     QAction *m_showEmpty = nullptr;
     QLabel *m_status = nullptr;
+    GroupReports *m_groupReports = nullptr;
     ExportCommands *m_export = nullptr;
 };
 

@@ -129,6 +129,34 @@ QString gradeFileFailure(const QString &verb, const Error &error)
                                              reason.advice);
 }
 
+// The grade files' folder at the start: the program does not open without it. Another folder can be
+// given with --carpeta.
+QString dataFolderFailure(const Error &error)
+{
+    const QString reopen = u"vuelva a abrir MERLOX2, o ábralo con otra carpeta (opción --carpeta)"_s;
+    Reason reason;
+    switch (error.cause) {
+    case Cause::NotAFolder:
+        reason = {u"en su lugar, o en el de una de las carpetas de su ruta, hay un archivo"_s,
+                  u"Cambie el nombre de ese archivo o muévalo a otro sitio y vuelva a abrir MERLOX2."_s};
+        break;
+    case Cause::PermissionDenied:
+    case Cause::FolderWriteDenied:
+        reason = {u"el sistema no permite crearla ahí"_s,
+                  u"Pida a quien administra la computadora permiso para escribir ahí y %1."_s.arg(reopen)};
+        break;
+    case Cause::MissingFolder:
+        reason = {u"la unidad donde debe estar no existe o no está conectada"_s,
+                  u"Conecte la unidad (por ejemplo, la memoria USB) y %1."_s.arg(reopen)};
+        break;
+    default: reason = {fileReason(error).why, u"Corrija la causa y %1."_s.arg(reopen)}; break;
+    }
+    // The folder on a line of its own, as every path.
+    return u"No se pudo preparar la carpeta de los archivos de los grados:\n%1\n%2. %3 MERLOX2 se cerrará ahora."_s
+        .arg(QDir::toNativeSeparators(error.subject), reason.why.first(1).toUpper() + reason.why.sliced(1),
+             reason.advice);
+}
+
 // The file beside a grade file that keeps whether each student is a man or a woman: its name alone would
 // not tell the teacher what it is.
 QString sexFileFailure(const QString &verb, const Error &error)
@@ -211,6 +239,7 @@ QString describe(const Error &error)
     if (error.cause == Cause::Unstorable)
         return unstorableText(error);
     switch (error.action) {
+    case Action::PrepareDataFolder: return dataFolderFailure(error);
     case Action::ReadGradeFile: return gradeFileFailure(u"leer"_s, error);
     case Action::CreateGradeFile: return gradeFileFailure(u"crear"_s, error);
     case Action::SaveGradeFile: return gradeFileFailure(u"guardar"_s, error);
@@ -224,6 +253,13 @@ QString describe(const Error &error)
             QFileInfo(error.subject).fileName(), reason.why, reason.advice);
     }
     case Action::Print: return printFailure(error);
+    case Action::SaveDocumentPdf:
+    case Action::FinishSavingDocumentPdf: {
+        const Reason reason = fileReason(error);
+        return u"No se pudo %1 el documento PDF %2: %3. %4 También puede guardarlo en otra carpeta."_s.arg(
+            error.action == Action::SaveDocumentPdf ? u"guardar"_s : u"terminar de guardar"_s,
+            QDir::toNativeSeparators(error.subject), reason.why, reason.advice);
+    }
     // A path goes on a line of its own: a message box wraps a long line wherever it may, even inside a
     // path ("C:" at the end of one line, the rest on the next).
     case Action::PrepareDocument: {

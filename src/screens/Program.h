@@ -5,7 +5,6 @@
 #include "screens/Screen.h"
 #include "records/Roster.h"
 
-#include <QDir>
 #include <QObject>
 #include <QString>
 
@@ -18,8 +17,8 @@ namespace merlox2 {
 // long as the program, whatever happens to the grade's window.
 class Program {
 public:
-    // dataFolder: where the grade files are; the working folder unless told otherwise.
-    explicit Program(QString dataFolder = QDir::currentPath());
+    // dataFolder: where the grade files are, absolute; main() decides it and makes the folder.
+    explicit Program(QString dataFolder);
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
@@ -33,7 +32,6 @@ public:
     Screens &screens() { return m_screens; }
     Roster &roster(int grade) { return m_rosters.at(std::size_t(grade - 1)); }
     Clock &clock() { return m_clock; }
-    const QString &dataFolder() const { return m_dataFolder; }
 
 private:
     std::unique_ptr<QWidget> make(Screen screen);

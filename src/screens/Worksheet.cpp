@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 
@@ -106,6 +107,31 @@ Worksheet::Worksheet(const WorksheetGrade &grade, const std::vector<ControlRow> 
 }
 
 Worksheet::~Worksheet() = default;
+
+std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Roster &roster,
+                                                 const Place &place)
+{
+    std::unique_ptr<Worksheet> sheet(new Worksheet(grade, worksheetControls(grade), roster, place));
+    setCaption(sheet->m_ui.Label28, QLocale().toString(place.clock.now().date(), QLocale::ShortFormat));
+    return sheet;
+}
+
+QRect Worksheet::sheetArea() const
+{
+    return QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight));
+}
+
+void Worksheet::drawSheet(int slot, Sex sex, QPainter &painter)
+{
+    IndiceReg = qint16(slot);
+    Update_Form();
+    clearPanel();
+    (sex == Sex::Hombre ? m_ui.Option1 : m_ui.Option2)->setChecked(true);
+    showEvaluation(sex);
+    setPrinting(true);
+    render(&painter, QPoint(), QRegion(sheetArea()), DrawWindowBackground | DrawChildren);
+    setPrinting(false);
+}
 
 std::unique_ptr<Worksheet> Worksheet::open(const WorksheetGrade &grade, Roster &roster, const Place &place)
 {
@@ -221,7 +247,6 @@ bool Worksheet::Form_Load()
     }
     // An empty grade file leaves the roster as it was, so the roster may hold what the file does not.
     m_stored = QFileInfo(m_file.path()).size() > 0 ? m_roster : Roster{};
-    IndiceReg = 1;
     Update_Form();
     return true;
 }
@@ -389,6 +414,13 @@ void Worksheet::Option_Click(OptionButton *chosen)
 
 void Worksheet::evaluate(Sex sex)
 {
+    showEvaluation(sex);
+    m_ui.txtNombre->setFocus();
+    rememberSex(sex);
+}
+
+void Worksheet::showEvaluation(Sex sex)
+{
     const QString texts[] = {m_ui.txtresistencia->text(), m_ui.txtvelocidad->text(), m_ui.txtlagartijas->text(),
                              m_ui.txtabdominales->text(), m_ui.txtsentadillas->text()};
     const Evaluation result =
@@ -396,8 +428,6 @@ void Worksheet::evaluate(Sex sex)
     // Outputs produced before an early stop stand; the rest of the panel keeps what it showed.
     for (std::size_t i = 0; i < result.outputs.size(); ++i)
         setCaption(m_ui.panel()[i], result.outputs[i]);
-    m_ui.txtNombre->setFocus();
-    rememberSex(sex);
 }
 
 void Worksheet::rememberSex(Sex sex)
@@ -443,8 +473,7 @@ void Worksheet::Command2_Click()
     setPrinting(true);
     // The sheet as this screen draws it, smaller where the screen was scaled to fit: the page takes it
     // to the paper's width all the same.
-    const Result<PrintedSheet> printed = printOnDefaultPrinter(
-        this, QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)));
+    const Result<PrintedSheet> printed = printOnDefaultPrinter(this, sheetArea());
     setPrinting(false);
     if (focus)
         focus->setFocus();

@@ -8,8 +8,12 @@
 #include "records/Roster.h"
 #include "screens/WorksheetLayout.h"
 
+#include <QRect>
+
 #include <array>
 #include <memory>
+
+class QPainter;
 
 namespace merlox2 {
 
@@ -34,7 +38,18 @@ public:
     // when the grade file can't be read or is open in another copy of the program.
     static std::unique_ptr<Worksheet> open(const WorksheetGrade &grade, Roster &roster, const Place &place);
 
+    // A worksheet kept off screen that only draws evaluation sheets (the reports' «every sheet at once»): it
+    // never locks, reads or writes the grade file or the sex file.
+    static std::unique_ptr<Worksheet> forDrawing(const WorksheetGrade &grade, Roster &roster,
+                                                 const Place &place);
+
     ~Worksheet() override;
+
+    // The printed area in the screen's pixels, as «IMPRIMIR» gives it to the page.
+    QRect sheetArea() const;
+    // Draws the student of the slot, evaluated with the sex, as «IMPRIMIR» prints the sheet: sheetArea() at
+    // the painter's origin, in the screen's pixels.
+    void drawSheet(int slot, Sex sex, QPainter &painter);
 
     const WorksheetControls &controls() const { return m_ui; }
 
@@ -74,6 +89,7 @@ private:
     void cmdSalir_Click();
     void Option_Click(OptionButton *chosen);
     void evaluate(Sex sex); // "Procesar" with the Hombre norms, "Datos" with the Mujer norms
+    void showEvaluation(Sex sex);
     void rememberSex(Sex sex);
     void Command2_Click();
     void setPrinting(bool printing);

@@ -6,6 +6,7 @@
 #include "forms/ScreenRegistry.h"
 #include "platform/Startup.h"
 #include "support/GuiTest.h"
+#include "support/System.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -18,20 +19,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define MERLOX2_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MERLOX2_ASAN 1
-#endif
-#endif
-#ifdef MERLOX2_ASAN
-// The sanitizer's runtime has it; GCC ships no header that declares it.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -85,18 +72,6 @@ struct EntryScreen {
     QPushButton *button = ui.cmdAceptar;
     QPlainTextEdit *notes = new QPlainTextEdit(form.get());
 };
-
-// The bytes the program holds on its heap now. The address sanitizer keeps freed blocks aside for a
-// while, so there its own count of live bytes stands in for the C library's.
-std::size_t heapInUse()
-{
-#ifdef MERLOX2_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "records/GradeFile.h"
+#include "support/Files.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -40,7 +41,9 @@
 
 using namespace Qt::StringLiterals;
 using merlox2::test::AsNobody;
+using merlox2::test::contentOf;
 using merlox2::test::setMode;
+using merlox2::test::writeFile;
 
 namespace merlox2 {
 
@@ -115,20 +118,12 @@ QByteArray written(const Roster &roster, int first, int last, QByteArray content
     return content;
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
-}
-
 // Owned by "nobody" where we are root, so that the unprivileged cases meet the mode as given.
 void placeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
-    setMode(path, mode);
+    writeFile(path, bytes, mode);
+    if (QTest::currentTestFailed())
+        return;
 #ifdef Q_OS_UNIX
     if (const passwd *nobody = getpwnam("nobody"); nobody && geteuid() == 0)
         QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
@@ -427,7 +422,7 @@ void TestGradeFile::store()
     QVERIFY(roster[0].setField(StudentRecord::Nombre, u"nunca se escribe"_s));
     const auto result = perform(operation, path, roster, inPlace ? As::Nobody : As::Root);
     if (!result)
-        QSKIP("no user 'nobody' who can reach the temporary folder");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' who can reach the temporary folder");
     QVERIFY(succeeded(*result));
 
     const bool one = operation == Operation::StoreRecord5;
@@ -534,7 +529,7 @@ void TestGradeFile::failures()
     Roster roster = filledRoster();
     const auto result = perform(operation, dir.filePath(place), roster, as);
     if (!result)
-        QSKIP("no user 'nobody' who can reach the temporary folder");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' who can reach the temporary folder");
 
     QVERIFY(!result->ok());
     QCOMPARE(result->error().action, action);
@@ -638,7 +633,7 @@ void TestGradeFile::failingCalls()
     const bool owned = std::any_of(faults.begin(), faults.end(),
                                    [](const Fault &fault) { return qstrcmp(fault.call, "fchown") == 0; });
     if (owned && geteuid() != 0)
-        QSKIP("the file belongs to another user only where the test runs as root");
+        MERLOX2_SKIP_UNPRIVILEGED("the file belongs to another user only where the test runs as root");
 
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
@@ -820,7 +815,7 @@ void TestGradeFile::notARegularFile()
     case InPlace::Device:
         // One of our own, like /dev/null, so that a store that regressed can't harm the machine's.
         if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
-            QSKIP("only root may make a device");
+            MERLOX2_SKIP_UNPRIVILEGED("only root may make a device");
         break;
     case InPlace::LinkToPipe:
         QCOMPARE(::mkfifo(pipe.constData(), 0666), 0);
@@ -934,7 +929,7 @@ void TestGradeFile::keepsOwnerAndPermissions()
     QFETCH(bool, inPlace);
     const passwd *nobody = getpwnam("nobody");
     if (geteuid() != 0 || !nobody)
-        QSKIP("files of other users can be made only by root, and there must be a user 'nobody'");
+        MERLOX2_SKIP_UNPRIVILEGED("files of other users can be made only by root, and there must be a user 'nobody'");
 
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
@@ -950,7 +945,7 @@ void TestGradeFile::keepsOwnerAndPermissions()
     Roster roster = filledRoster();
     const auto result = perform(operation, path, roster, as);
     if (!result)
-        QSKIP("no user 'nobody' who can reach the temporary folder");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' who can reach the temporary folder");
     QVERIFY(succeeded(*result));
 
     const bool one = operation == Operation::StoreRecord5;

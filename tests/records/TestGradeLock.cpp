@@ -2,6 +2,7 @@
 // more keeps the teacher out. The other copy is a real process: this test program, started again.
 
 #include "records/GradeLock.h"
+#include "support/Files.h"
 #include "support/Unprivileged.h"
 
 #include <QCoreApplication>
@@ -47,14 +48,6 @@ enum class Account {
     // other account, and it can't delete another account's file in a sticky folder.
     BoundRoot,
 };
-
-// CI runs as root, where every case can run: there a case that can't is a failure, not a skip.
-#define SKIP_OUTSIDE_CI(why)                                                                                       \
-    do {                                                                                                           \
-        if (qEnvironmentVariable("CI") == u"true"_s)                                                               \
-            QFAIL(why);                                                                                            \
-        QSKIP(why);                                                                                                \
-    } while (false)
 
 #ifdef Q_OS_LINUX
 // Root's powers over permissions set aside, or taken up again.
@@ -173,21 +166,6 @@ bool prepareFolder(const QTemporaryDir &dir)
 bool prepareFolder(const QTemporaryDir &) { return true; }
 #endif
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>"_ba;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes, int mode = 0644)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
-    setMode(path, mode);
-}
-
 // A lock file this process holds starts with its process number.
 bool heldByUs(const QString &lockFile)
 {
@@ -241,7 +219,7 @@ void TestGradeLock::secondCopyIsRefused()
 
     QTemporaryDir dir;
     if (!prepareFolder(dir))
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
     const QString grade = dir.filePath(u"secundaria1.dat"_s);
     writeFile(grade, QByteArray(130, 'a'), 0666);
@@ -292,7 +270,7 @@ void TestGradeLock::lockFileNobodyHoldsIsStale()
 
     QTemporaryDir dir;
     if (!prepareFolder(dir))
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
     const QString grade = dir.filePath(u"secundaria1.dat"_s);
     const QString lockFile = grade + u".lock"_s;
@@ -404,7 +382,7 @@ void TestGradeLock::otherAccountIsRefused()
     QFETCH(bool, firstCrashes);
     QTemporaryDir dir;
     if (!nobodyIfRoot() || !prepareFolder(dir))
-        SKIP_OUTSIDE_CI("needs root and the user 'nobody'");
+        MERLOX2_SKIP_UNPRIVILEGED("needs root and the user 'nobody'");
     const auto restore = qScopeGuard([&] { setMode(dir.path(), 0755); });
     const QString grade = dir.filePath(u"secundaria1.dat"_s);
     writeFile(grade, QByteArray(130, 'a'), 0666);
@@ -502,7 +480,7 @@ void TestGradeLock::unsafeSharedFolderIsNotUsed()
     QFETCH(bool, link);
     QFETCH(bool, used);
     if (!nobodyIfRoot())
-        SKIP_OUTSIDE_CI("needs root and the user 'nobody'");
+        MERLOX2_SKIP_UNPRIVILEGED("needs root and the user 'nobody'");
     QTemporaryDir dir;
     const QString folder = dir.filePath(u"locks"_s);
     QVERIFY(QDir().mkdir(folder));

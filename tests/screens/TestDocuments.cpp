@@ -189,6 +189,10 @@ void TestDocuments::asPrinted()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, inOrder);
+#ifdef Q_OS_WIN
+    // The documents are the same bytes on both systems; Linux's suites lay them out.
+    QSKIP("the documents' layout is checked by the Linux build, with LibreOffice and poppler");
+#endif
     QString office = QStandardPaths::findExecutable(u"soffice"_s);
     if (office.isEmpty())
         office = QStandardPaths::findExecutable(u"libreoffice"_s);

@@ -36,6 +36,10 @@ constexpr Cause PrintCauses[] = {
     Cause::NoPrintServer, Cause::PrintServerSilent, Cause::NoDefaultPrinter, Cause::PageNotDrawn,
     Cause::PrinterNotAccepting, Cause::PrinterGone, Cause::JobRefused, Cause::NoPrintModule,
     Cause::PermissionDenied, Cause::Other, Cause::Unexplained};
+// What making the grade files' folder can meet.
+constexpr Cause FolderCauses[] = {
+    Cause::MissingFolder, Cause::NotAFolder, Cause::PermissionDenied, Cause::DiskFull, Cause::ReadOnlyDisk,
+    Cause::OutOfMemory, Cause::NameTooLong, Cause::IoError, Cause::Other, Cause::Unexplained};
 
 } // namespace
 
@@ -54,6 +58,9 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
                          const QList<Cause> &causes) {
         QTest::newRow(name) << action << subject << named << causes;
     };
+    const QString folder = u"/home/profe/Documentos/MERLOX2"_s;
+    row("preparing the grade files' folder", Action::PrepareDataFolder, folder, folder,
+        QList<Cause>(std::begin(FolderCauses), std::end(FolderCauses)));
     row("reading a grade file", Action::ReadGradeFile, grade, u"secundaria2.dat"_s, files);
     row("creating a grade file", Action::CreateGradeFile, grade, u"secundaria2.dat"_s, files);
     row("saving a grade file", Action::SaveGradeFile, grade, u"secundaria2.dat"_s, files);
@@ -65,6 +72,9 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
         QList<Cause>(std::begin(PrintCauses), std::end(PrintCauses)));
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);
+    const QString pdf = u"/home/profe/reportes/resumen-1.pdf"_s;
+    row("saving a PDF document", Action::SaveDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
+    row("finishing a PDF document's save", Action::FinishSavingDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
     const QString exported = u"/home/profe/Documentos/calificaciones.xlsx"_s;
     row("exporting to Excel", Action::ExportWorkbook, exported, u"calificaciones.xlsx"_s, files);
     row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s, files);
@@ -97,8 +107,9 @@ void TestFailureText::everyCauseHasItsOwnWords()
     }
 }
 
-// Three messages word for word: a file's, one with a number in the system's language, and one with a path
-// on a line of its own (a message box would break a Windows path after its "C:").
+// Four messages word for word: a file's, the grade files' folder's, one with a number in the system's
+// language, and one with a path on a line of its own (a message box would break a Windows path after its
+// "C:").
 void TestFailureText::exactWording_data()
 {
     QTest::addColumn<Error>("error");
@@ -108,6 +119,13 @@ void TestFailureText::exactWording_data()
                  .subject = u"/home/profe/merlox2/secundaria2.dat"_s}
         << u"No se pudo guardar secundaria2.dat: no queda espacio en el disco. Libere espacio en el disco e "
            "intente de nuevo."_s;
+    QTest::newRow("a file in the way of the grade files' folder")
+        << Error{.action = Action::PrepareDataFolder,
+                 .cause = Cause::NotAFolder,
+                 .subject = u"/home/profe/Documentos/MERLOX2"_s}
+        << u"No se pudo preparar la carpeta de los archivos de los grados:\n/home/profe/Documentos/MERLOX2\nEn su "
+           "lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre de ese archivo o "
+           "muévalo a otro sitio y vuelva a abrir MERLOX2. MERLOX2 se cerrará ahora."_s;
     QTest::newRow("print server silent")
         << Error{.action = Action::Print, .cause = Cause::PrintServerSilent, .subject = u"localhost:631"_s}
         << u"No se pudo imprimir la hoja: el servidor de impresión no responde (localhost:631 no contestó en "

@@ -35,8 +35,11 @@ namespace merlox2::test {
 
 namespace {
 
-// The longest a click may hold the screen still.
-constexpr qint64 ClickBudgetMs = 2000;
+// The longest a click may hold the screen still: the print server's limit, and room for drawing and
+// sending the page on a machine that is busy with other work (a sanitizer build, a compile beside the
+// tests). What it catches is a wait without a limit (libcups' own is a minute), not a slow machine.
+constexpr qint64 SlowMachineMs = 2500;
+constexpr qint64 ClickBudgetMs = PrintServerAnswerWithinMs + SlowMachineMs;
 
 // An environment variable set for the length of a test, then as it was.
 class ScopedEnv {
@@ -453,7 +456,7 @@ void TestPrintFailures::printServerFallsSilentAfterCreatingTheJob()
     const QString message = onlyMessage();
     QVERIFY2(message.contains(u"el servidor de impresión no responde"_s), qPrintable(message));
     // Once the server is silent: what is left of the wait for the page, then the cancel's own short wait.
-    const qint64 budgetMs = PrintServerAnswerWithinMs + PrintServerFollowUpWithinMs + 500;
+    const qint64 budgetMs = PrintServerAnswerWithinMs + PrintServerFollowUpWithinMs + SlowMachineMs;
     QVERIFY2(heldMs <= budgetMs,
              qPrintable(u"the click held the screen for %1 ms after the server fell silent"_s.arg(heldMs)));
     checkRestored(sheet);

@@ -5,7 +5,10 @@
 
 #include "forms/MessageBox.h"
 #include "records/GradeLock.h"
+#ifndef Q_OS_WIN
 #include "support/LatePipeWriter.h"
+#endif
+#include "support/System.h"
 #include "support/Unprivileged.h"
 
 #include <QDate>
@@ -18,14 +21,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QSysInfo>
-
-#include <csignal>
-
-#include <pwd.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -48,19 +43,14 @@ QStringList atFullWidth(const QStringList &boxes)
     return texts;
 }
 
-// A click while no file may grow beyond 64 bytes, as on a full disk, even for root; only then, as the
-// test's own output may go to a file.
-void clickOnAFullDisk(const Worksheet *sheet, const QString &button)
+// A click while no file may grow beyond 64 bytes, as on a full disk; only then, as the test's own output
+// may go to a file. False where the system can't limit the files.
+bool clickOnAFullDisk(const Worksheet *sheet, const QString &button)
 {
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN); // else the kernel ends the process
-    rlimit limit = previous;
-    limit.rlim_cur = 64;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    click(sheet, button);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, handler);
+    const FileSizeLimit fullDisk(64);
+    if (fullDisk.active())
+        click(sheet, button);
+    return fullDisk.active();
 }
 
 // What can stand in the way of opening a grade.
@@ -74,9 +64,10 @@ enum class Blocker {
 };
 
 // A lock file as QLockFile writes it for a process of this machine.
-QByteArray lockOf(qint64 pid)
+QByteArray lockOf(const QProcess &process)
 {
-    return QByteArray::number(pid) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+    return QByteArray::number(process.processId()) + '\n' +
+           QFileInfo(process.program()).completeBaseName().toUtf8() + '\n' + lockMachineName().toUtf8() + '\n';
 }
 
 void setModified(const QString &path, const QDateTime &when)
@@ -327,6 +318,7 @@ void TestWorksheetRecords::doesNotOpen()
     const QString lockFile = fixture.path(u"secundaria1.dat.lock"_s);
     switch (blocker) {
     case Blocker::FolderInPlace: QVERIFY(QDir().mkdir(fixture.path(u"secundaria1.dat"_s))); break;
+#ifndef Q_OS_WIN
     case Blocker::Pipe:
         QCOMPARE(::mkfifo(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData(), 0666), 0);
         break;
@@ -334,32 +326,41 @@ void TestWorksheetRecords::doesNotOpen()
         QCOMPARE(::symlink("viejo.dat", QFile::encodeName(fixture.path(u"secundaria1.dat"_s)).constData()),
                  0);
         break;
+#else
+    case Blocker::Pipe:
+    case Blocker::LinkToMissingFile:
+        QSKIP("named pipes and symbolic links of POSIX");
+#endif
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
         // Another copy of the program: a live process named in a lock file in QLockFile's own format or, in
         // the read-only folder, holding this machine's lock. There, where we act as "nobody", it is nobody's,
         // as a copy of the same user is.
-        if (const passwd *nobody = blocker == Blocker::OtherCopyReadOnlyFolder ? nobodyIfRoot() : nullptr) {
-            other.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
-                if (::setgid(gid) != 0 || ::setuid(uid) != 0)
-                    ::_exit(1);
-            });
-        }
         if (blocker == Blocker::OtherCopy) {
-            other.start(u"sleep"_s, {u"30"_s});
+            startLastingProgram(other);
         } else {
+#ifndef Q_OS_WIN
+            if (const passwd *nobody = nobodyIfRoot()) {
+                other.setChildProcessModifier([uid = nobody->pw_uid, gid = nobody->pw_gid] {
+                    if (::setgid(gid) != 0 || ::setuid(uid) != 0)
+                        ::_exit(1);
+                });
+            }
             // This machine's lock is the system's file lock on a file every account shares: held by the
             // process itself, not by its number written down.
             machineLock = GradeLock(fixture.path(u"secundaria1.dat"_s)).localLockFileName();
             other.start(u"flock"_s,
                         {u"--no-fork"_s, machineLock, u"sh"_s, u"-c"_s, u"echo held; exec sleep 30"_s});
+#else
+            QSKIP("another account holding this machine's lock: the accounts of a POSIX system");
+#endif
         }
         QVERIFY(other.waitForStarted());
         // Until it says so, a copy that tries is not refused.
         QVERIFY(blocker == Blocker::OtherCopy ||
                 (other.waitForReadyRead(10000) && other.readAll() == "held\n"));
         if (blocker == Blocker::OtherCopy) {
-            fixture.writeFile(u"secundaria1.dat.lock"_s, lockOf(other.processId()));
+            fixture.writeFile(u"secundaria1.dat.lock"_s, lockOf(other));
             QLockFile probe(lockFile);
             probe.setStaleLockTime(0);
             QVERIFY2(!probe.tryLock(0), "the hand-made lock file is not taken for a live lock");
@@ -381,11 +382,13 @@ void TestWorksheetRecords::doesNotOpen()
 
     const bool readOnly = blocker == Blocker::OtherCopyReadOnlyFolder;
     if (readOnly && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
     {
         const AsNobody nobody(readOnly);
+#ifndef Q_OS_WIN
         // Opening may not wait on a pipe: should it, a writer ends the wait after two seconds.
         const LatePipeWriter writer(QFile::encodeName(fixture.path(u"secundaria1.dat"_s)));
+#endif
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!fixture.openWorksheet(1));
@@ -429,7 +432,7 @@ void TestWorksheetRecords::opensDespiteALockNobodyHolds()
     QFETCH(bool, readOnlyFolder);
     QFETCH(QString, told);
     if (readOnlyFolder && !canRunAsNobody())
-        QSKIP("no user 'nobody' to run as");
+        MERLOX2_SKIP_UNPRIVILEGED("no user 'nobody' to run as");
 
     ProgramFixture fixture;
     const auto restore = qScopeGuard([&] { setMode(fixture.path(QString()), 0700); });
@@ -438,9 +441,9 @@ void TestWorksheetRecords::opensDespiteALockNobodyHolds()
     if (readOnlyFolder) {
         // Left by a copy that has ended since: the folder was made read-only while it worked.
         QProcess ended;
-        ended.start(u"true"_s, {});
+        startEndingProgram(ended);
         QVERIFY(ended.waitForStarted());
-        lock = lockOf(ended.processId());
+        lock = lockOf(ended);
         QVERIFY(ended.waitForFinished());
         setMode(fixture.path(u"secundaria1.dat"_s), 0666);
         setMode(fixture.path(QString()), 0555);
@@ -495,10 +498,12 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
     retype(sheet->controls().txtNombre, u"Ana"_s);
     const QStringList onScreen = boxesOf(sheet);
 
-    if (fullDisk)
-        clickOnAFullDisk(sheet, button);
-    else if (QFile::remove(path) && QDir().mkdir(path))
+    if (fullDisk) {
+        if (!clickOnAFullDisk(sheet, button))
+            QSKIP("this system can't limit the size of a process's files");
+    } else if (QFile::remove(path) && QDir().mkdir(path)) {
         click(sheet, button);
+    }
     const QString message = onlyMessage();
     QVERIFY2(message.startsWith(u"No se pudo guardar secundaria1.dat"_s), qPrintable(message));
     QVERIFY(!fixture.screens().ended() && sheet->isVisible());

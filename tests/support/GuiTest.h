@@ -3,6 +3,7 @@
 #include "forms/FormBuilder.h"
 #include "screens/Program.h"
 #include "screens/Worksheet.h"
+#include "support/SkipOrFail.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -94,13 +95,3 @@ ToolRun runTool(const QString &program, const QStringList &arguments, int timeou
 } // namespace merlox2::test
 
 Q_DECLARE_METATYPE(merlox2::Screen)
-
-// Where the machine lacks a tool a check needs, the check is skipped, except on CI, where a skip would
-// hide what went untested.
-#define MERLOX2_SKIP_OR_FAIL(reason)                                                                         \
-    do {                                                                                                     \
-        const QByteArray skipReason = QString(reason).toLocal8Bit();                                         \
-        if (qEnvironmentVariableIsSet("CI"))                                                                 \
-            QFAIL(("CI is set, so this must run: " + skipReason).constData());                               \
-        QSKIP(skipReason.constData());                                                                       \
-    } while (false)

@@ -1,24 +1,31 @@
 #!/usr/bin/env bash
 # Runs the Windows installer under Wine the way a teacher's computer sees it and checks what the teacher
-# relies on: the program under Program Files, the "MERLOX2" shortcuts that start it in Documents\MERLOX2
-# and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an upgrade in place that
-# refuses to replace a running program, and grade files that neither an upgrade nor the uninstaller touch.
+# relies on: the program under Program Files, the "MERLOX2" shortcuts in the all-users Start menu and
+# desktop that give every user who opens it the MERLOX2 folder of their own Documents (made by the program,
+# again when it was deleted) and the "MERLOX2 Reportes" ones beside them, the uninstaller's registration, an
+# upgrade in place that refuses to replace a running program, and grade files that neither an upgrade nor
+# the uninstaller touch; then, once more, the installer and the uninstaller through their pages, as the
+# teacher goes through them, with a picture of each page.
 #
-#     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER
+# Two Wine users share the computer: the one who installs (the account that authorised the installation)
+# and a teacher, "maestra", whose profile Wine makes the first time it runs a program as that user.
 #
+#     tests/windows/installer-test.sh SETUP_EXE WORK_FOLDER [PICTURES_FOLDER]
+#
+# The pictures of the pages go into PICTURES_FOLDER (default WORK_FOLDER/pages).
 # Everything it makes lives in WORK_FOLDER: a fresh Wine prefix (removed when every check passed, kept for a
-# look when one failed) and a home folder of its own (Wine links the Windows user's Documents and Desktop to
-# folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
+# look when one failed) and a home folder of its own (Wine links the installing user's Documents and Desktop
+# to folders of the home, so the real home stays untouched). The GUI runs on an X display of its own (Xvfb
 # with openbox) inside a D-Bus session of its own; whatever it started is stopped when it ends, also when
 # a check fails. Each failed check prints one line "FAIL: ...";
 # the exit status is 0 only when every check passed.
 #
-# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session); ImageMagick's
-# import, when there, keeps a picture of the screen at a failure.
+# Needs: wine, wine64, xvfb, openbox, xdotool, python3, dbus-daemon (dbus-run-session), ImageMagick (import:
+# the pictures of the pages, and of the screen at a failure).
 set -euo pipefail
 
-if [[ $# -ne 2 ]]; then
-    echo "usage: $0 SETUP_EXE WORK_FOLDER" >&2
+if [[ $# -lt 2 || $# -gt 3 ]]; then
+    echo "usage: $0 SETUP_EXE WORK_FOLDER [PICTURES_FOLDER]" >&2
     exit 2
 fi
 
@@ -31,6 +38,11 @@ fi
 SETUP="$(realpath "$1")"
 mkdir -p "$2"
 WORK="$(cd "$2" && pwd)"
+mkdir -p "${3:-$WORK/pages}"
+PAGES="$(cd "${3:-$WORK/pages}" && pwd)"
+# The version the installer's window titles carry, from its name: merlox2-<version>-setup.exe.
+VERSION="$(basename "$SETUP" | sed -nE 's/^merlox2-(.+)-setup\.exe$/\1/p')"
+[[ -n $VERSION ]] || { echo "FAIL: $SETUP is not named merlox2-<version>-setup.exe" >&2; exit 1; }
 
 # --- The test's own Wine, home and display ---------------------------------------------------------------
 
@@ -205,6 +217,42 @@ same_text() {
     [[ "${1,,}" == "${2,,}" ]]
 }
 
+# How many pixels two pictures of a window differ in; a large number where they can't be compared.
+pixels_apart() {
+    local count
+    count="$(compare -metric AE "$1" "$2" null: 2>&1)" || true
+    if [[ $count =~ ^[0-9.e+]+ ]]; then printf '%.0f\n' "${BASH_REMATCH[0]}"; else echo 999999999; fi
+}
+
+# Saves the picture of a page of the assistant as FILE: waits up to SECONDS until the window has stayed the
+# same for a second (but for a blinking caret) and differs from the page before (PAGE_PICTURE) by more than
+# a caret, then takes it. Ends the test with REASON when no new page settles.
+PAGE_PICTURE=
+page_picture() {
+    local window="$1" file="$2" deadline=$(($3 + SECONDS)) reason="$4" now="$WORK/look-now.png"
+    local last="$WORK/look-last.png" settled=0
+    rm -f "$last"
+    while ((SECONDS < deadline)); do
+        # Bounded: import waits for a click where the window is gone.
+        if timeout 10 import -window "$window" "$now" 2>/dev/null; then
+            if [[ -f $last ]] && (($(pixels_apart "$now" "$last") < 100)); then
+                settled=$((settled + 1))
+            else
+                settled=0
+            fi
+            mv "$now" "$last"
+            if ((settled >= 2)) && { [[ -z $PAGE_PICTURE ]] || (($(pixels_apart "$last" "$PAGE_PICTURE") >= 1000)); }; then
+                mv "$last" "$PAGES/$file"
+                PAGE_PICTURE="$PAGES/$file"
+                return 0
+            fi
+        fi
+        sleep 0.5
+    done
+    fail "$reason"
+    end_of_step
+}
+
 # --- The steps ----------------------------------------------------------------------------------------------
 
 step "starting the display and a fresh Wine prefix in $WORK"
@@ -226,12 +274,26 @@ INSTALL_DIR="$WINEPREFIX/drive_c/Program Files/MERLOX2"
 WIN_INSTALL_DIR='C:\Program Files\MERLOX2'
 WORK_DIR="$USER_DIR/Documents/MERLOX2"
 WIN_WORK_DIR="$WIN_USER_DIR\\Documents\\MERLOX2"
-START_MENU_LINK="$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
-DESKTOP_LINK="$USER_DIR/Desktop/MERLOX2.lnk"
+# The teacher's account: Wine takes the user's name from USER and makes the profile at its first program.
+TEACHER=maestra
+TEACHER_DIR="$WINEPREFIX/drive_c/users/$TEACHER"
+TEACHER_WORK_DIR="$TEACHER_DIR/Documents/MERLOX2"
+WIN_TEACHER_WORK_DIR="C:\\users\\$TEACHER\\Documents\\MERLOX2"
+# Every user's shortcuts, and where those of the installing user alone would be.
+START_MENU_LINK="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
+DESKTOP_LINK="$WINEPREFIX/drive_c/users/Public/Desktop/MERLOX2.lnk"
+OWN_LINKS=("$USER_DIR/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/MERLOX2.lnk"
+           "$USER_DIR/Desktop/MERLOX2.lnk")
 START_MENU_REPORTS_LINK="${START_MENU_LINK%/*}/MERLOX2 Reportes.lnk"
 DESKTOP_REPORTS_LINK="${DESKTOP_LINK%/*}/MERLOX2 Reportes.lnk"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MERLOX2'
 [[ ! -e "$WORK_DIR" ]] || { echo "FAIL: $WORK_DIR exists before the installation" >&2; exit 1; }
+[[ "$(id -un)" != "$TEACHER" ]] || { echo "FAIL: the test runs as $TEACHER, its second user" >&2; exit 1; }
+
+# Runs a command as the teacher. Wine's server keeps the user it started with: none may be running.
+as_teacher() {
+    USER="$TEACHER" LOGNAME="$TEACHER" "$@"
+}
 
 # The «MERLOX2 Reportes» shortcut beside a MERLOX2 one: the same program and working folder, and its
 # arguments followed by --reportes, which opens the reports window.
@@ -265,24 +327,64 @@ check_installation() {
     value="$(registry_value InstallLocation)" || value=
     same_text "$value" "$WIN_INSTALL_DIR" ||
         fail "$when: InstallLocation of $UNINSTALL_KEY is '$value', not '$WIN_INSTALL_DIR'"
-    [[ -d "$WORK_DIR" ]] || fail "$when: no folder $WIN_WORK_DIR"
     for link in "$START_MENU_LINK" "$DESKTOP_LINK"; do
         if [[ ! -f "$link" ]]; then
-            fail "$when: no shortcut ${link#"$USER_DIR/"}"
+            fail "$when: no shortcut ${link#"$WINEPREFIX/drive_c/"}"
             continue
         fi
         if ! { read -r target && read -r workdir && read -r arguments; } < <(read_shortcut "$link"); then
-            fail "$when: ${link#"$USER_DIR/"} cannot be read as a shortcut"
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} cannot be read as a shortcut"
             continue
         fi
         same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" ||
-            fail "$when: ${link#"$USER_DIR/"} points to '$target', not the installed merlox2.exe"
-        same_text "$workdir" "$WIN_WORK_DIR" ||
-            fail "$when: ${link#"$USER_DIR/"} starts in '$workdir', not '$WIN_WORK_DIR'"
-        [[ -z "$arguments" ]] || fail "$when: ${link#"$USER_DIR/"} passes arguments '$arguments'"
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} points to '$target', not the installed merlox2.exe"
+        # No user's folder: the program finds the Documents of whoever opens it.
+        same_text "$workdir" "$WIN_INSTALL_DIR" ||
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} starts in '$workdir', not '$WIN_INSTALL_DIR'"
+        [[ "$arguments" == --carpeta-documentos ]] ||
+            fail "$when: ${link#"$WINEPREFIX/drive_c/"} passes '$arguments', not '--carpeta-documentos'"
+    done
+    for link in "${OWN_LINKS[@]}"; do
+        [[ ! -e "$link" ]] || fail "$when: a shortcut of the installing user alone: ${link#"$USER_DIR/"}"
     done
     check_reports_shortcut "$when" "$START_MENU_LINK" "$START_MENU_REPORTS_LINK"
     check_reports_shortcut "$when" "$DESKTOP_LINK" "$DESKTOP_REPORTS_LINK"
+}
+
+# What every uninstallation leaves: nothing of the program, the grade files as they were.
+check_uninstalled() {
+    [[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
+    [[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
+    [[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
+    [[ ! -e "$START_MENU_REPORTS_LINK" ]] || fail "the uninstaller left the Start-menu shortcut MERLOX2 Reportes"
+    [[ ! -e "$DESKTOP_REPORTS_LINK" ]] || fail "the uninstaller left the desktop shortcut MERLOX2 Reportes"
+    if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
+        fail "the uninstaller left the registry key $UNINSTALL_KEY"
+    fi
+    if [[ ! -d "$WORK_DIR" ]]; then
+        fail "the uninstaller removed $WIN_WORK_DIR"
+    elif [[ "$(checksums "$WORK_DIR")" != "$grades_before" ]]; then
+        fail "the uninstaller changed the files in $WIN_WORK_DIR"
+    fi
+}
+
+# Starts the program as a shortcut says (its program, start folder and arguments), as the user the command
+# runs as; waits for its access screen and for FOLDER, and closes it on the close message, as Windows does.
+# Wine opens no shortcut for a user whose profile it made on the fly ("There is no Windows program
+# configured to open this type of file"), so the shortcut is read rather than opened.
+start_and_close() {
+    local link="$1" folder="$2" win_folder="$3" target workdir arguments=()
+    { read -r target && read -r workdir && read -ra arguments; } < <(read_shortcut "$link") ||
+        fail "${link#"$WINEPREFIX/drive_c/"} cannot be read as a shortcut"
+    same_text "$target" "$WIN_INSTALL_DIR\\merlox2.exe" || fail "${link#"$WINEPREFIX/drive_c/"} points to '$target'"
+    end_of_step
+    wine start /d "$workdir" /unix "$INSTALL_DIR/merlox2.exe" "${arguments[@]}" >"$WORK/run.log" 2>&1 ||
+        fail "wine start of the program as ${link#"$WINEPREFIX/drive_c/"} says failed"
+    front_window "MERLOX 2 EDUC. FISICA SECUNDARIA" 90 \
+        "no access screen within 90 s of starting the program as ${link#"$WINEPREFIX/drive_c/"} says"
+    [[ -d "$folder" ]] || fail "the program started as ${link#"$WINEPREFIX/drive_c/"} says did not make $win_folder"
+    wine taskkill /IM merlox2.exe >"$WORK/taskkill.log" 2>&1 || true
+    programs_end 30 || fail "the program did not end within 30 s of the close message"
 }
 
 step "installing silently (setup.exe /S)"
@@ -290,6 +392,7 @@ status=0
 wine "$SETUP" /S >"$WORK/install.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the installation ended with exit code $status"
 check_installation "after the installation"
+[[ ! -e "$WORK_DIR" ]] || fail "the installation made $WIN_WORK_DIR: that is the program's to make, for each user"
 end_of_step
 
 step "starting the program from the Start-menu shortcut and storing the first grade's file"
@@ -310,6 +413,17 @@ xdotool key --delay 50 $(printf 'Tab %.0s' {1..17}) space
 file_appears "$WORK_DIR/secundaria1.dat" 30 3900 ||
     fail "Salir left no 3900-byte secundaria1.dat in $WIN_WORK_DIR"
 programs_end 60 || fail "the program did not end within 60 s of Salir"
+end_of_step
+
+step "a second user, $TEACHER, opens the program from every user's shortcuts: a folder of her own, made again"
+own_before="$(checksums "$WORK_DIR")"
+[[ ! -e "$TEACHER_WORK_DIR" ]] || fail "$WIN_TEACHER_WORK_DIR exists before $TEACHER opened the program"
+as_teacher start_and_close "$START_MENU_LINK" "$TEACHER_WORK_DIR" "$WIN_TEACHER_WORK_DIR"
+[[ ! "$TEACHER_WORK_DIR" -ef "$WORK_DIR" ]] || fail "$WIN_TEACHER_WORK_DIR is the installing user's folder"
+end_of_step
+rm -rf "$TEACHER_WORK_DIR"
+as_teacher start_and_close "$DESKTOP_LINK" "$TEACHER_WORK_DIR" "$WIN_TEACHER_WORK_DIR"
+[[ "$(checksums "$WORK_DIR")" == "$own_before" ]] || fail "$TEACHER's program wrote in $WIN_WORK_DIR"
 end_of_step
 
 step "upgrading silently over the installation, with grade files in Documents\\MERLOX2"
@@ -348,22 +462,55 @@ fi
 end_of_step
 
 step "uninstalling silently (uninstall.exe /S)"
+teacher_before="$(checksums "$TEACHER_WORK_DIR")"
 status=0
 wine "$INSTALL_DIR/uninstall.exe" /S >"$WORK/uninstall.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the uninstaller ended with exit code $status"
 # The uninstaller runs on from a copy of itself in the temporary folder; it is done when Wine is idle.
 programs_end 120 || fail "the uninstaller did not end within 120 s"
-[[ ! -e "$INSTALL_DIR" ]] || fail "the uninstaller left $WIN_INSTALL_DIR: $(cd "$INSTALL_DIR" && find . | head -n5 | tr '\n' ' ')"
-[[ ! -e "$START_MENU_LINK" ]] || fail "the uninstaller left the Start-menu shortcut"
-[[ ! -e "$DESKTOP_LINK" ]] || fail "the uninstaller left the desktop shortcut"
-[[ ! -e "$START_MENU_REPORTS_LINK" ]] || fail "the uninstaller left the Start-menu shortcut MERLOX2 Reportes"
-[[ ! -e "$DESKTOP_REPORTS_LINK" ]] || fail "the uninstaller left the desktop shortcut MERLOX2 Reportes"
-if wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1; then
-    fail "the uninstaller left the registry key $UNINSTALL_KEY"
-fi
-if [[ ! -d "$WORK_DIR" ]]; then
-    fail "the uninstaller removed $WIN_WORK_DIR"
-elif [[ "$(checksums "$WORK_DIR")" != "$grades_before" ]]; then
-    fail "the uninstaller changed the files in $WIN_WORK_DIR"
-fi
+check_uninstalled
+[[ -d "$TEACHER_WORK_DIR" && "$(checksums "$TEACHER_WORK_DIR")" == "$teacher_before" ]] ||
+    fail "the uninstaller changed $WIN_TEACHER_WORK_DIR"
+end_of_step
+
+# --- Through the pages --------------------------------------------------------------------------------------
+
+step "installing through the assistant's pages (pictures in $PAGES)"
+SETUP_TITLE="Instalación de MERLOX2 $VERSION"
+wine "$SETUP" >"$WORK/pages-install.log" 2>&1 &
+front_window "$SETUP_TITLE" 90 "no window '$SETUP_TITLE' within 90 s of starting the installer"
+window="$(merlox2_x_window "$SETUP_TITLE" 1)"
+PAGE_PICTURE=
+page_picture "$window" 1-bienvenida.png 30 "the installer's welcome page did not settle"
+xdotool key Return
+page_picture "$window" 2-carpeta.png 30 "Siguiente on the welcome page did not lead to the folder page"
+xdotool key Return
+# The copying page: it is complete when its "Siguiente" is enabled, after the last file.
+file_appears "$INSTALL_DIR/uninstall.exe" 120 || fail "Instalar on the folder page installed nothing within 120 s"
+page_picture "$window" 3-instalando.png 60 "the installation's progress page did not settle"
+xdotool key Return
+page_picture "$window" 4-terminado.png 30 "Siguiente after the copying did not lead to the last page"
+# Terminar closes the assistant; it starts nothing, since it may run as the account that authorised it.
+xdotool key Return
+wait $! || fail "the installer through its pages ended with exit code $?"
+check_installation "after the installation through the pages"
+[[ "$(checksums "$WORK_DIR")" == "$grades_before" ]] || fail "the installation through the pages changed $WIN_WORK_DIR"
+end_of_step
+
+step "uninstalling through the uninstaller's pages"
+# NSIS ends the uninstaller's title with a blank.
+UNINSTALL_TITLE="Desinstalación de MERLOX2 $VERSION "
+wine "$INSTALL_DIR/uninstall.exe" >"$WORK/pages-uninstall.log" 2>&1 &
+front_window "$UNINSTALL_TITLE" 90 "no window '$UNINSTALL_TITLE' within 90 s of starting the uninstaller"
+window="$(merlox2_x_window "$UNINSTALL_TITLE" 1)"
+PAGE_PICTURE=
+page_picture "$window" 5-desinstalar.png 30 "the uninstaller's first page did not settle"
+xdotool key Return
+# The uninstaller runs on from a copy of itself; its last page stays until Cerrar.
+deadline=$((SECONDS + 120))
+while [[ -e "$INSTALL_DIR/merlox2.exe" ]] && ((SECONDS < deadline)); do sleep 0.5; done
+page_picture "$window" 6-desinstalado.png 60 "the uninstaller's progress page did not settle"
+xdotool key Return
+programs_end 120 || fail "the uninstaller did not end within 120 s of Cerrar"
+check_uninstalled
 end_of_step
