@@ -113,6 +113,11 @@ void TestReportsWindow::init()
     // The remembered folders go to the test's own folder, never to the user's settings.
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, m_dir->filePath(u"ajustes"_s));
+#ifdef Q_OS_WIN
+    // Windows keeps them in the registry, which no path redirects: the tests run in a Wine prefix of the
+    // build's own, whose remembered folders are theirs to forget.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, u"MERLOX2"_s, u"MERLOX2"_s).clear();
+#endif
 }
 
 void TestReportsWindow::cleanup()

@@ -5,6 +5,7 @@
 
 #include "platform/PrintServer.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
@@ -59,7 +60,7 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
         QTest::newRow(name) << action << subject << named << causes;
     };
     const QString folder = u"/home/profe/Documentos/MERLOX2"_s;
-    row("preparing the grade files' folder", Action::PrepareDataFolder, folder, folder,
+    row("preparing the grade files' folder", Action::PrepareDataFolder, folder, QDir::toNativeSeparators(folder),
         QList<Cause>(std::begin(FolderCauses), std::end(FolderCauses)));
     row("reading a grade file", Action::ReadGradeFile, grade, u"secundaria2.dat"_s, files);
     row("creating a grade file", Action::CreateGradeFile, grade, u"secundaria2.dat"_s, files);
@@ -123,9 +124,10 @@ void TestFailureText::exactWording_data()
         << Error{.action = Action::PrepareDataFolder,
                  .cause = Cause::NotAFolder,
                  .subject = u"/home/profe/Documentos/MERLOX2"_s}
-        << u"No se pudo preparar la carpeta de los archivos de los grados:\n/home/profe/Documentos/MERLOX2\nEn su "
-           "lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre de ese archivo o "
-           "muévalo a otro sitio y vuelva a abrir MERLOX2. MERLOX2 se cerrará ahora."_s;
+        << u"No se pudo preparar la carpeta de los archivos de los grados:\n"_s +
+               QDir::toNativeSeparators(u"/home/profe/Documentos/MERLOX2"_s) +
+               u"\nEn su lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre de ese "
+               "archivo o muévalo a otro sitio y vuelva a abrir MERLOX2. MERLOX2 se cerrará ahora."_s;
     QTest::newRow("print server silent")
         << Error{.action = Action::Print, .cause = Cause::PrintServerSilent, .subject = u"localhost:631"_s}
         << u"No se pudo imprimir la hoja: el servidor de impresión no responde (localhost:631 no contestó en "
