@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The whole program, as a teacher uses it, once on Linux and once on Windows under Wine, with the same
 # keystrokes: it starts, takes the code, opens the first grade, a student is typed with Enter between the
-# boxes (the accented name pasted), "Guardar Registro", "Hombre" and "Procesar", "IMPRIMIR", "Salir". Then:
+# boxes (the accented name pasted), "Guardar Registro", "Hombre" and "Procesar", "IMPRIMIR", then a second
+# student typed, not stored, and the worksheet closed with the window's close control ("Sí" to the question
+# about the changes), and the other windows closed, the last one ending the program. Then:
 #   - the first grade's file from Windows must be byte for byte the one from Linux, and hold the student;
 #   - each print job must reach the default printer as one page, the Windows one with the Linux one's words
 #     and as large on the paper;
@@ -35,6 +37,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 
 # The student, with the accents and the ñ that the grade file keeps in Windows-1252.
 STUDENT=("Begoña Ibáñez Núñez" 12 1.9 "7,5" 22 25 20)   # the comma: a decimal point too
+SECOND_STUDENT=Luis
 CODE=418357
 
 rm -rf "$work"
@@ -153,6 +156,17 @@ wait_file() {
     return 1
 }
 
+# Waits up to SECONDS for the grade file to hold the whole grade with the second student in record 2.
+wait_stored() {
+    local file="$1" deadline=$((SECONDS + $2))
+    while ((SECONDS < deadline)); do
+        [[ -s $file && $(stat -c %s "$file") == 3900 && $(dd if="$file" bs=1 skip=130 count=${#SECOND_STUDENT} 2>/dev/null) == "$SECOND_STUDENT" ]] &&
+            return 0
+        sleep 0.25
+    done
+    return 1
+}
+
 # One session of the program, started by the given command in the given data folder.
 session() {
     local label="$1" data="$2" shot_prefix="$3"
@@ -200,12 +214,26 @@ session() {
     done
     [[ -z "$(lpstat -o "$MERLOX2_TEST_PRINT_QUEUE" 2>/dev/null)" ]] || fail "$label: the print job did not end within 60 s"
     cp "$MERLOX2_TEST_PRINT_OUTPUT" "$work/$label-page.pdf"
-    keys Tab space                                  # Salir, after IMPRIMIR, which has the focus again: stores the grade and ends the program
+    # A second student, not stored, and the worksheet left with the window's close control: the program asks
+    # whether to store the changes, and "Sí" (the default) stores the whole grade as "Salir" would.
+    echo "==> $label: a second student, left with the window's close control"
+    keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space   # Registro Siguiente, five before IMPRIMIR
+    type_text "$SECOND_STUDENT"
+    keys alt+F4
+    front_window "MERLOX2" 30                       # «¿Guardar los cambios de secundaria1.dat?»
+    keys Return                                     # Sí
+    wait_stored "$data/secundaria1.dat" 20 || fail "$label: \"Sí\" did not store the second student"
+    # The last window closed ends the program.
+    local title
+    for title in "MERLOX2 MENU" "MERLOX 2 SECUNDARIA" "MERLOX 2 EDUC. FISICA SECUNDARIA"; do
+        front_window "$title" 30
+        keys alt+F4
+    done
     for _ in $(seq 120); do
         kill -0 "$program" 2>/dev/null || break
         sleep 0.25
     done
-    kill -0 "$program" 2>/dev/null && fail "$label: the program did not end after \"Salir\""
+    kill -0 "$program" 2>/dev/null && fail "$label: the program did not end when its last window was closed"
     wait "$program" || fail "$label: the program ended with status $? (log: $work/$label.log)"
     echo "==> $label: done"
 }
