@@ -201,10 +201,7 @@ void OptionButton::setBackground(QColor colour)
     setPalette(p);
 }
 
-QColor OptionButton::background() const
-{
-    return palette().color(QPalette::Window);
-}
+QColor OptionButton::background() const { return palette().color(QPalette::Window); }
 
 // ---- BandFrame -------------------------------------------------------------------------------
 

@@ -53,7 +53,8 @@ void setColours(QWidget *w, const ControlRow &c, bool textBox = false)
 // What every control but a line takes from its row: where it stands, its font and colours, and whether it
 // takes the focus.
 template <typename Widget>
-Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context, Qt::FocusPolicy focus = Qt::NoFocus)
+Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context,
+               Qt::FocusPolicy focus = Qt::NoFocus)
 {
     w->setGeometry(pixelRect(c, context.scale));
     w->setFont(fontFor(c.font, context.scale));
@@ -144,8 +145,8 @@ QWidget *detail::make<LineWidget>(const ControlRow &c, const BuildContext &conte
     const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
     const int width = scale == 1.0 ? c.lineWidth : std::max(1, qRound(c.lineWidth * scale));
     auto *line = new LineWidget({twipsToPixels(c.left, scale), twipsToPixels(c.top, scale)},
-                                {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width, colour,
-                                context.form);
+                                {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width,
+                                colour, context.form);
     line->setFocusPolicy(Qt::NoFocus);
     return line;
 }
@@ -308,10 +309,7 @@ void Form::present()
     activateWindow();
 }
 
-QColor Form::background() const
-{
-    return palette().color(QPalette::Window);
-}
+QColor Form::background() const { return palette().color(QPalette::Window); }
 
 void Form::setBackground(QColor colour)
 {

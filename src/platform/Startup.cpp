@@ -5,9 +5,9 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 

@@ -363,9 +363,6 @@ Status makeFolder(const QString &path)
     return ::stat(name.constData(), &status) == 0 && S_ISDIR(status.st_mode) ? Status() : failure(ENOTDIR);
 }
 
-void removeFile(const QString &path)
-{
-    g_calls.unlink(encoded(path).constData());
-}
+void removeFile(const QString &path) { g_calls.unlink(encoded(path).constData()); }
 
 } // namespace merlox2::filesystem

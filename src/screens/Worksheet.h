@@ -2,10 +2,10 @@
 
 #include "evaluation/NormSets.h"
 #include "forms/FormBuilder.h"
-#include "screens/Screen.h"
 #include "records/GradeFile.h"
 #include "records/GradeLock.h"
 #include "records/Roster.h"
+#include "screens/Screen.h"
 #include "screens/WorksheetLayout.h"
 
 #include <QRect>

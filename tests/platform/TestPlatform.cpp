@@ -212,8 +212,8 @@ void TestPlatform::windowsScreensFontIsOneTheSystemHas_data()
     // Wine takes the host's fonts; the first it lists is a serif face.
     QTest::newRow("Wine") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s, u"MS Shell Dlg"_s}
                           << u"Liberation Sans"_s << vertical;
-    QTest::newRow("Wine, Arial only") << QStringList{u"C059"_s, u"Arial"_s, u"MS Shell Dlg"_s}
-                                      << u"Arial"_s << vertical;
+    QTest::newRow("Wine, Arial only")
+        << QStringList{u"C059"_s, u"Arial"_s, u"MS Shell Dlg"_s} << u"Arial"_s << vertical;
     QTest::newRow("neither") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"MS Shell Dlg"_s}
                              << u"MS Shell Dlg"_s << vertical;
 }

@@ -177,7 +177,8 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
 
     const AsNobody nobody(as == As::Nobody);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (as == As::Nobody && (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
+    if (as == As::Nobody &&
+        (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
         return std::nullopt;
 #else
     // No file-size limit to lower. The read-only attribute holds for every user, so no other is needed.
@@ -929,7 +930,8 @@ void TestGradeFile::keepsOwnerAndPermissions()
     QFETCH(bool, inPlace);
     const passwd *nobody = getpwnam("nobody");
     if (geteuid() != 0 || !nobody)
-        MERLOX2_SKIP_UNPRIVILEGED("files of other users can be made only by root, and there must be a user 'nobody'");
+        MERLOX2_SKIP_UNPRIVILEGED(
+            "files of other users can be made only by root, and there must be a user 'nobody'");
 
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
@@ -1022,11 +1024,12 @@ void TestGradeFile::removesOnlyLeftovers()
     const QStringList leftovers{tmp + u"Ab3xYz"_s, tmp + u"QWERTY"_s, tmp + u"000000"_s};
     // A teacher's own copies among them: six letters after the name are no sign of a leftover.
     const QStringList others{
-        FileName + u".lock"_s,       FileName + u".bak"_s,          FileName + u".backup"_s,
-        FileName + u".Ab3xYz"_s,     tmp + u"Ab3xYz.txt"_s,          tmp + u"Ab3xYzW"_s,
-        tmp + u"Ab3x_z"_s,           tmp + u"Ab3xYñ"_s,              tmp + u"Ab3xY"_s,
-        u"secundaria2.dat.guardando-Ab3xYz"_s, u"x"_s + tmp + u"Ab3xYz"_s,
-        FileName + u"guardando-Ab3xYz"_s,
+        FileName + u".lock"_s,      FileName + u".bak"_s,
+        FileName + u".backup"_s,    FileName + u".Ab3xYz"_s,
+        tmp + u"Ab3xYz.txt"_s,      tmp + u"Ab3xYzW"_s,
+        tmp + u"Ab3x_z"_s,          tmp + u"Ab3xYñ"_s,
+        tmp + u"Ab3xY"_s,           u"secundaria2.dat.guardando-Ab3xYz"_s,
+        u"x"_s + tmp + u"Ab3xYz"_s, FileName + u"guardando-Ab3xYz"_s,
     };
     for (const QString &name : leftovers + others)
         placeFile(dir.filePath(name), "copia"_ba);
@@ -1060,7 +1063,8 @@ void TestGradeFile::inUse_data()
     const quint32 readWrite = GENERIC_READ | GENERIC_WRITE;
     QTest::newRow("open for itself alone") << readWrite << quint32(0) << false;
     QTest::newRow("being written, others may read") << readWrite << quint32(FILE_SHARE_READ) << false;
-    QTest::newRow("being read, nobody may write") << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
+    QTest::newRow("being read, nobody may write")
+        << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
 }
 
 void TestGradeFile::inUse()
@@ -1071,8 +1075,9 @@ void TestGradeFile::inUse()
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
     placeFile(path, pattern(3900));
-    const HANDLE other = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                       access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), access,
+                      sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(other != INVALID_HANDLE_VALUE);
     const auto closeOther = qScopeGuard([other] { ::CloseHandle(other); });
     const QMap<QString, QByteArray> before = snapshot(dir);

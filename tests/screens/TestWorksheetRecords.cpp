@@ -67,7 +67,8 @@ enum class Blocker {
 QByteArray lockOf(const QProcess &process)
 {
     return QByteArray::number(process.processId()) + '\n' +
-           QFileInfo(process.program()).completeBaseName().toUtf8() + '\n' + lockMachineName().toUtf8() + '\n';
+           QFileInfo(process.program()).completeBaseName().toUtf8() + '\n' + lockMachineName().toUtf8() +
+           '\n';
 }
 
 void setModified(const QString &path, const QDateTime &when)
@@ -144,10 +145,11 @@ void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
     QCOMPARE(focusName(), u"txtNombre"_s);
     typeRecord(typed);
     const auto boxes = sheet->controls().boxes();
-    QWidget *next = std::size_t(typed.size()) < boxes.size() ? boxes.at(std::size_t(typed.size()))
-                                                             : static_cast<QWidget *>(sheet->controls().Option1);
+    QWidget *next = std::size_t(typed.size()) < boxes.size()
+                        ? boxes.at(std::size_t(typed.size()))
+                        : static_cast<QWidget *>(sheet->controls().Option1);
     QCOMPARE(QApplication::focusWidget(), next); // Enter went on from box to box
-    if (!edge.isEmpty()) { // nothing stored, nothing changed but the panel, emptied
+    if (!edge.isEmpty()) {                       // nothing stored, nothing changed but the panel, emptied
         click(sheet->controls().Command3);
         QVERIFY(!textOf(sheet->controls().Label11).isEmpty());
         sheet->controls().txtedad->setFocus();
@@ -328,8 +330,7 @@ void TestWorksheetRecords::doesNotOpen()
         break;
 #else
     case Blocker::Pipe:
-    case Blocker::LinkToMissingFile:
-        QSKIP("named pipes and symbolic links of POSIX");
+    case Blocker::LinkToMissingFile: QSKIP("named pipes and symbolic links of POSIX");
 #endif
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
