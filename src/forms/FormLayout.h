@@ -150,7 +150,9 @@ consteval std::string_view memberId()
     return __PRETTY_FUNCTION__;
 }
 // "... [with auto Member = &merlox2::WorksheetControls::txtNombre; ...]" (GCC) or "[Member = &...]" (Clang).
-consteval std::string_view memberName(std::string_view id)
+// constexpr, not consteval: clang 14 (and so clang-tidy) rejects this call inside the initializer of `member`
+// below; that initializer is constexpr, so it is still worked out while compiling.
+constexpr std::string_view memberName(std::string_view id)
 {
     std::string_view rest = id.substr(id.find("Member = "));
     rest = rest.substr(0, rest.find_first_of(";]"));
