@@ -34,7 +34,7 @@ public:
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
     // Opens a screen as the program would, and waits until it is the active window.
-    Form *open(Screen screen);
+    Form *open(Screen which);
     Worksheet *openWorksheet(int grade) { return qobject_cast<Worksheet *>(open(worksheetScreen(grade))); }
     // The screen if it exists now.
     Form *form(Screen screen) { return qobject_cast<Form *>(screens().find(screen)); }
