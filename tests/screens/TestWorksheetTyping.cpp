@@ -19,7 +19,7 @@ namespace {
 
 const QByteArray Blanks = record(EmptyBoxes, QByteArray(40, '\0')); // what "Salir" leaves in a record
 
-QByteArray nameField(const QByteArray &bytes, int n) { return bytes.mid((n - 1) * 130, 30); }
+QByteArray nameField(const QByteArray &bytes, int n) { return bytes.mid(qsizetype{n - 1} * 130, 30); }
 
 QByteArray padded(const QByteArray &name) { return name + QByteArray(30 - name.size(), ' '); }
 
