@@ -86,21 +86,21 @@ namespace detail {
 template <typename Widget>
 QWidget *make(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<FormLabel>(const ControlRow &, const BuildContext &);
+QWidget *make<FormLabel>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<QLineEdit>(const ControlRow &, const BuildContext &);
+QWidget *make<QLineEdit>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<OptionButton>(const ControlRow &, const BuildContext &);
+QWidget *make<OptionButton>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<FaceButton>(const ControlRow &, const BuildContext &);
+QWidget *make<FaceButton>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<BandFrame>(const ControlRow &, const BuildContext &);
+QWidget *make<BandFrame>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<ImageBox>(const ControlRow &, const BuildContext &);
+QWidget *make<ImageBox>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<DocumentIcon>(const ControlRow &, const BuildContext &);
+QWidget *make<DocumentIcon>(const ControlRow &row, const BuildContext &context);
 template <>
-QWidget *make<LineWidget>(const ControlRow &, const BuildContext &);
+QWidget *make<LineWidget>(const ControlRow &row, const BuildContext &context);
 
 // Front-to-back order on every screen: option buttons, buttons, the frame, text boxes; labels, pictures
 // and lines lie on the form's surface behind all of them.
