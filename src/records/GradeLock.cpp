@@ -75,7 +75,7 @@ bool processRunning(qint64 pid, const QString &program, const QDateTime &since)
     if (running.endsWith(u" (deleted)"))
         running.chop(10);
     if (!running.isEmpty() && QFileInfo(running).fileName() != QFileInfo(program).fileName())
-        return false;
+        return false; // NOLINT(readability-simplify-boolean-expr): other systems return at the #else
 #else
     Q_UNUSED(program);
 #endif
@@ -149,7 +149,7 @@ Seen inspect(const QLockFile &lock)
 enum class Taken { Yes, NoFile, LeftBehind, Running, OtherMachine };
 
 struct Attempt {
-    Taken taken;
+    Taken taken = Taken::NoFile;
     Seen seen;
 };
 

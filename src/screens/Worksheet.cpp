@@ -115,7 +115,7 @@ std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Ro
 
 QRect Worksheet::sheetArea() const
 {
-    return QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight));
+    return {0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)};
 }
 
 void Worksheet::drawSheet(int slot, Sex sex, QPainter &painter)
