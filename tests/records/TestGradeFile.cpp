@@ -112,9 +112,9 @@ QByteArray pattern(qsizetype size)
 // What in-place writes of slots first to last give over content, a gap before them zero-filled.
 QByteArray written(const Roster &roster, int first, int last, QByteArray content = {})
 {
-    content.resize(std::max<qsizetype>(content.size(), last * 130), '\0');
+    content.resize(std::max<qsizetype>(content.size(), qsizetype{last} * 130), '\0');
     for (int n = first; n <= last; ++n)
-        content.replace((n - 1) * 130, 130, roster[n].bytes());
+        content.replace(qsizetype{n - 1} * 130, 130, roster[n].bytes());
     return content;
 }
 
@@ -455,7 +455,7 @@ void TestGradeFile::reservedBytesRoundTrip()
     QVERIFY(succeeded(file.storeRoster(roster)));
 
     for (int n = 1; n <= 30; ++n)
-        content.replace((n - 1) * 130, 30, roster[n].bytes().left(30));
+        content.replace(qsizetype{n - 1} * 130, 30, roster[n].bytes().left(30));
     QCOMPARE(contentOf(path), content);
 }
 
@@ -560,7 +560,7 @@ void TestGradeFile::failingCalls_data()
     QTest::addColumn<Action>("action");
     QTest::addColumn<Cause>("cause");
 
-    const auto row = [](const char *name, Operation operation, QList<Fault> faults, Outcome outcome,
+    const auto row = [](const char *name, Operation operation, const QList<Fault> &faults, Outcome outcome,
                         Action action = {}, Cause cause = {}, bool exists = true) {
         QTest::newRow(name) << operation << exists << faults << outcome << action << cause;
     };
@@ -808,6 +808,7 @@ void TestGradeFile::notARegularFile()
         qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(fd >= 0);
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): bind() takes any address as a sockaddr
         const int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
         ::close(fd); // the socket's file stays
         QCOMPARE(bound, 0);

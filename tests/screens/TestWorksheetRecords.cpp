@@ -162,7 +162,7 @@ void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
     }
     click(sheet->controls().cmdGuardarReg);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             QByteArray((record - 1) * 130, '\0') + merlox2::test::record(typed));
+             QByteArray(qsizetype{record - 1} * 130, '\0') + merlox2::test::record(typed));
     QCOMPARE(textOf(sheet->controls().txtNombre), typed.first()); // the box still shows what was typed
 }
 
@@ -236,7 +236,7 @@ void TestWorksheetRecords::movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll()
 
     click(sheet->controls().cmdSalir);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             record(Ana) + record(Beto) + record(Luis) + QByteArray(27 * 130, '\0'));
+             record(Ana) + record(Beto) + record(Luis) + QByteArray(qsizetype{27} * 130, '\0'));
     QCOMPARE(fixture.readFile(u"secundaria2.dat"_s), secondGrade);
     QVERIFY(fixture.screens().ended());
     // The screens go once Qt's event queue discards them, and the lock with them.
@@ -278,7 +278,8 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
     QCOMPARE(textOf(sheet->controls().Label9), QString()); // loaded anew, on record 1
     QCOMPARE(boxesOf(sheet), atFullWidth(Ana));
     click(sheet->controls().cmdSalir);
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(Ana) + record(Beto) + QByteArray(28 * 130, '\0'));
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
+             record(Ana) + record(Beto) + QByteArray(qsizetype{28} * 130, '\0'));
 }
 
 void TestWorksheetRecords::doesNotOpen_data()
@@ -519,8 +520,9 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
     // The cause mended, Salir succeeds with everything that was kept.
     click(sheet->controls().cmdSalir);
     QVERIFY(fixture.screens().ended());
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             record(QStringList{u"Ana"_s} + Luis.mid(1)) + record(Beto) + QByteArray(28 * 130, '\0'));
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(QStringList{u"Ana"_s} + Luis.mid(1)) +
+                                                         record(Beto) +
+                                                         QByteArray(qsizetype{28} * 130, '\0'));
 }
 
 } // namespace merlox2::test
