@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and tests everything, in this order:
-#   1. the normal build (build/) and its tests;
+#   1. the normal build (build/) and its tests, then the static checks on its compile database (scripts/lint.sh:
+#      clang-format, shellcheck, clang-tidy);
 #   2. the fuzzers, built with clang (build-fuzz/), each run for 20 s;
 #   3. the Windows build, its packages and its tests under Wine (scripts/windows.sh);
 #   4. the build with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/) and its tests, last, so
@@ -82,6 +83,14 @@ end_phase
 
 begin_phase "tests (build/)"
 run_ctest build || true
+end_phase
+
+begin_phase "lint: clang-format, shellcheck, clang-tidy"
+# clang-format and shellcheck must be clean; clang-tidy's remaining findings (about twenty, in files the
+# reports window and the tests added last) are listed without failing the run until they are fixed.
+if ! MERLOX2_TIDY_REPORT_ONLY=1 bash "$MERLOX2_ROOT/scripts/lint.sh"; then
+    failures+=("lint (scripts/lint.sh, see above)")
+fi
 end_phase
 
 # --- 2. fuzzers --------------------------------------------------------------------------------------------

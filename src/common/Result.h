@@ -8,6 +8,7 @@
 namespace merlox2 {
 
 // A value or the error that prevented it (C++20 has no std::expected).
+// NOLINTNEXTLINE(bugprone-exception-escape): copying a value may run out of memory, as any Qt value's copy
 template <typename T>
 class [[nodiscard]] Result {
 public:

@@ -44,7 +44,7 @@ QSize FormLabel::autoSizeFor(const QString &caption) const
 
 // ---- FaceButton ------------------------------------------------------------------------------
 
-void FaceButton::paintEvent(QPaintEvent *)
+void FaceButton::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     const QRect r = rect();
@@ -182,10 +182,10 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
 
 OptionButton *OptionButton::neighbour(bool forward) const
 {
-    const auto step = [forward](QWidget *w) {
+    const auto step = [forward](const QWidget *w) {
         return forward ? w->nextInFocusChain() : w->previousInFocusChain();
     };
-    for (QWidget *w = step(const_cast<OptionButton *>(this)); w && w != this; w = step(w)) {
+    for (QWidget *w = step(this); w && w != this; w = step(w)) {
         auto *option = qobject_cast<OptionButton *>(w);
         if (option && option->parentWidget() == parentWidget() && option->isEnabled() && !option->isHidden())
             return option;
@@ -201,14 +201,11 @@ void OptionButton::setBackground(QColor colour)
     setPalette(p);
 }
 
-QColor OptionButton::background() const
-{
-    return palette().color(QPalette::Window);
-}
+QColor OptionButton::background() const { return palette().color(QPalette::Window); }
 
 // ---- BandFrame -------------------------------------------------------------------------------
 
-void BandFrame::paintEvent(QPaintEvent *)
+void BandFrame::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
@@ -247,7 +244,7 @@ void ImageBox::setPicture(const QPixmap &picture, bool stretch, bool border)
     update();
 }
 
-void ImageBox::paintEvent(QPaintEvent *)
+void ImageBox::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     const QRect inside = m_border ? rect().adjusted(1, 1, -1, -1) : rect();
@@ -275,7 +272,7 @@ LineWidget::LineWidget(QPoint from, QPoint to, int width, QColor colour, QWidget
     setGeometry(QRect(from, to).normalized().adjusted(-half, -half, half + 1, half + 1));
 }
 
-void LineWidget::paintEvent(QPaintEvent *)
+void LineWidget::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     QPen pen(m_colour, m_width, Qt::SolidLine, Qt::SquareCap);
@@ -302,7 +299,7 @@ void DocumentIcon::setDocument(const QString &resourcePath, const QString &title
     update();
 }
 
-void DocumentIcon::paintEvent(QPaintEvent *)
+void DocumentIcon::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     const QFontMetrics metrics(font());

@@ -31,7 +31,11 @@ class FaceButton : public QPushButton {
     Q_OBJECT
 public:
     explicit FaceButton(QWidget *parent = nullptr) : QPushButton(parent) {}
-    void setFaceColour(QColor colour) { m_face = colour; update(); }
+    void setFaceColour(QColor colour)
+    {
+        m_face = colour;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -64,7 +68,11 @@ class BandFrame : public QWidget {
     Q_OBJECT
 public:
     explicit BandFrame(QWidget *parent = nullptr) : QWidget(parent) {}
-    void setCaption(const QString &caption) { m_caption = caption; update(); }
+    void setCaption(const QString &caption)
+    {
+        m_caption = caption;
+        update();
+    }
     QString caption() const { return m_caption; }
 
 protected:

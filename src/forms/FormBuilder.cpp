@@ -53,7 +53,8 @@ void setColours(QWidget *w, const ControlRow &c, bool textBox = false)
 // What every control but a line takes from its row: where it stands, its font and colours, and whether it
 // takes the focus.
 template <typename Widget>
-Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context, Qt::FocusPolicy focus = Qt::NoFocus)
+Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context,
+               Qt::FocusPolicy focus = Qt::NoFocus)
 {
     w->setGeometry(pixelRect(c, context.scale));
     w->setFont(fontFor(c.font, context.scale));
@@ -65,87 +66,87 @@ Widget *placed(Widget *w, const ControlRow &c, const BuildContext &context, Qt::
 } // namespace
 
 template <>
-QWidget *detail::make<FormLabel>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<FormLabel>(const ControlRow &row, const BuildContext &context)
 {
-    auto *label = placed(new FormLabel(context.form), c, context);
-    label->setText(QString::fromUtf8(c.caption));
-    label->setAlignment((c.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
-    label->setWordWrap(c.wordWrap);
-    if (c.border) {
+    auto *label = placed(new FormLabel(context.form), row, context);
+    label->setText(QString::fromUtf8(row.caption));
+    label->setAlignment((row.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    label->setWordWrap(row.wordWrap);
+    if (row.border) {
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
     }
-    if (c.autoSize)
+    if (row.autoSize)
         label->setAutoSize(true); // after the font: the size follows it
     return label;
 }
 
 template <>
-QWidget *detail::make<QLineEdit>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<QLineEdit>(const ControlRow &row, const BuildContext &context)
 {
-    auto *box = placed(new QLineEdit(context.form), c, context, Qt::StrongFocus);
-    box->setText(QString::fromUtf8(c.caption));
+    auto *box = placed(new QLineEdit(context.form), row, context, Qt::StrongFocus);
+    box->setText(QString::fromUtf8(row.caption));
     return box;
 }
 
 template <>
-QWidget *detail::make<OptionButton>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<OptionButton>(const ControlRow &row, const BuildContext &context)
 {
-    auto *option = placed(new OptionButton(context.form), c, context, Qt::StrongFocus);
-    option->setText(QString::fromUtf8(c.caption));
-    if (c.back != NoColour)
-        option->setBackground(QColor(c.back));
+    auto *option = placed(new OptionButton(context.form), row, context, Qt::StrongFocus);
+    option->setText(QString::fromUtf8(row.caption));
+    if (row.back != NoColour)
+        option->setBackground(QColor(row.back));
     return option;
 }
 
 template <>
-QWidget *detail::make<FaceButton>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<FaceButton>(const ControlRow &row, const BuildContext &context)
 {
-    auto *button = placed(new FaceButton(context.form), c, context, Qt::StrongFocus);
-    button->setText(QString::fromUtf8(c.caption));
-    button->setFaceColour(QColor(c.back));
+    auto *button = placed(new FaceButton(context.form), row, context, Qt::StrongFocus);
+    button->setText(QString::fromUtf8(row.caption));
+    button->setFaceColour(QColor(row.back));
     button->setAutoDefault(context.autoDefaultButtons);
     return button;
 }
 
 template <>
-QWidget *detail::make<BandFrame>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<BandFrame>(const ControlRow &row, const BuildContext &context)
 {
-    auto *frame = placed(new BandFrame(context.form), c, context);
-    frame->setCaption(QString::fromUtf8(c.caption));
+    auto *frame = placed(new BandFrame(context.form), row, context);
+    frame->setCaption(QString::fromUtf8(row.caption));
     return frame;
 }
 
 template <>
-QWidget *detail::make<ImageBox>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<ImageBox>(const ControlRow &row, const BuildContext &context)
 {
-    auto *image = placed(new ImageBox(context.form), c, context);
-    QPixmap picture(QString::fromUtf8(c.picture));
+    auto *image = placed(new ImageBox(context.form), row, context);
+    QPixmap picture(QString::fromUtf8(row.picture));
     // A picture drawn at its own size shrinks with the screen, keeping all its pixels for a screen
     // at 150 % to show.
-    if (!c.stretch && context.scale != 1.0)
+    if (!row.stretch && context.scale != 1.0)
         picture.setDevicePixelRatio(picture.devicePixelRatio() / context.scale);
-    image->setPicture(picture, c.stretch, c.border);
+    image->setPicture(picture, row.stretch, row.border);
     return image;
 }
 
 template <>
-QWidget *detail::make<DocumentIcon>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<DocumentIcon>(const ControlRow &row, const BuildContext &context)
 {
-    auto *document = placed(new DocumentIcon(context.form), c, context);
-    document->setDocument(QString::fromUtf8(c.picture), QString::fromUtf8(c.caption));
+    auto *document = placed(new DocumentIcon(context.form), row, context);
+    document->setDocument(QString::fromUtf8(row.picture), QString::fromUtf8(row.caption));
     return document;
 }
 
 template <>
-QWidget *detail::make<LineWidget>(const ControlRow &c, const BuildContext &context)
+QWidget *detail::make<LineWidget>(const ControlRow &row, const BuildContext &context)
 {
     const qreal scale = context.scale;
-    const QColor colour = c.fore == NoColour ? QColor(Qt::black) : QColor(c.fore);
-    const int width = scale == 1.0 ? c.lineWidth : std::max(1, qRound(c.lineWidth * scale));
-    auto *line = new LineWidget({twipsToPixels(c.left, scale), twipsToPixels(c.top, scale)},
-                                {twipsToPixels(c.width, scale), twipsToPixels(c.height, scale)}, width, colour,
-                                context.form);
+    const QColor colour = row.fore == NoColour ? QColor(Qt::black) : QColor(row.fore);
+    const int width = scale == 1.0 ? row.lineWidth : std::max(1, qRound(row.lineWidth * scale));
+    auto *line = new LineWidget({twipsToPixels(row.left, scale), twipsToPixels(row.top, scale)},
+                                {twipsToPixels(row.width, scale), twipsToPixels(row.height, scale)}, width,
+                                colour, context.form);
     line->setFocusPolicy(Qt::NoFocus);
     return line;
 }
@@ -308,10 +309,7 @@ void Form::present()
     activateWindow();
 }
 
-QColor Form::background() const
-{
-    return palette().color(QPalette::Window);
-}
+QColor Form::background() const { return palette().color(QPalette::Window); }
 
 void Form::setBackground(QColor colour)
 {

@@ -49,7 +49,7 @@ private:
 
     struct Built {
         ControlMember member;
-        QWidget *widget;
+        QWidget *widget = nullptr;
     };
     std::vector<Built> m_built; // in the order of the rows
 

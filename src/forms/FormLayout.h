@@ -85,23 +85,35 @@ namespace detail {
 // can stand in a layout table: a member or decoration of another type does not link.
 template <typename Widget>
 QWidget *make(const ControlRow &row, const BuildContext &context);
-template <> QWidget *make<FormLabel>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<QLineEdit>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<OptionButton>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<FaceButton>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<BandFrame>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<ImageBox>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<DocumentIcon>(const ControlRow &, const BuildContext &);
-template <> QWidget *make<LineWidget>(const ControlRow &, const BuildContext &);
+template <>
+QWidget *make<FormLabel>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<QLineEdit>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<OptionButton>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<FaceButton>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<BandFrame>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<ImageBox>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<DocumentIcon>(const ControlRow &row, const BuildContext &context);
+template <>
+QWidget *make<LineWidget>(const ControlRow &row, const BuildContext &context);
 
 // Front-to-back order on every screen: option buttons, buttons, the frame, text boxes; labels, pictures
 // and lines lie on the form's surface behind all of them.
 template <typename Widget>
 inline constexpr int stacking = 0;
-template <> inline constexpr int stacking<OptionButton> = 4;
-template <> inline constexpr int stacking<FaceButton> = 3;
-template <> inline constexpr int stacking<BandFrame> = 2;
-template <> inline constexpr int stacking<QLineEdit> = 1;
+template <>
+inline constexpr int stacking<OptionButton> = 4;
+template <>
+inline constexpr int stacking<FaceButton> = 3;
+template <>
+inline constexpr int stacking<BandFrame> = 2;
+template <>
+inline constexpr int stacking<QLineEdit> = 1;
 } // namespace detail
 
 // What a row builds, and where the widget goes: the member of a screen's structure of controls, named by a
@@ -111,11 +123,11 @@ template <> inline constexpr int stacking<QLineEdit> = 1;
 // structures are told apart by their names, not by addresses: the undefined-behaviour sanitizer stops GCC
 // from comparing addresses at compile time.
 struct ControlMember {
-    std::string_view structure;                                           // which structure; none: decoration
-    std::string_view id;                                                  // which member of it
-    std::string_view name;                                                // the member's name as written
+    std::string_view structure; // which structure; none: decoration
+    std::string_view id;        // which member of it
+    std::string_view name;      // the member's name as written
     QWidget *(*make)(const ControlRow &row, const BuildContext &context) = nullptr;
-    void (*fill)(void *controls, QWidget *widget) = nullptr;              // puts the widget into its member
+    void (*fill)(void *controls, QWidget *widget) = nullptr; // puts the widget into its member
     int stacking = 0;
 
     constexpr bool operator==(const ControlMember &other) const
@@ -138,7 +150,9 @@ consteval std::string_view memberId()
     return __PRETTY_FUNCTION__;
 }
 // "... [with auto Member = &merlox2::WorksheetControls::txtNombre; ...]" (GCC) or "[Member = &...]" (Clang).
-consteval std::string_view memberName(std::string_view id)
+// constexpr, not consteval: clang 14 (and so clang-tidy) rejects this call inside the initializer of `member`
+// below; that initializer is constexpr, so it is still worked out while compiling.
+constexpr std::string_view memberName(std::string_view id)
 {
     std::string_view rest = id.substr(id.find("Member = "));
     rest = rest.substr(0, rest.find_first_of(";]"));
@@ -148,7 +162,7 @@ consteval std::string_view memberName(std::string_view id)
 template <typename>
 struct MemberTraits;
 template <typename Controls, typename Widget>
-struct MemberTraits<Widget *Controls::*> {
+struct MemberTraits<Widget * Controls::*> {
     using Structure = Controls;
     using Type = Widget;
 };
@@ -158,7 +172,8 @@ template <auto Member>
 void fillMember(void *controls, QWidget *widget)
 {
     using Traits = MemberTraits<decltype(Member)>;
-    static_cast<typename Traits::Structure *>(controls)->*Member = static_cast<typename Traits::Type *>(widget);
+    static_cast<typename Traits::Structure *>(controls)->*Member =
+        static_cast<typename Traits::Type *>(widget);
 }
 } // namespace detail
 
@@ -172,7 +187,8 @@ inline constexpr ControlMember member{
     detail::stacking<typename detail::MemberTraits<decltype(Member)>::Type>};
 
 template <typename Widget>
-inline constexpr ControlMember decoration{{}, {}, {}, &detail::make<Widget>, nullptr, detail::stacking<Widget>};
+inline constexpr ControlMember decoration{
+    {}, {}, {}, &detail::make<Widget>, nullptr, detail::stacking<Widget>};
 
 // One row of a layout table. Lines use left/top as the first end point and width/height as the
 // second (x2, y2), with lineWidth in pixels.
@@ -192,10 +208,10 @@ struct ControlRow {
     bool border = false;
     int tabIndex = -1; // -1: takes no focus
     bool wordWrap = false;
-    bool stretch = false;       // images: stretched to the box, else drawn at their own size
-    const char *picture = "";   // images: resource path
-    int lineWidth = 1;          // lines
-    ControlMember buddy = {};   // caption labels: the text box they name
+    bool stretch = false;     // images: stretched to the box, else drawn at their own size
+    const char *picture = ""; // images: resource path
+    int lineWidth = 1;        // lines
+    ControlMember buddy = {}; // caption labels: the text box they name
 };
 
 enum class Placement { Normal, Maximized, AtScreenPosition };
@@ -209,7 +225,7 @@ struct FormTable {
     Placement placement = Placement::Normal;
     int screenLeft = 0; // twips, with Placement::AtScreenPosition
     int screenTop = 0;
-    bool keyPreview = false; // Enter becomes Tab
+    bool keyPreview = false;         // Enter becomes Tab
     bool autoDefaultButtons = false; // Enter on a focused button clicks it
     std::span<const ControlRow> controls;
 };
@@ -221,6 +237,8 @@ struct FormTable {
 template <typename Controls>
 constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
 {
+    // Counting the pointers in Controls by their size is the point here.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
     static_assert(std::is_aggregate_v<Controls> && sizeof(Controls) % sizeof(QWidget *) == 0);
     std::size_t members = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -237,7 +255,7 @@ constexpr bool fillsEachMemberOnce(std::span<const ControlRow> rows)
                 return false;
         }
     }
-    return members == sizeof(Controls) / sizeof(QWidget *);
+    return members == sizeof(Controls) / sizeof(QWidget *); // NOLINT(bugprone-sizeof-expression): as above
 }
 
 } // namespace merlox2

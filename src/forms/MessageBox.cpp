@@ -1,6 +1,5 @@
 #include "forms/MessageBox.h"
 
-
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -65,20 +64,10 @@ void MessageBox::setAnsweredInAdvance(bool on)
     s_answers.clear();
 }
 
-void MessageBox::answerNextQuestion(bool yes)
-{
-    s_answers.append(yes ? Answer::Yes : Answer::No);
-}
+void MessageBox::answerNextQuestion(bool yes) { s_answers.append(yes ? Answer::Yes : Answer::No); }
 
-void MessageBox::answerNextQuestion(Answer answer)
-{
-    s_answers.append(answer);
-}
+void MessageBox::answerNextQuestion(Answer answer) { s_answers.append(answer); }
 
-QStringList MessageBox::takeShownTexts()
-{
-    return std::exchange(s_shown, {});
-}
-
+QStringList MessageBox::takeShownTexts() { return std::exchange(s_shown, {}); }
 
 } // namespace merlox2

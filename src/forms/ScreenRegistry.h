@@ -24,7 +24,7 @@ public:
 
     // Creates the screen if needed, then shows it modeless, with no owner, in front and active.
     // The screen it was opened from stays as it was.
-    QWidget *open(int key);
+    QWidget *open(int which);
 
     // The screen if it exists now.
     QWidget *find(int key) const;

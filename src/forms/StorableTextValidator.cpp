@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace merlox2 {
 
 void StorableTextValidator::install(QLineEdit *box, Storable storable)
@@ -23,11 +25,9 @@ StorableTextValidator::StorableTextValidator(Storable storable, QLineEdit *box)
 
 bool StorableTextValidator::storable(QStringView text) const
 {
-    for (const uint codePoint : text.toUcs4()) {
-        if (!m_storable(char32_t(codePoint)))
-            return false;
-    }
-    return true;
+    const QList<uint> codePoints = text.toUcs4();
+    return std::ranges::all_of(codePoints,
+                               [this](uint codePoint) { return m_storable(char32_t(codePoint)); });
 }
 
 QValidator::State StorableTextValidator::validate(QString &input, int &pos) const

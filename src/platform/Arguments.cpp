@@ -64,9 +64,6 @@ QString chosenDataFolder(const QCommandLineParser &parser)
     return absoluteFolder(QDir::currentPath());
 }
 
-bool reportsAsked(const QCommandLineParser &parser)
-{
-    return parser.isSet(ReportsOption);
-}
+bool reportsAsked(const QCommandLineParser &parser) { return parser.isSet(ReportsOption); }
 
 } // namespace merlox2

@@ -16,10 +16,7 @@ namespace merlox2 {
 
 DocumentLauncher::Opener DocumentLauncher::s_opener;
 
-void DocumentLauncher::setOpenerForTesting(Opener opener)
-{
-    s_opener = std::move(opener);
-}
+void DocumentLauncher::setOpenerForTesting(Opener opener) { s_opener = std::move(opener); }
 
 namespace {
 

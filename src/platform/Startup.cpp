@@ -5,9 +5,9 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -81,7 +81,7 @@ void initializePlatform(QApplication &app)
 
     QApplication::setApplicationName(u"MERLOX2"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/merlox2.ico"_s));
-    app.setQuitOnLastWindowClosed(true);
+    QApplication::setQuitOnLastWindowClosed(true);
 }
 
 } // namespace merlox2

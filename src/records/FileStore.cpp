@@ -66,11 +66,11 @@ Result<void> replaceContent(const Current &current, const QByteArray &content, A
                 return failure(actions.save, path, *failed, Step::Write);
             writeInPlaceInstead = true; // the folder refuses new files; the file itself may be written
         } else if (current.exists) {
-            if (const filesystem::Status failed = replacement.keep(current.attributes)) {
+            if (const filesystem::Status notKept = replacement.keep(current.attributes)) {
                 if (inPlace == InPlace::Refused)
-                    return failure(actions.save, path, *failed, Step::Write);
-                writeInPlaceInstead =
-                    true; // another owner, or a mode we may not set: the temporary file goes
+                    return failure(actions.save, path, *notKept, Step::Write);
+                // another owner, or a mode we may not set: the temporary file goes
+                writeInPlaceInstead = true;
             }
         }
         if (!writeInPlaceInstead) {

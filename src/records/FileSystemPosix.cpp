@@ -199,7 +199,7 @@ Status read(const QString &path, qint64 limit, QByteArray &content, Attributes &
     // O_NONBLOCK may stay: it changes nothing in how a regular file is read.
     attributes = {quint32(status.st_mode & 07777), quint32(status.st_uid), quint32(status.st_gid)};
 
-    constexpr qint64 Chunk = 64 * 1024;
+    constexpr qint64 Chunk = qint64{64} * 1024;
     while (limit < 0 || content.size() < limit) {
         const qint64 wanted = limit < 0 ? Chunk : std::min(Chunk, limit - content.size());
         const qsizetype before = content.size();
@@ -309,13 +309,13 @@ Status Replacement::commit(bool &renamed)
     renamed = false;
     errno = 0;
     if (g_calls.fsync(m_fd) != 0) {
-        const Status failed = lastFailure();
+        Status failed = lastFailure();
         discard();
         return failed;
     }
     errno = 0;
     if (g_calls.close(std::exchange(m_fd, -1)) != 0) {
-        const Status failed = lastFailure();
+        Status failed = lastFailure();
         discard();
         return failed;
     }
@@ -323,15 +323,15 @@ Status Replacement::commit(bool &renamed)
     struct stat status {};
     errno = 0;
     const bool found = g_calls.lstat(encoded(m_path).constData(), &status) == 0;
-    const Status inTheWay = found ? (S_ISLNK(status.st_mode) ? Status() : regularFile(status))
-                                  : (errno == ENOENT ? Status() : lastFailure());
+    Status inTheWay = found ? (S_ISLNK(status.st_mode) ? Status() : regularFile(status))
+                            : (errno == ENOENT ? Status() : lastFailure());
     if (inTheWay) {
         discard();
         return inTheWay;
     }
     errno = 0;
     if (g_calls.rename(encoded(m_temporary).constData(), encoded(m_path).constData()) != 0) {
-        const Status failed = lastFailure();
+        Status failed = lastFailure();
         discard();
         return failed;
     }
@@ -363,9 +363,6 @@ Status makeFolder(const QString &path)
     return ::stat(name.constData(), &status) == 0 && S_ISDIR(status.st_mode) ? Status() : failure(ENOTDIR);
 }
 
-void removeFile(const QString &path)
-{
-    g_calls.unlink(encoded(path).constData());
-}
+void removeFile(const QString &path) { g_calls.unlink(encoded(path).constData()); }
 
 } // namespace merlox2::filesystem

@@ -217,8 +217,8 @@ Status checkWritable(const QString &path)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return failure(ERROR_ACCESS_DENIED);
     ::SetLastError(ERROR_SUCCESS);
-    const Handle file{open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           OPEN_EXISTING)};
+    const Handle file{
+        open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING)};
     if (file.handle == INVALID_HANDLE_VALUE)
         return openFailure(path);
     return {};
@@ -339,9 +339,6 @@ Status makeFolder(const QString &path)
     return isFolder(path) ? Status() : failure(ERROR_DIRECTORY);
 }
 
-void removeFile(const QString &path)
-{
-    ::DeleteFileW(native(path).c_str());
-}
+void removeFile(const QString &path) { ::DeleteFileW(native(path).c_str()); }
 
 } // namespace merlox2::filesystem

@@ -75,7 +75,7 @@ bool processRunning(qint64 pid, const QString &program, const QDateTime &since)
     if (running.endsWith(u" (deleted)"))
         running.chop(10);
     if (!running.isEmpty() && QFileInfo(running).fileName() != QFileInfo(program).fileName())
-        return false;
+        return false; // NOLINT(readability-simplify-boolean-expr): other systems return at the #else
 #else
     Q_UNUSED(program);
 #endif
@@ -120,8 +120,10 @@ Seen readLockFile(const QLockFile &lock)
     // the machine's id, and a restart by the boot's id, which it writes after the three lines that
     // getLockInfo() gives but does not give back.
     QFile file(path);
-    const QList<QByteArray> lines = file.open(QIODevice::ReadOnly) ? file.read(4096).split('\n') : QList<QByteArray>();
-    if (const QByteArray id = lines.value(3).trimmed(); !id.isEmpty() && !QSysInfo::machineUniqueId().isEmpty())
+    const QList<QByteArray> lines =
+        file.open(QIODevice::ReadOnly) ? file.read(4096).split('\n') : QList<QByteArray>();
+    if (const QByteArray id = lines.value(3).trimmed();
+        !id.isEmpty() && !QSysInfo::machineUniqueId().isEmpty())
         sameMachine = id == QSysInfo::machineUniqueId();
     if (!sameMachine) {
         seen.holder = Holder::OtherMachine;
@@ -147,7 +149,7 @@ Seen inspect(const QLockFile &lock)
 enum class Taken { Yes, NoFile, LeftBehind, Running, OtherMachine };
 
 struct Attempt {
-    Taken taken;
+    Taken taken = Taken::NoFile;
     Seen seen;
 };
 
@@ -189,10 +191,10 @@ QString gradeIdentity(const QString &gradePath)
     const QFileInfo file(target);
 #ifdef Q_OS_WIN
     const QString name = file.fileName().toCaseFolded();
-    const HANDLE folder = ::CreateFileW(reinterpret_cast<const wchar_t *>(
-                                            QDir::toNativeSeparators(file.absolutePath()).utf16()),
-                                        0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE folder = ::CreateFileW(
+        reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(file.absolutePath()).utf16()), 0,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder != INVALID_HANDLE_VALUE) {
         BY_HANDLE_FILE_INFORMATION info{};
         const bool known = ::GetFileInformationByHandle(folder, &info);
@@ -335,7 +337,8 @@ MachineLock::Taken MachineLock::tryLock()
 {
     unlock();
     const QByteArray path = QFile::encodeName(m_path);
-    // No link followed, no wait on a pipe put in its place, and not kept open by the programs this one starts.
+    // No link followed, no wait on a pipe put in its place, and not kept open by the programs this one
+    // starts.
     constexpr int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
     bool unreadable = false;
     for (int attempt = 0; attempt < 5; ++attempt) {

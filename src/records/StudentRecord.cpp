@@ -44,7 +44,7 @@ Result<void> StudentRecord::setField(Field field, QStringView text)
     return {};
 }
 
-QByteArray StudentRecord::bytes() const { return QByteArray(m_bytes.data(), Size); }
+QByteArray StudentRecord::bytes() const { return {m_bytes.data(), Size}; }
 
 StudentRecord StudentRecord::fromBytes(QByteArrayView bytes)
 {

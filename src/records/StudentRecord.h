@@ -40,7 +40,7 @@ public:
     static int offset(Field field);
 
     // A field never stored into holds NUL characters.
-    StudentRecord() { m_bytes.fill('\0'); }
+    StudentRecord() = default;
 
     // The field at its full width, trailing blanks (and NULs) included.
     QString field(Field field) const;
@@ -57,7 +57,7 @@ public:
     friend bool operator==(const StudentRecord &, const StudentRecord &) = default;
 
 private:
-    std::array<char, Size> m_bytes;
+    std::array<char, Size> m_bytes{};
 };
 
 } // namespace merlox2

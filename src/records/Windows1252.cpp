@@ -25,7 +25,7 @@ constexpr std::array<char16_t, 256> ByteToChar = [] {
 
 } // namespace
 
-QChar toChar(unsigned char byte) { return QChar(ByteToChar[byte]); }
+QChar toChar(unsigned char byte) { return {ByteToChar[byte]}; }
 
 std::optional<unsigned char> fromCodePoint(char32_t codePoint)
 {

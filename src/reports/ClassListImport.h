@@ -69,7 +69,7 @@ namespace classlist {
 
 // A class list is at most a few hundred lines; a file this large is something else, and is refused before
 // it is read whole. 10,000 short lines still fit, and are read in a moment.
-constexpr qsizetype MaxBytes = 1024 * 1024;
+constexpr qsizetype MaxBytes = qsizetype{1024} * 1024;
 // A class list has a few columns; a line with more is not a student (or the delimiter is not the one
 // found), and is reported rather than guessed at.
 constexpr int MaxColumns = 50;

@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
@@ -72,8 +74,8 @@ QString delimiterText(QChar delimiter)
 
 } // namespace
 
-ClassListImportDialog::ClassListImportDialog(int grade, const QString &gradeFilePath, QWidget *parent)
-    : QDialog(parent), m_grade(grade), m_path(gradeFilePath)
+ClassListImportDialog::ClassListImportDialog(int grade, QString gradeFilePath, QWidget *parent)
+    : QDialog(parent), m_grade(grade), m_path(std::move(gradeFilePath))
 {
     setObjectName(u"importarLista"_s);
     setWindowTitle(u"Importar lista de alumnos — %1º grado"_s.arg(grade));

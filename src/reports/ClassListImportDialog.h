@@ -22,7 +22,7 @@ class ClassListImportDialog : public QDialog {
     Q_OBJECT
 
 public:
-    ClassListImportDialog(int grade, const QString &gradeFilePath, QWidget *parent = nullptr);
+    ClassListImportDialog(int grade, QString gradeFilePath, QWidget *parent = nullptr);
 
     // What «Abrir archivo…» and «Pegar» do once the file or the text is chosen.
     void loadFile(const QString &path);

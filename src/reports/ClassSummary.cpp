@@ -80,7 +80,7 @@ ClassSummary summarize(int grade, const Roster &roster, const SexTable &sexes)
             ++summary.withoutSex;
             continue;
         }
-        const std::size_t column = std::size_t(*sex == Sex::Hombre ? SexColumn::Hombres : SexColumn::Mujeres);
+        const auto column = std::size_t(*sex == Sex::Hombre ? SexColumn::Hombres : SexColumn::Mujeres);
         const StudentMarks marks = marksOf(grade, roster[slot], sex);
         for (const std::size_t s : {column, Todos}) {
             ++summary.students[s];

@@ -16,7 +16,7 @@
 
 #ifdef Q_OS_UNIX
 #include <clocale>
-#include <locale.h>
+#include <locale.h> // NOLINT(modernize-deprecated-headers): newlocale and uselocale are POSIX, not in <clocale>
 #endif
 
 using namespace Qt::StringLiterals;

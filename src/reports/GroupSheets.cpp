@@ -27,7 +27,7 @@ namespace merlox2 {
 
 namespace {
 
-SheetRenderer &renderer()
+SheetRenderer &installed()
 {
     static SheetRenderer set;
     return set;
@@ -54,14 +54,14 @@ QString leftOutList(const QList<LeftOutStudent> &leftOut)
 
 } // namespace
 
-void setSheetRenderer(SheetRenderer set) { renderer() = std::move(set); }
+void setSheetRenderer(SheetRenderer renderer) { installed() = std::move(renderer); }
 
-const SheetRenderer &sheetRenderer() { return renderer(); }
+const SheetRenderer &sheetRenderer() { return installed(); }
 
 bool drawSheets(QPagedPaintDevice &pages, const GradeStudents &grade, const EvaluatedGrade &evaluated,
                 const std::function<bool(int done)> &progress)
 {
-    if (!renderer() || evaluated.students.isEmpty())
+    if (!installed() || evaluated.students.isEmpty())
         return false;
     QPainter painter;
     if (!painter.begin(&pages))
@@ -72,7 +72,7 @@ bool drawSheets(QPagedPaintDevice &pages, const GradeStudents &grade, const Eval
         if (done > 0 && !pages.newPage())
             return false;
         painter.save();
-        renderer()(grade, student.slot, student.sex, painter, page);
+        installed()(grade, student.slot, student.sex, painter, page);
         painter.restore();
         ++done;
         if (progress && !progress(done))

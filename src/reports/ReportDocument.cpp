@@ -19,8 +19,8 @@ QPageLayout savedPageLayout()
 {
     if (const Result<QPageLayout> printer = defaultPrinterPageLayout())
         return printer.value();
-    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                       QMarginsF(MarginPt, MarginPt, MarginPt, MarginPt), QPageLayout::Point);
+    return {QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+            QMarginsF(MarginPt, MarginPt, MarginPt, MarginPt), QPageLayout::Point};
 }
 
 QByteArray drawPdf(const QString &title, const QPageLayout &layout, const PageDrawer &draw)

@@ -44,10 +44,7 @@ using Columns = GradeTableModel;
 const QString RecentFoldersKey = u"reportes/carpetasRecientes"_s;
 
 // The program's own settings, beside those of nothing else: the registry on Windows, ~/.config elsewhere.
-QSettings settings()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, u"MERLOX2"_s, u"MERLOX2"_s);
-}
+QSettings settings() { return {QSettings::NativeFormat, QSettings::UserScope, u"MERLOX2"_s, u"MERLOX2"_s}; }
 
 QString gradeName(int grade) { return u"%1º grado"_s.arg(grade); }
 
@@ -110,7 +107,7 @@ public:
     {
         if (isEvaluationColumn(index.column())) {
             if (role == Qt::TextAlignmentRole)
-                return QVariant(Qt::AlignCenter);
+                return {Qt::AlignCenter};
             if (role == Qt::ToolTipRole) {
                 const QVariant help = GradeTableProxy::data(index, role);
                 return help.isValid() ? help : GradeTableProxy::data(index, Qt::DisplayRole);

@@ -80,7 +80,7 @@ private:
     void forgetFolder(const QString &folder);
     void fillRecentMenu();
     void reloadAll();
-    bool setSexFromKey(QTableView *view, const QString &sex);
+    bool setSexFromKey(QTableView *table, const QString &sex);
     void reportNotStored(GradeTableModel *model);
     void showMessage(const QString &text);
 

@@ -8,7 +8,8 @@ using namespace Qt::StringLiterals;
 
 namespace merlox2 {
 
-QWidget *SexDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
+QWidget *SexDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem & /*option*/,
+                                   const QModelIndex & /*index*/) const
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(u"editorSexo"_s);
@@ -21,7 +22,7 @@ QWidget *SexDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &
 }
 
 void SexDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
-                                       const QModelIndex &) const
+                                       const QModelIndex & /*index*/) const
 {
     QRect area = option.rect;
     area.setWidth(std::max(area.width(), editor->sizeHint().width()));

@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
@@ -36,7 +38,7 @@ void SummaryChart::setSummary(const ClassSummary &summary)
 
 QSize SummaryChart::sizeHint() const { return {560, 300}; }
 
-void SummaryChart::paintEvent(QPaintEvent *)
+void SummaryChart::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -44,8 +46,8 @@ void SummaryChart::paintEvent(QPaintEvent *)
     paintSummaryChart(painter, QRectF(rect()).adjusted(6, 6, -6, -6), m_summary);
 }
 
-SummaryDialog::SummaryDialog(int grade, const QString &gradeFilePath, const QString &folder, QWidget *parent)
-    : QDialog(parent), m_gradeFilePath(gradeFilePath), m_folder(folder)
+SummaryDialog::SummaryDialog(int grade, QString gradeFilePath, QString folder, QWidget *parent)
+    : QDialog(parent), m_gradeFilePath(std::move(gradeFilePath)), m_folder(std::move(folder))
 {
     m_summary.grade = grade;
     setObjectName(u"resumenDelGrupo"_s);

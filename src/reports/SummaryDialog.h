@@ -33,7 +33,7 @@ class SummaryDialog : public QDialog {
     Q_OBJECT
 
 public:
-    SummaryDialog(int grade, const QString &gradeFilePath, const QString &folder, QWidget *parent = nullptr);
+    SummaryDialog(int grade, QString gradeFilePath, QString folder, QWidget *parent = nullptr);
 
     const ClassSummary &summary() const { return m_summary; }
     QTableWidget *table() const { return m_table; }

@@ -309,7 +309,7 @@ namespace {
 QString sexLineClause(const SexLineProblem &problem)
 {
     const int slot = problem.line - 1;
-    const QString line = u"la línea %1 (registro %2)"_s.arg(problem.line).arg(slot);
+    QString line = u"la línea %1 (registro %2)"_s.arg(problem.line).arg(slot);
     switch (problem.fault) {
     case SexLineFault::NotASexFile:
         return u"la línea 1 no es la primera de un archivo de este tipo (se leyeron las demás)"_s;

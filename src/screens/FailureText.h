@@ -16,7 +16,6 @@ namespace merlox2 {
 // so defined with the screens (ReportFailure.cpp); the wording below stands alone.
 void reportFailure(QWidget *screen, const Error &error);
 
-
 // The failure in Spanish, for the teacher: what could not be done, to which file or printer, why, and what
 // to do about it. The core reports causes; this is the one place that words them.
 QString describe(const Error &error);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/Result.h"
 #include "common/Clock.h"
-#include "screens/Screen.h"
+#include "common/Result.h"
 #include "records/Roster.h"
+#include "screens/Screen.h"
 
 #include <QObject>
 #include <QString>

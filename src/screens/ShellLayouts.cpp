@@ -125,24 +125,48 @@ static_assert(fillsEachMemberOnce<DocumentControls>(FormatRows));
 
 } // namespace
 
-const FormTable AccessLayout{.name = "CLAVESEC", .caption = "MERLOX 2 EDUC. FISICA SECUNDARIA",
-                            .clientWidth = 4680, .clientHeight = 3195, .background = Blue,
-                            .placement = Placement::AtScreenPosition, .screenLeft = 3570, .screenTop = 2625,
-                            .keyPreview = true, .controls = AccessRows};
+const FormTable AccessLayout{.name = "CLAVESEC",
+                             .caption = "MERLOX 2 EDUC. FISICA SECUNDARIA",
+                             .clientWidth = 4680,
+                             .clientHeight = 3195,
+                             .background = Blue,
+                             .placement = Placement::AtScreenPosition,
+                             .screenLeft = 3570,
+                             .screenTop = 2625,
+                             .keyPreview = true,
+                             .controls = AccessRows};
 
-const FormTable TitleLayout{.name = "empezar", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 11895,
-                           .clientHeight = 8415, .background = DarkBlue, .placement = Placement::Maximized,
-                           .keyPreview = true, .controls = TitleRows};
+const FormTable TitleLayout{.name = "empezar",
+                            .caption = "MERLOX 2 SECUNDARIA",
+                            .clientWidth = 11895,
+                            .clientHeight = 8415,
+                            .background = DarkBlue,
+                            .placement = Placement::Maximized,
+                            .keyPreview = true,
+                            .controls = TitleRows};
 
-const FormTable MenuLayout{.name = "MENU", .caption = "MERLOX2 MENU", .clientWidth = 5310, .clientHeight = 3855,
-                          .background = Orange, .autoDefaultButtons = true, .controls = MenuRows};
+const FormTable MenuLayout{.name = "MENU",
+                           .caption = "MERLOX2 MENU",
+                           .clientWidth = 5310,
+                           .clientHeight = 3855,
+                           .background = Orange,
+                           .autoDefaultButtons = true,
+                           .controls = MenuRows};
 
-const FormTable MethodologyLayout{.name = "metodologia", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 5055,
-                                 .clientHeight = 3525, .background = Orange, .autoDefaultButtons = true,
-                                 .controls = MethodologyRows};
+const FormTable MethodologyLayout{.name = "metodologia",
+                                  .caption = "MERLOX 2 SECUNDARIA",
+                                  .clientWidth = 5055,
+                                  .clientHeight = 3525,
+                                  .background = Orange,
+                                  .autoDefaultButtons = true,
+                                  .controls = MethodologyRows};
 
-const FormTable FormatLayout{.name = "formato", .caption = "MERLOX 2 SECUNDARIA", .clientWidth = 4680,
-                            .clientHeight = 3195, .background = Orange, .autoDefaultButtons = true,
-                            .controls = FormatRows};
+const FormTable FormatLayout{.name = "formato",
+                             .caption = "MERLOX 2 SECUNDARIA",
+                             .clientWidth = 4680,
+                             .clientHeight = 3195,
+                             .background = Orange,
+                             .autoDefaultButtons = true,
+                             .controls = FormatRows};
 
 } // namespace merlox2

@@ -1,15 +1,15 @@
 #include "screens/Worksheet.h"
 
-#include "evaluation/EvaluationRule.h"
 #include "common/Clock.h"
+#include "evaluation/EvaluationRule.h"
 #include "forms/Controls.h"
-#include "screens/FailureText.h"
 #include "forms/MessageBox.h"
-#include "platform/Printing.h"
-#include "screens/Screen.h"
 #include "forms/StorableTextValidator.h"
+#include "platform/Printing.h"
 #include "records/SexFile.h"
 #include "records/Windows1252.h"
+#include "screens/FailureText.h"
+#include "screens/Screen.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -35,20 +35,17 @@ constexpr std::array<int, OutputCount> ClearOrder{0, 2, 4, 5, 1, 3, 6, 7};
 // What printing hides, in this order; shown again in the same order.
 std::array<QWidget *, 13> hiddenWhilePrinting(const WorksheetControls &ui)
 {
-    return {ui.Frame1,      ui.Label9,   ui.Label10,  ui.cmdGuardarReg, ui.cmdRegAnterior,
-            ui.cmdRegSiguiente, ui.cmdRegresar, ui.cmdSalir, ui.Command1, ui.Command3,
-            ui.Command4,    ui.Command2, ui.Image1};
+    return {ui.Frame1,          ui.Label9,      ui.Label10,  ui.cmdGuardarReg, ui.cmdRegAnterior,
+            ui.cmdRegSiguiente, ui.cmdRegresar, ui.cmdSalir, ui.Command1,      ui.Command3,
+            ui.Command4,        ui.Command2,    ui.Image1};
 }
 
 const char *ordinal(int grade)
 {
     switch (grade) {
-    case 1:
-        return "1er";
-    case 2:
-        return "2º";
-    default:
-        return "3er";
+    case 1: return "1er";
+    case 2: return "2º";
+    default: return "3er";
     }
 }
 
@@ -118,7 +115,7 @@ std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Ro
 
 QRect Worksheet::sheetArea() const
 {
-    return QRect(0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight));
+    return {0, 0, toPixels(WorksheetExtentWidth), toPixels(WorksheetExtentHeight)};
 }
 
 void Worksheet::drawSheet(int slot, Sex sex, QPainter &painter)
@@ -167,20 +164,20 @@ bool Worksheet::lockGradeFile()
     switch (outcome) {
     case GradeLock::Outcome::OpenHere:
         if (m_lock.refusedBy() == m_lock.lockFileName()) {
-            MessageBox::show(nullptr,
-                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
-                             "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra "
-                             "ventana del programa abierta, borre el archivo %3 de la carpeta de los archivos "
-                             "de los grados e intente de nuevo. La carpeta es:\n%4"_s.arg(grade, gradeFile,
-                                                                                            lockFile, folder));
+            MessageBox::show(
+                nullptr, u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 (archivo %2). "
+                         "Termine allí su trabajo con «Salir» y vuelva a abrir el grado. Si no hay otra "
+                         "ventana del programa abierta, borre el archivo %3 de la carpeta de los archivos "
+                         "de los grados e intente de nuevo. La carpeta es:\n%4"_s.arg(grade, gradeFile,
+                                                                                      lockFile, folder));
         } else {
             // This machine's lock ends with the copy that holds it: deleting its file would not help.
-            MessageBox::show(nullptr,
-                             u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 en esta "
-                             "computadora (archivo %2), quizá en otra cuenta de usuario o desde otra carpeta que "
-                             "lleva al mismo archivo. Termine allí su trabajo con «Salir» y vuelva a abrir el "
-                             "grado. Si esa ventana está en otra cuenta, entre en esa cuenta y oprima «Salir» "
-                             "allí."_s.arg(grade, gradeFile));
+            MessageBox::show(
+                nullptr, u"El %1 grado ya está abierto en otra ventana del programa MERLOX2 en esta "
+                         "computadora (archivo %2), quizá en otra cuenta de usuario o desde otra carpeta que "
+                         "lleva al mismo archivo. Termine allí su trabajo con «Salir» y vuelva a abrir el "
+                         "grado. Si esa ventana está en otra cuenta, entre en esa cuenta y oprima «Salir» "
+                         "allí."_s.arg(grade, gradeFile));
         }
         return false;
     case GradeLock::Outcome::AcquiredLeftBehind:
@@ -194,8 +191,7 @@ bool Worksheet::lockGradeFile()
                 lockFile, grade, folder));
         return true;
     case GradeLock::Outcome::Acquired:
-    case GradeLock::Outcome::OpenElsewhere:
-        break;
+    case GradeLock::Outcome::OpenElsewhere: break;
     }
     return true;
 }
@@ -211,10 +207,7 @@ void Worksheet::closeEvent(QCloseEvent *event)
     Form::closeEvent(event);
 }
 
-bool Worksheet::mayEndProgram()
-{
-    return settleUnstoredChanges();
-}
+bool Worksheet::mayEndProgram() { return settleUnstoredChanges(); }
 
 bool Worksheet::settleUnstoredChanges()
 {
@@ -228,10 +221,8 @@ bool Worksheet::settleUnstoredChanges()
             return false;
         }
         return true;
-    case MessageBox::Answer::No:
-        return true;
-    case MessageBox::Answer::Cancel:
-        break;
+    case MessageBox::Answer::No: return true;
+    case MessageBox::Answer::Cancel: break;
     }
     return false;
 }
@@ -353,15 +344,9 @@ void Worksheet::cmdGuardarReg_Click()
         m_stored[IndiceReg] = m_roster[IndiceReg];
 }
 
-void Worksheet::cmdRegAnterior_Click()
-{
-    moveRecord(-1);
-}
+void Worksheet::cmdRegAnterior_Click() { moveRecord(-1); }
 
-void Worksheet::cmdRegSiguiente_Click()
-{
-    moveRecord(+1);
-}
+void Worksheet::cmdRegSiguiente_Click() { moveRecord(+1); }
 
 void Worksheet::moveRecord(int step)
 {
@@ -386,10 +371,7 @@ void Worksheet::Command1_Click()
     m_ui.txtNombre->setFocus();
 }
 
-void Worksheet::cmdRegresar_Click()
-{
-    m_screens.open(Screen::Menu);
-}
+void Worksheet::cmdRegresar_Click() { m_screens.open(Screen::Menu); }
 
 void Worksheet::cmdSalir_Click()
 {
@@ -421,8 +403,9 @@ void Worksheet::evaluate(Sex sex)
 
 void Worksheet::showEvaluation(Sex sex)
 {
-    const QString texts[] = {m_ui.txtresistencia->text(), m_ui.txtvelocidad->text(), m_ui.txtlagartijas->text(),
-                             m_ui.txtabdominales->text(), m_ui.txtsentadillas->text()};
+    const QString texts[] = {m_ui.txtresistencia->text(), m_ui.txtvelocidad->text(),
+                             m_ui.txtlagartijas->text(), m_ui.txtabdominales->text(),
+                             m_ui.txtsentadillas->text()};
     const Evaluation result =
         merlox2::evaluate(m_grade.grade, sex, {texts[0], texts[1], texts[2], texts[3], texts[4]});
     // Outputs produced before an early stop stand; the rest of the panel keeps what it showed.

@@ -2,10 +2,10 @@
 
 #include "evaluation/NormSets.h"
 #include "forms/FormBuilder.h"
-#include "screens/Screen.h"
 #include "records/GradeFile.h"
 #include "records/GradeLock.h"
 #include "records/Roster.h"
+#include "screens/Screen.h"
 #include "screens/WorksheetLayout.h"
 
 #include <QRect>
@@ -102,7 +102,8 @@ private:
     GradeLock m_lock;
     const WorksheetControls m_ui = members<WorksheetControls>();
 
-    qint16 IndiceReg = 1; // the slot on screen, 1 to 30
+    // The name the layout gives it, without the m_ prefix.
+    qint16 IndiceReg = 1; // NOLINT(readability-identifier-naming): the slot on screen, 1 to 30
 
     bool m_cleared = false; // "Borrar" since the record was shown
 

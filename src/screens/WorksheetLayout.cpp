@@ -165,7 +165,7 @@ static_assert(fillsEachMemberOnce<WorksheetControls>(WorksheetTable));
 // What a grade changes in the shared table: the row, by its member, and the fields that differ.
 struct GradeOverride {
     ControlMember member;
-    void (*apply)(ControlRow &row, const WorksheetGrade &grade);
+    void (*apply)(ControlRow &row, const WorksheetGrade &grade) = nullptr;
 };
 
 constexpr GradeOverride GradeOverrides[] = {

@@ -45,13 +45,14 @@ struct WorksheetControls {
     FormLabel *Label23, *Label11, *Label24, *Label12, *Label25, *Label13, *Label26, *Label19;
     // Command band.
     BandFrame *Frame1;
-    FaceButton *cmdGuardarReg, *cmdRegSiguiente, *cmdRegAnterior, *cmdRegresar, *Command1, *Command3, *Command4,
-        *Command2, *cmdSalir;
+    FaceButton *cmdGuardarReg, *cmdRegSiguiente, *cmdRegAnterior, *cmdRegresar, *Command1, *Command3,
+        *Command4, *Command2, *cmdSalir;
 
     // The seven boxes in the order of the record's fields.
     std::array<QLineEdit *, 7> boxes() const
     {
-        return {txtNombre, txtedad, txtresistencia, txtvelocidad, txtlagartijas, txtabdominales, txtsentadillas};
+        return {txtNombre,     txtedad,        txtresistencia, txtvelocidad,
+                txtlagartijas, txtabdominales, txtsentadillas};
     }
     // The result panel in the order the evaluation writes it.
     std::array<FormLabel *, 8> panel() const
@@ -65,7 +66,7 @@ struct WorksheetGrade {
     int grade;
     const char *formName;
     const char *caption;
-    QRgb background; // the window and both sex options
+    QRgb background;       // the window and both sex options
     const char *titleName; // the title label's name on this grade's screen
     const char *title;
     int titleLeft;

@@ -7,8 +7,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSysInfo>
 #include <QScreen>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,10 +24,7 @@ constexpr char FitChild[] = "MERLOX2_TEST_FIT_CHILD";
 constexpr Screen Opened[] = {Screen::Title,      Screen::Menu,       Screen::Methodology, Screen::Format,
                              Screen::Worksheet1, Screen::Worksheet2, Screen::Worksheet3};
 
-QString toString(QRect r)
-{
-    return u"%1,%2 %3x%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
+QString toString(QRect r) { return u"%1,%2 %3x%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()); }
 
 // Every control inside its window, and the window, frame included, inside the work area.
 void checkFits(const Form *form)

@@ -120,7 +120,7 @@ void TestPlatform::enterMovesFocusWithoutReachingTheControl()
     QSignalSpy returnPressed(screen.first, &QLineEdit::returnPressed);
     QSignalSpy clicked(screen.button, &QPushButton::clicked);
 
-    QWidget *start = screen.form->findChild<QWidget *>(from);
+    auto *start = screen.form->findChild<QWidget *>(from);
     start->setFocus();
     QTest::keyClick(start, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
     QCOMPARE(focusName(), from); // the Tab is queued, not sent from inside the key handling
@@ -212,8 +212,8 @@ void TestPlatform::windowsScreensFontIsOneTheSystemHas_data()
     // Wine takes the host's fonts; the first it lists is a serif face.
     QTest::newRow("Wine") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"Liberation Sans"_s, u"MS Shell Dlg"_s}
                           << u"Liberation Sans"_s << vertical;
-    QTest::newRow("Wine, Arial only") << QStringList{u"C059"_s, u"Arial"_s, u"MS Shell Dlg"_s}
-                                      << u"Arial"_s << vertical;
+    QTest::newRow("Wine, Arial only")
+        << QStringList{u"C059"_s, u"Arial"_s, u"MS Shell Dlg"_s} << u"Arial"_s << vertical;
     QTest::newRow("neither") << QStringList{u"C059"_s, u"DejaVu Sans"_s, u"MS Shell Dlg"_s}
                              << u"MS Shell Dlg"_s << vertical;
 }
@@ -250,7 +250,7 @@ void TestPlatform::reopeningAWorksheetKeepsMemoryFlat()
     for (int i = 0; i < 600; ++i)
         QVERIFY(openAndClose());
     const qint64 grown = qint64(heapInUse()) - qint64(before);
-    QVERIFY2(grown < 1024 * 1024, qPrintable(u"%1 bytes more after 600 openings"_s.arg(grown)));
+    QVERIFY2(grown < qint64{1024} * 1024, qPrintable(u"%1 bytes more after 600 openings"_s.arg(grown)));
 }
 
 void TestPlatform::registryKeepsOneScreenUntilClosedOrEnded()

@@ -112,9 +112,9 @@ QByteArray pattern(qsizetype size)
 // What in-place writes of slots first to last give over content, a gap before them zero-filled.
 QByteArray written(const Roster &roster, int first, int last, QByteArray content = {})
 {
-    content.resize(std::max<qsizetype>(content.size(), last * 130), '\0');
+    content.resize(std::max<qsizetype>(content.size(), qsizetype{last} * 130), '\0');
     for (int n = first; n <= last; ++n)
-        content.replace((n - 1) * 130, 130, roster[n].bytes());
+        content.replace(qsizetype{n - 1} * 130, 130, roster[n].bytes());
     return content;
 }
 
@@ -177,7 +177,8 @@ std::optional<Result<void>> perform(Operation operation, const QString &path, Ro
 
     const AsNobody nobody(as == As::Nobody);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    if (as == As::Nobody && (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
+    if (as == As::Nobody &&
+        (geteuid() == 0 || faccessat(AT_FDCWD, folder.constData(), X_OK, AT_EACCESS) != 0))
         return std::nullopt;
 #else
     // No file-size limit to lower. The read-only attribute holds for every user, so no other is needed.
@@ -454,7 +455,7 @@ void TestGradeFile::reservedBytesRoundTrip()
     QVERIFY(succeeded(file.storeRoster(roster)));
 
     for (int n = 1; n <= 30; ++n)
-        content.replace((n - 1) * 130, 30, roster[n].bytes().left(30));
+        content.replace(qsizetype{n - 1} * 130, 30, roster[n].bytes().left(30));
     QCOMPARE(contentOf(path), content);
 }
 
@@ -559,7 +560,7 @@ void TestGradeFile::failingCalls_data()
     QTest::addColumn<Action>("action");
     QTest::addColumn<Cause>("cause");
 
-    const auto row = [](const char *name, Operation operation, QList<Fault> faults, Outcome outcome,
+    const auto row = [](const char *name, Operation operation, const QList<Fault> &faults, Outcome outcome,
                         Action action = {}, Cause cause = {}, bool exists = true) {
         QTest::newRow(name) << operation << exists << faults << outcome << action << cause;
     };
@@ -807,6 +808,7 @@ void TestGradeFile::notARegularFile()
         qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(fd >= 0);
+        // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): bind() takes any address as a sockaddr
         const int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
         ::close(fd); // the socket's file stays
         QCOMPARE(bound, 0);
@@ -929,7 +931,8 @@ void TestGradeFile::keepsOwnerAndPermissions()
     QFETCH(bool, inPlace);
     const passwd *nobody = getpwnam("nobody");
     if (geteuid() != 0 || !nobody)
-        MERLOX2_SKIP_UNPRIVILEGED("files of other users can be made only by root, and there must be a user 'nobody'");
+        MERLOX2_SKIP_UNPRIVILEGED(
+            "files of other users can be made only by root, and there must be a user 'nobody'");
 
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
@@ -1022,11 +1025,12 @@ void TestGradeFile::removesOnlyLeftovers()
     const QStringList leftovers{tmp + u"Ab3xYz"_s, tmp + u"QWERTY"_s, tmp + u"000000"_s};
     // A teacher's own copies among them: six letters after the name are no sign of a leftover.
     const QStringList others{
-        FileName + u".lock"_s,       FileName + u".bak"_s,          FileName + u".backup"_s,
-        FileName + u".Ab3xYz"_s,     tmp + u"Ab3xYz.txt"_s,          tmp + u"Ab3xYzW"_s,
-        tmp + u"Ab3x_z"_s,           tmp + u"Ab3xYñ"_s,              tmp + u"Ab3xY"_s,
-        u"secundaria2.dat.guardando-Ab3xYz"_s, u"x"_s + tmp + u"Ab3xYz"_s,
-        FileName + u"guardando-Ab3xYz"_s,
+        FileName + u".lock"_s,      FileName + u".bak"_s,
+        FileName + u".backup"_s,    FileName + u".Ab3xYz"_s,
+        tmp + u"Ab3xYz.txt"_s,      tmp + u"Ab3xYzW"_s,
+        tmp + u"Ab3x_z"_s,          tmp + u"Ab3xYñ"_s,
+        tmp + u"Ab3xY"_s,           u"secundaria2.dat.guardando-Ab3xYz"_s,
+        u"x"_s + tmp + u"Ab3xYz"_s, FileName + u"guardando-Ab3xYz"_s,
     };
     for (const QString &name : leftovers + others)
         placeFile(dir.filePath(name), "copia"_ba);
@@ -1060,7 +1064,8 @@ void TestGradeFile::inUse_data()
     const quint32 readWrite = GENERIC_READ | GENERIC_WRITE;
     QTest::newRow("open for itself alone") << readWrite << quint32(0) << false;
     QTest::newRow("being written, others may read") << readWrite << quint32(FILE_SHARE_READ) << false;
-    QTest::newRow("being read, nobody may write") << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
+    QTest::newRow("being read, nobody may write")
+        << quint32(GENERIC_READ) << quint32(FILE_SHARE_READ) << true;
 }
 
 void TestGradeFile::inUse()
@@ -1071,8 +1076,9 @@ void TestGradeFile::inUse()
     QTemporaryDir dir;
     const QString path = dir.filePath(FileName);
     placeFile(path, pattern(3900));
-    const HANDLE other = ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
-                                       access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), access,
+                      sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     QVERIFY(other != INVALID_HANDLE_VALUE);
     const auto closeOther = qScopeGuard([other] { ::CloseHandle(other); });
     const QMap<QString, QByteArray> before = snapshot(dir);

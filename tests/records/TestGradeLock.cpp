@@ -301,8 +301,8 @@ void TestGradeLock::lockWhoseNumberWentToANewerProcess()
     // This test's own number and name, in a lock written an hour before it started.
     writeFile(lockFile, QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
                             QCoreApplication::applicationName().toUtf8() + '\n' +
-                            qEnvironmentVariable("COMPUTERNAME").toUtf8() + '\n' + QSysInfo::machineUniqueId() +
-                            "\n\n");
+                            qEnvironmentVariable("COMPUTERNAME").toUtf8() + '\n' +
+                            QSysInfo::machineUniqueId() + "\n\n");
     QFile file(lockFile);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
@@ -422,7 +422,8 @@ void TestGradeLock::copyThroughALinkIsRefused_data()
     QTest::addColumn<QString>("secondPath");
     QTest::addColumn<bool>("gradeExists"); // when the first copy opens it
     QTest::newRow("two folders linking one file") << u"a/secundaria1.dat"_s << u"b/secundaria1.dat"_s << true;
-    QTest::newRow("links to a file not saved yet") << u"a/secundaria1.dat"_s << u"b/secundaria1.dat"_s << false;
+    QTest::newRow("links to a file not saved yet")
+        << u"a/secundaria1.dat"_s << u"b/secundaria1.dat"_s << false;
     QTest::newRow("a link to a link") << u"shared/secundaria1.dat"_s << u"c/secundaria1.dat"_s << true;
 }
 

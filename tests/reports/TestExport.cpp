@@ -95,7 +95,7 @@ print(json.dumps({'r': {'bom': raw.startswith(b'\xef\xbb\xbf'), 'crlf': raw.coun
 QStringList cells(const QJsonValue &row)
 {
     QStringList texts;
-    for (const QJsonValue &cell : row.toArray()) {
+    for (const auto &cell : row.toArray()) {
         const QJsonArray typed = cell.toArray();
         texts << (typed.at(0).toString() + u':' + typed.at(1).toVariant().toString());
     }
@@ -133,7 +133,7 @@ private:
         for (QMessageBox *box : m_window->findChildren<QMessageBox *>()) {
             if (!box->isVisible())
                 continue;
-            const QString text = box->text();
+            QString text = box->text();
             box->button(QMessageBox::Ok)->click();
             return text;
         }

@@ -67,7 +67,7 @@ QString takeMessage(const QWidget *window)
     for (QMessageBox *box : window->findChildren<QMessageBox *>()) {
         if (!box->isVisible())
             continue; // closed, and deleted once back in the event loop
-        const QString text = box->text();
+        QString text = box->text();
         box->button(QMessageBox::Ok)->click();
         return text;
     }

@@ -28,19 +28,25 @@ private Q_SLOTS:
 
 namespace {
 
-constexpr Cause FileCauses[] = {
-    Cause::MissingFolder, Cause::NotAFolder, Cause::FolderInPlace, Cause::NotARegularFile, Cause::DanglingLink,
-    Cause::PermissionDenied, Cause::ReadDenied, Cause::FolderWriteDenied, Cause::WriteProtected, Cause::InUse,
-    Cause::AlreadyExists, Cause::DiskFull, Cause::ReadOnlyDisk, Cause::OutOfMemory, Cause::TooManyOpenFiles,
-    Cause::NameTooLong, Cause::IoError, Cause::NoSuchRecord, Cause::Unstorable, Cause::Other, Cause::Unexplained};
-constexpr Cause PrintCauses[] = {
-    Cause::NoPrintServer, Cause::PrintServerSilent, Cause::NoDefaultPrinter, Cause::PageNotDrawn,
-    Cause::PrinterNotAccepting, Cause::PrinterGone, Cause::JobRefused, Cause::NoPrintModule,
-    Cause::PermissionDenied, Cause::Other, Cause::Unexplained};
+constexpr Cause FileCauses[] = {Cause::MissingFolder,    Cause::NotAFolder,
+                                Cause::FolderInPlace,    Cause::NotARegularFile,
+                                Cause::DanglingLink,     Cause::PermissionDenied,
+                                Cause::ReadDenied,       Cause::FolderWriteDenied,
+                                Cause::WriteProtected,   Cause::InUse,
+                                Cause::AlreadyExists,    Cause::DiskFull,
+                                Cause::ReadOnlyDisk,     Cause::OutOfMemory,
+                                Cause::TooManyOpenFiles, Cause::NameTooLong,
+                                Cause::IoError,          Cause::NoSuchRecord,
+                                Cause::Unstorable,       Cause::Other,
+                                Cause::Unexplained};
+constexpr Cause PrintCauses[] = {Cause::NoPrintServer, Cause::PrintServerSilent,   Cause::NoDefaultPrinter,
+                                 Cause::PageNotDrawn,  Cause::PrinterNotAccepting, Cause::PrinterGone,
+                                 Cause::JobRefused,    Cause::NoPrintModule,       Cause::PermissionDenied,
+                                 Cause::Other,         Cause::Unexplained};
 // What making the grade files' folder can meet.
 constexpr Cause FolderCauses[] = {
-    Cause::MissingFolder, Cause::NotAFolder, Cause::PermissionDenied, Cause::DiskFull, Cause::ReadOnlyDisk,
-    Cause::OutOfMemory, Cause::NameTooLong, Cause::IoError, Cause::Other, Cause::Unexplained};
+    Cause::MissingFolder, Cause::NotAFolder,  Cause::PermissionDenied, Cause::DiskFull, Cause::ReadOnlyDisk,
+    Cause::OutOfMemory,   Cause::NameTooLong, Cause::IoError,          Cause::Other,    Cause::Unexplained};
 
 } // namespace
 
@@ -60,8 +66,8 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
         QTest::newRow(name) << action << subject << named << causes;
     };
     const QString folder = u"/home/profe/Documentos/MERLOX2"_s;
-    row("preparing the grade files' folder", Action::PrepareDataFolder, folder, QDir::toNativeSeparators(folder),
-        QList<Cause>(std::begin(FolderCauses), std::end(FolderCauses)));
+    row("preparing the grade files' folder", Action::PrepareDataFolder, folder,
+        QDir::toNativeSeparators(folder), QList<Cause>(std::begin(FolderCauses), std::end(FolderCauses)));
     row("reading a grade file", Action::ReadGradeFile, grade, u"secundaria2.dat"_s, files);
     row("creating a grade file", Action::CreateGradeFile, grade, u"secundaria2.dat"_s, files);
     row("saving a grade file", Action::SaveGradeFile, grade, u"secundaria2.dat"_s, files);
@@ -78,8 +84,10 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("finishing a PDF document's save", Action::FinishSavingDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
     const QString exported = u"/home/profe/Documentos/calificaciones.xlsx"_s;
     row("exporting to Excel", Action::ExportWorkbook, exported, u"calificaciones.xlsx"_s, files);
-    row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s, files);
-    row("opening a document", Action::OpenDocument, u"formato.rtf"_s, u"formato.rtf"_s, {Cause::NoApplication});
+    row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s,
+        files);
+    row("opening a document", Action::OpenDocument, u"formato.rtf"_s, u"formato.rtf"_s,
+        {Cause::NoApplication});
 }
 
 void TestFailureText::everyCauseHasItsOwnWords()
@@ -116,7 +124,8 @@ void TestFailureText::exactWording_data()
     QTest::addColumn<Error>("error");
     QTest::addColumn<QString>("message");
     QTest::newRow("disk full")
-        << Error{.action = Action::SaveGradeFile, .cause = Cause::DiskFull,
+        << Error{.action = Action::SaveGradeFile,
+                 .cause = Cause::DiskFull,
                  .subject = u"/home/profe/merlox2/secundaria2.dat"_s}
         << u"No se pudo guardar secundaria2.dat: no queda espacio en el disco. Libere espacio en el disco e "
            "intente de nuevo."_s;
@@ -126,7 +135,8 @@ void TestFailureText::exactWording_data()
                  .subject = u"/home/profe/Documentos/MERLOX2"_s}
         << u"No se pudo preparar la carpeta de los archivos de los grados:\n"_s +
                QDir::toNativeSeparators(u"/home/profe/Documentos/MERLOX2"_s) +
-               u"\nEn su lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre de ese "
+               u"\nEn su lugar, o en el de una de las carpetas de su ruta, hay un archivo. Cambie el nombre "
+               u"de ese "
                "archivo o muévalo a otro sitio y vuelva a abrir MERLOX2. MERLOX2 se cerrará ahora."_s;
     QTest::newRow("print server silent")
         << Error{.action = Action::Print, .cause = Cause::PrintServerSilent, .subject = u"localhost:631"_s}

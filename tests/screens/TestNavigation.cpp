@@ -43,7 +43,10 @@ private Q_SLOTS:
 private:
     Form *screen(Screen which) { return m_fixture->form(which); }
     template <typename T>
-    const auto &controlsOf(Screen which) { return m_fixture->screen<T>(which)->controls(); }
+    const auto &controlsOf(Screen which)
+    {
+        return m_fixture->screen<T>(which)->controls();
+    }
     // From the access code to the title screen, as the teacher gets there.
     Form *enterProgram();
     Worksheet *openGrade(int grade);
@@ -118,10 +121,12 @@ void TestNavigation::buttonsWithoutKeyPreviewOpen_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<Qt::Key>("key"); // none: clicked
     QTest::addColumn<Screen>("opens");
-    QTest::newRow("Enter on 1º GRADO") << Screen::Menu << u"Command1"_s << Qt::Key_Return << Screen::Worksheet1;
+    QTest::newRow("Enter on 1º GRADO")
+        << Screen::Menu << u"Command1"_s << Qt::Key_Return << Screen::Worksheet1;
     QTest::newRow("keypad Enter, 2º GRADO")
         << Screen::Menu << u"Command2"_s << Qt::Key_Enter << Screen::Worksheet2;
-    QTest::newRow("Enter on 3º GRADO") << Screen::Menu << u"Command3"_s << Qt::Key_Return << Screen::Worksheet3;
+    QTest::newRow("Enter on 3º GRADO")
+        << Screen::Menu << u"Command3"_s << Qt::Key_Return << Screen::Worksheet3;
     QTest::newRow("Enter on the menu's SALIR")
         << Screen::Menu << u"Command4"_s << Qt::Key_Return << Screen::Title;
     QTest::newRow("METODOLOGIA's SALIR clicked")
@@ -212,7 +217,8 @@ void TestNavigation::worksheetFoundAgain()
     QTRY_COMPARE(QApplication::activeWindow(), again);
     const WorksheetControls &ui = again->controls();
     const auto trimmed = [](const QWidget *control) { return textOf(control).trimmed(); };
-    QCOMPARE(QStringList({trimmed(ui.Label9), trimmed(ui.txtNombre), trimmed(ui.txtedad)}), shown.split(u'|'));
+    QCOMPARE(QStringList({trimmed(ui.Label9), trimmed(ui.txtNombre), trimmed(ui.txtedad)}),
+             shown.split(u'|'));
     click(move < 0 ? ui.cmdRegAnterior : ui.cmdRegSiguiente);
     QCOMPARE(trimmed(ui.txtNombre), then);
     QCOMPARE(m_fixture->readFile(u"secundaria2.dat"_s), changed);
@@ -223,7 +229,8 @@ void TestNavigation::salirAsksAboutWorkNotStored_data()
     QTest::addColumn<Screen>("form");
     QTest::addColumn<bool>("typed");
     QTest::addColumn<MessageBox::Answer>("answer");
-    QTest::newRow("access screen, nothing typed: no question") << Screen::Access << false << MessageBox::Answer::No;
+    QTest::newRow("access screen, nothing typed: no question")
+        << Screen::Access << false << MessageBox::Answer::No;
     QTest::newRow("access screen, No: thrown away") << Screen::Access << true << MessageBox::Answer::No;
     QTest::newRow("title screen, Sí: stored") << Screen::Title << true << MessageBox::Answer::Yes;
     QTest::newRow("title screen, Cancelar: goes on") << Screen::Title << true << MessageBox::Answer::Cancel;
@@ -246,13 +253,15 @@ void TestNavigation::salirAsksAboutWorkNotStored()
 
     QApplication::setActiveWindow(screen(form));
     MessageBox::answerNextQuestion(answer);
-    click(form == Screen::Access ? controlsOf<AccessScreen>(form).Command2 : controlsOf<TitleScreen>(form).Command3);
+    click(form == Screen::Access ? controlsOf<AccessScreen>(form).Command2
+                                 : controlsOf<TitleScreen>(form).Command3);
     if (typed)
         QCOMPARE(onlyMessage(), u"¿Guardar los cambios de secundaria3.dat?"_s);
     const bool goesOn = answer == MessageBox::Answer::Cancel;
     QCOMPARE(m_fixture->screens().ended(), !goesOn);
     QCOMPARE(sheet->isVisible(), goesOn);
-    const QByteArray luis = answer == MessageBox::Answer::Yes ? record({u"Luis"_s}) + QByteArray(28 * 130, '\0') : QByteArray();
+    const QByteArray luis =
+        answer == MessageBox::Answer::Yes ? record({u"Luis"_s}) + QByteArray(28 * 130, '\0') : QByteArray();
     QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), stored + luis);
 }
 
@@ -302,8 +311,7 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
     QVERIFY(m_fixture->screens().ended());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s),
-             student + QByteArray(29 * 130, '\0'));
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student + QByteArray(29 * 130, '\0'));
 }
 
 // The grade open in another copy of the program: after the message, the menu is still the screen in front,

@@ -55,7 +55,8 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
         {ui.Frame1, {24, 448, 745, 73}},     {ui.Command3, {472, 480, 57, 33}},
         {ui.Command4, {528, 480, 57, 33}},   {ui.cmdSalir, {680, 480, 81, 33}}};
     for (const auto &[control, geometry] : placed)
-        QCOMPARE(std::pair(control->objectName(), control->geometry()), std::pair(control->objectName(), geometry));
+        QCOMPARE(std::pair(control->objectName(), control->geometry()),
+                 std::pair(control->objectName(), geometry));
 
     // The level label, empty and auto-size, widens to the right with its text and shrinks back.
     auto *level = sheet->controls().Label23;
@@ -90,9 +91,9 @@ void TestWorksheetLayout::placesAndStacksEverythingOnAnSvgaScreen()
 
     // Buttons and options stand in front of the band and the labels, Datos in front where it overlaps
     // Procesar, and the band contains nothing.
-    const QAbstractButton *buttons[] = {ui.cmdGuardarReg, ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar,
-                                        ui.Command1,      ui.Command3,        ui.Command4,        ui.Command2,
-                                        ui.cmdSalir,      ui.Option2};
+    const QAbstractButton *buttons[] = {
+        ui.cmdGuardarReg, ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar, ui.Command1,
+        ui.Command3,      ui.Command4,        ui.Command2,       ui.cmdSalir,    ui.Option2};
     for (const QAbstractButton *button : buttons)
         QCOMPARE(sheet->childAt(button->geometry().center()), button);
     QCOMPARE(sheet->childAt(528, 496), ui.Command4);
@@ -124,9 +125,8 @@ void TestWorksheetLayout::differsOnlyAsEachGradeShould()
     const WorksheetControls &ui = sheet->controls();
     QCOMPARE(sheet->objectName(), grade.form);
     QCOMPARE(sheet->windowTitle(), grade.caption);
-    for (const QColor &background :
-         {sheet->background(), sheet->controls().Option1->background(),
-          sheet->controls().Option2->background()})
+    for (const QColor &background : {sheet->background(), sheet->controls().Option1->background(),
+                                     sheet->controls().Option2->background()})
         QCOMPARE(background, grade.background);
 
     // Named as on its grade's screen, and as wide as its text, so that none of it is cut off.
@@ -142,11 +142,12 @@ void TestWorksheetLayout::differsOnlyAsEachGradeShould()
     QCOMPARE(sheet->controls().Image1->size(), QSize(168, 279)); // each grade's squeezed into one box
 
     // The same captions on every grade; the record number sits in a visible box even while empty.
-    QCOMPARE(textsOf({ui.Label10, ui.Label9, ui.Label1, ui.Label2, ui.Label3, ui.Label4, ui.Label5, ui.Label6,
-                      ui.Label7, ui.Label27, ui.Option1, ui.Option2, ui.Label22, ui.Label21, ui.Label14, ui.Label15,
-                      ui.Label16, ui.Label17, ui.Label18, ui.Label20, ui.Frame1, ui.cmdGuardarReg,
-                      ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar, ui.Command1, ui.Command3, ui.Command4,
-                      ui.Command2, ui.cmdSalir}),
+    QCOMPARE(textsOf({ui.Label10,  ui.Label9,        ui.Label1,          ui.Label2,         ui.Label3,
+                      ui.Label4,   ui.Label5,        ui.Label6,          ui.Label7,         ui.Label27,
+                      ui.Option1,  ui.Option2,       ui.Label22,         ui.Label21,        ui.Label14,
+                      ui.Label15,  ui.Label16,       ui.Label17,         ui.Label18,        ui.Label20,
+                      ui.Frame1,   ui.cmdGuardarReg, ui.cmdRegSiguiente, ui.cmdRegAnterior, ui.cmdRegresar,
+                      ui.Command1, ui.Command3,      ui.Command4,        ui.Command2,       ui.cmdSalir}),
              u"REGISTRO N\u00BA||Nombre|Edad|Resistencia|Velocidad|Lagartijas|Abdominales|Sentadillas|Sexo|"
              u"Hombre|Mujer|EVALUACION INDIVIDUAL|CAPACIDADES|NIVEL Y %|RESISTENCIA|VELOCIDAD|FUERZA|"
              u"NIVEL PROMEDIO|%|Opciones|Guardar Registro|Registro Siguiente|Registro Anterior|Regresar|"
@@ -189,7 +190,7 @@ void TestWorksheetLayout::walksTheFocusInTabOrder()
         walk << box->objectName();
     }
     walk += u"Option1 Option2 cmdGuardarReg cmdRegSiguiente cmdRegAnterior cmdRegresar "
-                                  u"Command1 Command3 Command4 Command2 cmdSalir"_s.split(u' ');
+            u"Command1 Command3 Command4 Command2 cmdSalir"_s.split(u' ');
     walk.removeOne(skipped);
 
     sheet->controls().txtNombre->setFocus();

@@ -67,7 +67,8 @@ enum class Blocker {
 QByteArray lockOf(const QProcess &process)
 {
     return QByteArray::number(process.processId()) + '\n' +
-           QFileInfo(process.program()).completeBaseName().toUtf8() + '\n' + lockMachineName().toUtf8() + '\n';
+           QFileInfo(process.program()).completeBaseName().toUtf8() + '\n' + lockMachineName().toUtf8() +
+           '\n';
 }
 
 void setModified(const QString &path, const QDateTime &when)
@@ -144,10 +145,11 @@ void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
     QCOMPARE(focusName(), u"txtNombre"_s);
     typeRecord(typed);
     const auto boxes = sheet->controls().boxes();
-    QWidget *next = std::size_t(typed.size()) < boxes.size() ? boxes.at(std::size_t(typed.size()))
-                                                             : static_cast<QWidget *>(sheet->controls().Option1);
+    QWidget *next = std::size_t(typed.size()) < boxes.size()
+                        ? boxes.at(std::size_t(typed.size()))
+                        : static_cast<QWidget *>(sheet->controls().Option1);
     QCOMPARE(QApplication::focusWidget(), next); // Enter went on from box to box
-    if (!edge.isEmpty()) { // nothing stored, nothing changed but the panel, emptied
+    if (!edge.isEmpty()) {                       // nothing stored, nothing changed but the panel, emptied
         click(sheet->controls().Command3);
         QVERIFY(!textOf(sheet->controls().Label11).isEmpty());
         sheet->controls().txtedad->setFocus();
@@ -160,7 +162,7 @@ void TestWorksheetRecords::firstUseMovesAndGuardarWriteOnlyTheRecordOnScreen()
     }
     click(sheet->controls().cmdGuardarReg);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             QByteArray((record - 1) * 130, '\0') + merlox2::test::record(typed));
+             QByteArray(qsizetype{record - 1} * 130, '\0') + merlox2::test::record(typed));
     QCOMPARE(textOf(sheet->controls().txtNombre), typed.first()); // the box still shows what was typed
 }
 
@@ -234,7 +236,7 @@ void TestWorksheetRecords::movesKeepTheBoxesGradesTheirOwnAndSalirWritesAll()
 
     click(sheet->controls().cmdSalir);
     QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             record(Ana) + record(Beto) + record(Luis) + QByteArray(27 * 130, '\0'));
+             record(Ana) + record(Beto) + record(Luis) + QByteArray(qsizetype{27} * 130, '\0'));
     QCOMPARE(fixture.readFile(u"secundaria2.dat"_s), secondGrade);
     QVERIFY(fixture.screens().ended());
     // The screens go once Qt's event queue discards them, and the lock with them.
@@ -276,7 +278,8 @@ void TestWorksheetRecords::reopeningBringsBackTheRoster()
     QCOMPARE(textOf(sheet->controls().Label9), QString()); // loaded anew, on record 1
     QCOMPARE(boxesOf(sheet), atFullWidth(Ana));
     click(sheet->controls().cmdSalir);
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(Ana) + record(Beto) + QByteArray(28 * 130, '\0'));
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
+             record(Ana) + record(Beto) + QByteArray(qsizetype{28} * 130, '\0'));
 }
 
 void TestWorksheetRecords::doesNotOpen_data()
@@ -328,8 +331,7 @@ void TestWorksheetRecords::doesNotOpen()
         break;
 #else
     case Blocker::Pipe:
-    case Blocker::LinkToMissingFile:
-        QSKIP("named pipes and symbolic links of POSIX");
+    case Blocker::LinkToMissingFile: QSKIP("named pipes and symbolic links of POSIX");
 #endif
     case Blocker::OtherCopy:
     case Blocker::OtherCopyReadOnlyFolder:
@@ -518,8 +520,9 @@ void TestWorksheetRecords::failedStoreKeepsTheWorksheet()
     // The cause mended, Salir succeeds with everything that was kept.
     click(sheet->controls().cmdSalir);
     QVERIFY(fixture.screens().ended());
-    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s),
-             record(QStringList{u"Ana"_s} + Luis.mid(1)) + record(Beto) + QByteArray(28 * 130, '\0'));
+    QCOMPARE(fixture.readFile(u"secundaria1.dat"_s), record(QStringList{u"Ana"_s} + Luis.mid(1)) +
+                                                         record(Beto) +
+                                                         QByteArray(qsizetype{28} * 130, '\0'));
 }
 
 } // namespace merlox2::test

@@ -19,15 +19,9 @@ namespace {
 
 const QByteArray Blanks = record(EmptyBoxes, QByteArray(40, '\0')); // what "Salir" leaves in a record
 
-QByteArray nameField(const QByteArray &bytes, int n)
-{
-    return bytes.mid((n - 1) * 130, 30);
-}
+QByteArray nameField(const QByteArray &bytes, int n) { return bytes.mid(qsizetype{n - 1} * 130, 30); }
 
-QByteArray padded(const QByteArray &name)
-{
-    return name + QByteArray(30 - name.size(), ' ');
-}
+QByteArray padded(const QByteArray &name) { return name + QByteArray(30 - name.size(), ' '); }
 
 } // namespace
 
@@ -102,12 +96,14 @@ void TestWorksheetTyping::salirWritesUntouchedRecordsAsTheyWere_data()
         << QByteArray() << QStringList{u"Luis"_s} << QStringList{u"cmdSalir"_s}
         << record({u"Luis"_s}) + zeros.mid(130);
     QTest::newRow("typed and taken back: unchanged")
-        << partlyNul << QStringList{u"x"_s, u"\b"_s} << QStringList{u"cmdSalir"_s} << partlyNul + zeros.mid(130);
+        << partlyNul << QStringList{u"x"_s, u"\b"_s} << QStringList{u"cmdSalir"_s}
+        << partlyNul + zeros.mid(130);
     QTest::newRow("Borrar on an empty record, then Salir: blanks")
         << QByteArray() << QStringList() << QStringList{u"Command1"_s, u"cmdSalir"_s}
         << record(EmptyBoxes) + zeros.mid(130);
     QTest::newRow("moved away and back, untouched: each move stores the boxes it leaves")
-        << QByteArray() << QStringList() << QStringList{u"cmdRegSiguiente"_s, u"cmdRegAnterior"_s, u"cmdSalir"_s}
+        << QByteArray() << QStringList()
+        << QStringList{u"cmdRegSiguiente"_s, u"cmdRegAnterior"_s, u"cmdSalir"_s}
         << record(EmptyBoxes).repeated(2) + zeros.mid(260);
 }
 
@@ -142,9 +138,14 @@ void TestWorksheetTyping::boxesTakeOnlyWhatTheFileCanStore_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QByteArray>("stored");
 
-    QTest::newRow("Spanish letters") << u"Peña Núñez"_s << u"Peña Núñez"_s << "Pe\xf1" "a N\xfa\xf1" "ez"_ba;
+    QTest::newRow("Spanish letters") << u"Peña Núñez"_s << u"Peña Núñez"_s
+                                     << "Pe\xf1"
+                                        "a N\xfa\xf1"
+                                        "ez"_ba;
     QTest::newRow("combining acute composed") << u"Jose\u0301"_s << u"José"_s << "Jos\xe9"_ba;
-    QTest::newRow("combining tilde composed") << u"Pen\u0303a"_s << u"Peña"_s << "Pe\xf1" "a"_ba;
+    QTest::newRow("combining tilde composed") << u"Pen\u0303a"_s << u"Peña"_s
+                                              << "Pe\xf1"
+                                                 "a"_ba;
     QTest::newRow("euro and curly quotes") << u"€ “x”"_s << u"€ “x”"_s << "\x80 \x93x\x94"_ba;
     QTest::newRow("emoji refused") << u"Ana\U0001F600"_s << u"Ana"_s << "Ana"_ba;
     QTest::newRow("Chinese refused") << u"Li\u674e"_s << u"Li"_s << "Li"_ba;

@@ -21,7 +21,7 @@ inline const QStringList AnaHombre = QStringLiteral("50 III 75 II 50 58 III III"
 // The text a user reads on a control: a box's content, a label's, button's or band's caption.
 inline QString textOf(const QWidget *w)
 {
-    if (auto *band = qobject_cast<const BandFrame *>(w))
+    if (const auto *band = qobject_cast<const BandFrame *>(w))
         return band->caption();
     return w ? w->property("text").toString() : QStringLiteral("<no control>");
 }

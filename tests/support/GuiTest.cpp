@@ -121,7 +121,8 @@ QString focusAfter(Qt::Key key)
     const QPointer<QWidget> from = QApplication::focusWidget();
     QTest::keyClick(from, key);
     [&from] {
-        QTRY_VERIFY2(QApplication::focusWidget() != from, qPrintable(u"the focus stayed on "_s + focusName()));
+        QTRY_VERIFY2(QApplication::focusWidget() != from,
+                     qPrintable(u"the focus stayed on "_s + focusName()));
     }();
     return focusName();
 }
@@ -146,7 +147,8 @@ void deliverQueued()
 {
     // Qt delivers what is queued in order: once this arrives, all that was queued before it has.
     const auto delivered = std::make_shared<bool>(false);
-    QMetaObject::invokeMethod(qApp, [delivered] { *delivered = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [delivered] { *delivered = true; }, Qt::QueuedConnection);
     QTRY_VERIFY(*delivered);
 }
 

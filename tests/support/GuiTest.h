@@ -34,12 +34,15 @@ public:
     QString path(const QString &fileName) const { return m_dir.filePath(fileName); }
 
     // Opens a screen as the program would, and waits until it is the active window.
-    Form *open(Screen screen);
+    Form *open(Screen which);
     Worksheet *openWorksheet(int grade) { return qobject_cast<Worksheet *>(open(worksheetScreen(grade))); }
     // The screen if it exists now.
     Form *form(Screen screen) { return qobject_cast<Form *>(screens().find(screen)); }
     template <typename T>
-    T *screen(Screen screen) { return qobject_cast<T *>(screens().find(screen)); }
+    T *screen(Screen screen)
+    {
+        return qobject_cast<T *>(screens().find(screen));
+    }
 
     QByteArray readFile(const QString &fileName) const;
     void writeFile(const QString &fileName, const QByteArray &bytes) const;
@@ -68,10 +71,7 @@ void click(QAbstractButton *button);
 // The same on a control found by its name, as a black-box test (or a screen reader) finds it.
 void click(const QWidget *form, const QString &control);
 // A key on the focused control.
-inline void pressKey(Qt::Key key)
-{
-    QTest::keyClick(QApplication::focusWidget(), key);
-}
+inline void pressKey(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
 // A key that moves the focus on (Tab, or Enter, which becomes a queued Tab): waits until the focus has
 // left the control that had it, and gives the name of the one that has it now.
 QString focusAfter(Qt::Key key);

@@ -20,7 +20,7 @@ namespace merlox2::test {
 class LatePipeWriter {
 public:
     explicit LatePipeWriter(QByteArray path, std::chrono::milliseconds after = std::chrono::seconds(2))
-        : m_thread([path = std::move(path), after](std::stop_token stop) {
+        : m_thread([path = std::move(path), after](const std::stop_token &stop) {
               std::mutex mutex;
               std::condition_variable_any wake;
               std::unique_lock lock(mutex);

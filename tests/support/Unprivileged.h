@@ -87,7 +87,8 @@ inline void setMode(const QString &path, int mode)
 #else
     if (QFileInfo(path).isDir())
         return;
-    QVERIFY(QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner));
+    QVERIFY(
+        QFile::setPermissions(path, (mode & 0200) ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner));
 #endif
 }
 
