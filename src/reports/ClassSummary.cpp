@@ -11,13 +11,6 @@ namespace merlox2 {
 
 namespace {
 
-// As GradeTableModel reads the results: "1,9" and "1.9" alike, on every computer.
-const QLocale &resultLocale()
-{
-    static const QLocale locale(QLocale::Spanish, QLocale::Mexico);
-    return locale;
-}
-
 std::optional<Level> levelOf(const QString &text)
 {
     static const std::array<QString, LevelCount> Names{u"I"_s, u"II"_s, u"III"_s, u"IV"_s, u"SN"_s};

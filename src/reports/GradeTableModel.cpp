@@ -13,14 +13,6 @@ namespace merlox2 {
 
 namespace {
 
-// The worksheet reads "1,9" and "1.9" alike in any locale; this one is fixed so that the table shows the
-// same evaluation on every computer.
-const QLocale &resultLocale()
-{
-    static const QLocale locale(QLocale::Spanish, QLocale::Mexico);
-    return locale;
-}
-
 // How long after a change of the files they are read again: a store is a burst of changes in the folder.
 constexpr int ReloadDelayMs = 200;
 
@@ -92,6 +84,12 @@ bool isTimeColumn(int column)
 }
 
 } // namespace
+
+const QLocale &resultLocale()
+{
+    static const QLocale locale(QLocale::Spanish, QLocale::Mexico);
+    return locale;
+}
 
 GradeTableModel::GradeTableModel(int grade, QString gradeFilePath, QObject *parent)
     : QAbstractTableModel(parent), m_grade(grade), m_gradeFilePath(std::move(gradeFilePath)),

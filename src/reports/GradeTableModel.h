@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QFileSystemWatcher>
+#include <QLocale>
 #include <QSortFilterProxyModel>
 #include <QTimer>
 
@@ -14,6 +15,10 @@
 #include <optional>
 
 namespace merlox2 {
+
+// The locale the reports read results in: the worksheet reads "1,9" and "1.9" alike in any locale, and this
+// one is fixed so that the table, the summary and the export give the same evaluation on every computer.
+const QLocale &resultLocale();
 
 // One grade as its files hold it: a row per slot (row n - 1 is slot n), the seven fields of the record,
 // the sex from the sex file beside it, and the evaluation the worksheet would give with that sex. The

@@ -3,6 +3,7 @@
 #include "evaluation/EvaluationRule.h"
 #include "evaluation/NumberConversion.h"
 #include "records/GradeFile.h"
+#include "reports/GradeTableModel.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -14,13 +15,6 @@ using namespace Qt::StringLiterals;
 namespace merlox2 {
 
 namespace {
-
-// As the table of the window: the same evaluation on every computer.
-const QLocale &resultLocale()
-{
-    static const QLocale locale(QLocale::Spanish, QLocale::Mexico);
-    return locale;
-}
 
 int levelIndex(const QString &level)
 {
