@@ -23,8 +23,14 @@ bool fillGrades(const QDir &folder)
     for (int grade = 1; grade <= 3; ++grade) {
         merlox2::Roster roster;
         for (int n = merlox2::Roster::FirstSlot; n <= merlox2::Roster::LastSlot; ++n) {
-            const QStringList values{
-                u"Alumno %1 Pérez Núñez"_s.arg(n), u"13"_s, u"1.9"_s, u"7.5"_s, u"22"_s, u"25"_s, u"20"_s};
+            // Results spread over the levels, as in a real group.
+            const QStringList values{u"Alumno %1 Pérez Núñez"_s.arg(n),
+                                     QString::number(12 + grade),
+                                     QString::number(1.5 + (n * 7 % 12) / 10.0),
+                                     QString::number(7.0 + (n * 5 % 11) / 5.0),
+                                     QString::number(8 + n * 11 % 30),
+                                     QString::number(10 + n * 13 % 32),
+                                     QString::number(9 + n * 17 % 29)};
             for (int field = 0; field < int(values.size()); ++field)
                 (void)roster[n].setField(merlox2::StudentRecord::Field(field), values.at(field));
         }
