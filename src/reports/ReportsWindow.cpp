@@ -77,6 +77,9 @@ QString columnHelp(int column)
                u"el "
                "sexo"_s;
     case Columns::Promedio: return u"Nivel y porcentaje promedio de las tres capacidades"_s;
+    case Columns::Metas:
+        return u"Lo que falta para el siguiente nivel: R y V, el tiempo que debe lograr en resistencia y en "
+               "velocidad; F, las repeticiones que faltan en la suma de fuerza"_s;
     default: return {};
     }
 }
