@@ -68,7 +68,6 @@ QString levelText(int band)
 // A whole sum divided by 3 is whole or a third off, so rounding never meets a half.
 int roundedThird(int sum) { return int(std::lround(sum / 3.0)); }
 
-
 Evaluation evaluate(int grade, Sex sex, const TestResults &results, const QLocale &locale)
 {
     const NormSet &norms = normSet(grade, sex);

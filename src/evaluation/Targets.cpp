@@ -28,7 +28,10 @@ QString timeText(double time)
     return two.endsWith(u'0') ? QString::number(time, 'f', 1) : two;
 }
 
-std::optional<Target> enduranceTarget(const NormSet &norms, int band) { return timeTarget(norms.endurance, band); }
+std::optional<Target> enduranceTarget(const NormSet &norms, int band)
+{
+    return timeTarget(norms.endurance, band);
+}
 
 std::optional<Target> speedTarget(const NormSet &norms, int band) { return timeTarget(norms.speed, band); }
 
@@ -55,9 +58,12 @@ StudentTargets targetsFor(int grade, Sex sex, const TestResults &results, const 
     const NormSet &norms = normSet(grade, sex);
     const Evaluation evaluation = evaluate(grade, sex, results, locale);
     StudentTargets targets;
-    const auto reached = [&evaluation](Output output) { return evaluation.outputs.size() > std::size_t(output); };
+    const auto reached = [&evaluation](Output output) {
+        return evaluation.outputs.size() > std::size_t(output);
+    };
     if (reached(Output::EnduranceLevel))
-        targets.endurance = enduranceTarget(norms, timeBand(*toTime(results.resistencia, locale), norms.endurance));
+        targets.endurance =
+            enduranceTarget(norms, timeBand(*toTime(results.resistencia, locale), norms.endurance));
     if (reached(Output::SpeedLevel))
         targets.speed = speedTarget(norms, timeBand(*toTime(results.velocidad, locale), norms.speed));
     if (evaluation.complete()) {

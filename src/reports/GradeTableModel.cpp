@@ -132,7 +132,9 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
     if (role == UnusedRole)
         return fieldText(record, StudentRecord::Nombre).trimmed().isEmpty();
     if (role == Qt::TextAlignmentRole)
-        return column == Nombre || column == Sexo ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column == Nombre || column == Sexo || column == Metas
+                   ? QVariant()
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
 
     if (column == No)
         return role == Qt::DisplayRole || role == SortRole ? QVariant(slot) : QVariant();
@@ -260,8 +262,8 @@ GradeTableModel::RowEvaluation GradeTableModel::evaluateSlot(int slot) const
     }
 
     // The next level's targets: in the level's own tool tip, and together in the last column.
-    const StudentTargets targets =
-        targetsFor(m_grade, *sex, {results[0], results[1], results[2], results[3], results[4]}, resultLocale());
+    const StudentTargets targets = targetsFor(
+        m_grade, *sex, {results[0], results[1], results[2], results[3], results[4]}, resultLocale());
     const std::array<std::pair<Capacity, const std::optional<Target> *>, 3> capacities{{
         {Capacity::Resistencia, &targets.endurance},
         {Capacity::Velocidad, &targets.speed},
@@ -275,8 +277,9 @@ GradeTableModel::RowEvaluation GradeTableModel::evaluateSlot(int slot) const
     if (!evaluation.complete() && !targets.any()) {
         goals = Cell{stopped, {}};
     } else {
-        goals = Cell{targetsShort(targets), int(targets.endurance.has_value()) + int(targets.speed.has_value()) +
-                                                int(targets.strength.has_value())};
+        goals =
+            Cell{targetsShort(targets), int(targets.endurance.has_value()) + int(targets.speed.has_value()) +
+                                            int(targets.strength.has_value())};
         goals.tip = targetsTip(targets);
         if (!evaluation.complete())
             goals.tip += u"\n"_s + stopped;

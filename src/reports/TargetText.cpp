@@ -10,16 +10,17 @@ QString targetSentence(Capacity capacity, const Target &target)
 {
     switch (capacity) {
     case Capacity::Resistencia:
-        return u"Para llegar al nivel %1: un tiempo de %2 o menos en la carrera de 600 m."_s.arg(target.level,
-                                                                                                 target.timeText);
+        return u"Para llegar al nivel %1: un tiempo de %2 o menos en la carrera de 600 m."_s.arg(
+            target.level, target.timeText);
     case Capacity::Velocidad:
-        return u"Para llegar al nivel %1: un tiempo de %2 o menos en la carrera de 60 m."_s.arg(target.level,
-                                                                                                target.timeText);
+        return u"Para llegar al nivel %1: un tiempo de %2 o menos en la carrera de 60 m."_s.arg(
+            target.level, target.timeText);
     default:
-        return (target.missing == 1 ? u"Para llegar al nivel %1: falta 1 repetición (un total de %3 entre "
-                                      "lagartijas, abdominales y sentadillas)."_s
-                                    : u"Para llegar al nivel %1: faltan %2 repeticiones (un total de %3 entre "
-                                      "lagartijas, abdominales y sentadillas)."_s)
+        return (target.missing == 1
+                    ? u"Para llegar al nivel %1: falta 1 repetición (un total de %3 entre "
+                      "lagartijas, abdominales y sentadillas)."_s
+                    : u"Para llegar al nivel %1: faltan %2 repeticiones (un total de %3 entre "
+                      "lagartijas, abdominales y sentadillas)."_s)
             .arg(target.level)
             .arg(target.missing)
             .arg(target.total);
