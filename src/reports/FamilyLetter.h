@@ -41,8 +41,8 @@ FamilyLetter familyLetter(const GradeStudents &grade, const EvaluatedGrade::Stud
 // What a level means, in one plain sentence for the family.
 QString levelMeaning(Level level);
 
-// The whole page of one letter within area.
-void paintFamilyLetter(QPainter &painter, const QRectF &area, const FamilyLetter &letter,
+// The whole page of one letter, within margins of its own inside page (the printable area).
+void paintFamilyLetter(QPainter &painter, const QRectF &page, const FamilyLetter &letter,
                        const LetterHeading &heading);
 
 // The letters one a page, in order. progress(n) after the nth; where it answers false the drawing stops and

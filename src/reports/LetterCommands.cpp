@@ -23,6 +23,8 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace merlox2 {
