@@ -14,6 +14,26 @@ namespace {
 
 constexpr std::array<int, 5> BandPercentages{100, 75, 50, 25, 15};
 
+// Made once from the bands' percentages: copies share the text, so handing them out allocates nothing.
+QString percentageText(int band)
+{
+    static const std::array<QString, 5> texts = [] {
+        std::array<QString, 5> made;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::number(BandPercentages[i]);
+        return made;
+    }();
+    return texts[std::size_t(std::clamp(band, 1, 5) - 1)];
+}
+
+bool fitsInt16(int value)
+{
+    return value >= std::numeric_limits<std::int16_t>::min() &&
+           value <= std::numeric_limits<std::int16_t>::max();
+}
+
+} // namespace
+
 // Band 1 to 5 of a time: a time equal to a bound takes the better band.
 int timeBand(double time, const std::array<double, 4> &upperBounds)
 {
@@ -34,18 +54,6 @@ int thresholdBand(int value, const std::array<int, 4> &lowerThresholds)
     return 5;
 }
 
-// Made once from the bands' percentages: copies share the text, so handing them out allocates nothing.
-QString percentageText(int band)
-{
-    static const std::array<QString, 5> texts = [] {
-        std::array<QString, 5> made;
-        for (std::size_t i = 0; i < made.size(); ++i)
-            made[i] = QString::number(BandPercentages[i]);
-        return made;
-    }();
-    return texts[std::size_t(std::clamp(band, 1, 5) - 1)];
-}
-
 QString levelText(int band)
 {
     switch (band) {
@@ -57,16 +65,8 @@ QString levelText(int band)
     }
 }
 
-bool fitsInt16(int value)
-{
-    return value >= std::numeric_limits<std::int16_t>::min() &&
-           value <= std::numeric_limits<std::int16_t>::max();
-}
-
 // A whole sum divided by 3 is whole or a third off, so rounding never meets a half.
 int roundedThird(int sum) { return int(std::lround(sum / 3.0)); }
-
-} // namespace
 
 Evaluation evaluate(int grade, Sex sex, const TestResults &results, const QLocale &locale)
 {

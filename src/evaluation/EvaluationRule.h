@@ -41,4 +41,15 @@ struct Evaluation {
 
 Evaluation evaluate(int grade, Sex sex, const TestResults &results, const QLocale &locale = QLocale());
 
+// The rule's own steps, for what is worked out from it (the next level's targets). Bands run from 1 (level I)
+// to 5 (SN).
+// The band of a time: a time equal to a bound takes the better band.
+int timeBand(double time, const std::array<double, 4> &upperBounds);
+// The band of a whole number against inclusive lower thresholds (the strength average, the average level).
+int thresholdBand(int value, const std::array<int, 4> &lowerThresholds);
+// The average of three: a whole sum divided by 3, rounded to the nearest whole number.
+int roundedThird(int sum);
+// "I", "II", "III", "IV", "SN".
+QString levelText(int band);
+
 } // namespace merlox2

@@ -2,7 +2,9 @@
 
 #include "evaluation/EvaluationRule.h"
 #include "evaluation/NumberConversion.h"
+#include "evaluation/Targets.h"
 #include "records/GradeFile.h"
+#include "reports/TargetText.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -130,7 +132,9 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
     if (role == UnusedRole)
         return fieldText(record, StudentRecord::Nombre).trimmed().isEmpty();
     if (role == Qt::TextAlignmentRole)
-        return column == Nombre || column == Sexo ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column == Nombre || column == Sexo || column == Metas
+                   ? QVariant()
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
 
     if (column == No)
         return role == Qt::DisplayRole || role == SortRole ? QVariant(slot) : QVariant();
@@ -159,6 +163,8 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
         return cell.sortKey;
     if (role == Qt::ToolTipRole && !sex)
         return u"Escriba H (hombre) o M (mujer) en la columna Sexo para evaluar a este alumno"_s;
+    if (role == Qt::ToolTipRole && !cell.tip.isEmpty())
+        return cell.tip;
     return {};
 }
 
@@ -178,7 +184,8 @@ QVariant GradeTableModel::headerData(int section, Qt::Orientation orientation, i
                                                           u"Nivel de resistencia"_s,
                                                           u"Nivel de velocidad"_s,
                                                           u"Nivel de fuerza"_s,
-                                                          u"Promedio"_s};
+                                                          u"Promedio"_s,
+                                                          u"Metas"_s};
     return section >= 0 && section < ColumnCount ? QVariant(Headers[std::size_t(section)]) : QVariant();
 }
 
@@ -212,7 +219,7 @@ bool GradeTableModel::setData(const QModelIndex &index, const QVariant &value, i
     }
     m_sexes.entries[std::size_t(slot)] = SexEntry{sex, SexFile::nameKey(name)};
     m_evaluations[std::size_t(slot)] = evaluateSlot(slot);
-    Q_EMIT dataChanged(this->index(index.row(), Sexo), this->index(index.row(), Promedio));
+    Q_EMIT dataChanged(this->index(index.row(), Sexo), this->index(index.row(), Metas));
     return true;
 }
 
@@ -252,6 +259,30 @@ GradeTableModel::RowEvaluation GradeTableModel::evaluateSlot(int slot) const
         }
         const QString &percent = evaluation.outputs[percentage];
         cells[i] = Cell{u"%1 (%2%)"_s.arg(evaluation.outputs[level], percent), percent.toInt()};
+    }
+
+    // The next level's targets: in the level's own tool tip, and together in the last column.
+    const StudentTargets targets = targetsFor(
+        m_grade, *sex, {results[0], results[1], results[2], results[3], results[4]}, resultLocale());
+    const std::array<std::pair<Capacity, const std::optional<Target> *>, 3> capacities{{
+        {Capacity::Resistencia, &targets.endurance},
+        {Capacity::Velocidad, &targets.speed},
+        {Capacity::Fuerza, &targets.strength},
+    }};
+    for (std::size_t i = 0; i < capacities.size(); ++i) {
+        if (const std::optional<Target> &target = *capacities[i].second)
+            cells[i].tip = targetSentence(capacities[i].first, *target);
+    }
+    Cell &goals = cells.back();
+    if (!evaluation.complete() && !targets.any()) {
+        goals = Cell{stopped, {}};
+    } else {
+        goals =
+            Cell{targetsShort(targets), int(targets.endurance.has_value()) + int(targets.speed.has_value()) +
+                                            int(targets.strength.has_value())};
+        goals.tip = targetsTip(targets);
+        if (!evaluation.complete())
+            goals.tip += u"\n"_s + stopped;
     }
     return cells;
 }

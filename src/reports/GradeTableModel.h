@@ -21,7 +21,8 @@ namespace merlox2 {
 const QLocale &resultLocale();
 
 // One grade as its files hold it: a row per slot (row n - 1 is slot n), the seven fields of the record,
-// the sex from the sex file beside it, and the evaluation the worksheet would give with that sex. The
+// the sex from the sex file beside it, and the evaluation the worksheet would give with that sex, with the
+// next level's targets. The
 // fields are read-only here (the worksheet edits them); the sex may be given, and is stored at once.
 // The model follows the files: a store from a worksheet open at the same time shows within a second.
 class GradeTableModel : public QAbstractTableModel {
@@ -42,8 +43,9 @@ public:
         NivelVelocidad,
         NivelFuerza,
         Promedio,
+        Metas, // what each capacity below level I takes to reach the next level
     };
-    static constexpr int ColumnCount = Promedio + 1;
+    static constexpr int ColumnCount = Metas + 1;
 
     enum Role {
         SortRole = Qt::UserRole, // a number for the columns of numbers (none where the text is not one)
@@ -86,9 +88,10 @@ private:
     struct Cell {
         QString text;
         QVariant sortKey;
+        QString tip{};
     };
-    // The four evaluation columns of a row.
-    using RowEvaluation = std::array<Cell, 4>;
+    // The four evaluation columns of a row and its targets.
+    using RowEvaluation = std::array<Cell, 5>;
 
     RowEvaluation evaluateSlot(int slot) const;
     void evaluateAll();

@@ -6,6 +6,7 @@
 #include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
+#include "reports/LetterCommands.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -77,6 +78,9 @@ QString columnHelp(int column)
                u"el "
                "sexo"_s;
     case Columns::Promedio: return u"Nivel y porcentaje promedio de las tres capacidades"_s;
+    case Columns::Metas:
+        return u"Lo que falta para el siguiente nivel: R y V, el tiempo que debe lograr en resistencia y en "
+               "velocidad; F, las repeticiones que faltan en la suma de fuerza"_s;
     default: return {};
     }
 }
@@ -152,6 +156,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     insertFileAction(m_export->workbookAction());
     insertFileAction(m_export->csvAction());
     m_toolBar->addAction(m_export->workbookAction());
+    new FamilyLetters(this); // the letters home and the school's data they carry
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).
     const QSize available = screen()->availableSize();

@@ -96,6 +96,14 @@ void TestGradeTableModel::workedExampleOnceTheSexIsGiven()
     QCOMPARE(row(model, 0, M::NivelResistencia, M::Promedio),
              QStringList({u"III (50%)"_s, u"II (75%)"_s, u"III (50%)"_s, u"III (58%)"_s}));
     QCOMPARE(model.index(0, M::Promedio).data(M::SortRole).toInt(), 58);
+    // The next level of each capacity: the times of its bound, and 74 (average 24.67 -> 25) less 67 for
+    // strength.
+    QCOMPARE(model.index(0, M::Metas).data().toString(), u"R 1.8 · V 7.0 · F +7"_s);
+    QCOMPARE(
+        model.index(0, M::NivelFuerza).data(Qt::ToolTipRole).toString(),
+        u"Para llegar al nivel II: faltan 7 repeticiones (un total de 74 entre lagartijas, abdominales y "
+        "sentadillas)."_s);
+    QVERIFY(model.index(0, M::Metas).data(Qt::ToolTipRole).toString().contains(u"carrera de 600 m"_s));
     // Stored beside the grade file, for this student; the grade file itself is as it was.
     QCOMPARE(SexFile::forGradeFile(gradePath()).read().value().sexOf(1, u"Ana"_s), Sex::Hombre);
     QCOMPARE(QFileInfo(gradePath()).size(), GradeFile::FullSize);
@@ -108,23 +116,26 @@ void TestGradeTableModel::stoppedRuleSaysWhichResult_data()
 {
     QTest::addColumn<QString>("student");
     QTest::addColumn<QStringList>("evaluation");
+    QTest::addColumn<QString>("goals");
+    const QString times = u"R 1.8 · V 7.0"_s;
     const auto stopped = [](const QString &done, const QString &why) {
         QStringList cells = done.split(u'|', Qt::SkipEmptyParts);
         while (cells.size() < 4)
             cells << why;
         return cells;
     };
-    QTest::newRow("no results yet") << u"Ana|12"_s << stopped({}, u"Falta Resistencia"_s);
+    QTest::newRow("no results yet") << u"Ana|12"_s << stopped({}, u"Falta Resistencia"_s)
+                                    << u"Falta Resistencia"_s;
     QTest::newRow("speed in words") << u"Ana|12|1,9|lento|22|25|20"_s
-                                    << stopped(u"III (50%)"_s, u"Velocidad no es un número"_s);
+                                    << stopped(u"III (50%)"_s, u"Velocidad no es un número"_s) << u"R 1.8"_s;
     QTest::newRow("sit-ups in words, squats missing")
-        << u"Ana|12|1.9|7.5|22|muchas"_s
-        << stopped(u"III (50%)|II (75%)"_s, u"Abdominales no es un número"_s);
+        << u"Ana|12|1.9|7.5|22|muchas"_s << stopped(u"III (50%)|II (75%)"_s, u"Abdominales no es un número"_s)
+        << times;
     QTest::newRow("squats missing") << u"Ana|12|1.9|7.5|22|25"_s
-                                    << stopped(u"III (50%)|II (75%)"_s, u"Falta Sentadillas"_s);
+                                    << stopped(u"III (50%)|II (75%)"_s, u"Falta Sentadillas"_s) << times;
     QTest::newRow("push-ups past the rule's range")
         << u"Ana|12|1.9|7.5|40000|25|20"_s
-        << stopped(u"III (50%)|II (75%)"_s, u"Lagartijas: número fuera de rango"_s);
+        << stopped(u"III (50%)|II (75%)"_s, u"Lagartijas: número fuera de rango"_s) << times;
 }
 
 void TestGradeTableModel::stoppedRuleSaysWhichResult()
@@ -135,6 +146,9 @@ void TestGradeTableModel::stoppedRuleSaysWhichResult()
     QVERIFY(SexFile::forGradeFile(gradePath()).setSex(1, Sex::Hombre, u"Ana"_s));
     const M model(1, gradePath());
     QCOMPARE(row(model, 0, M::NivelResistencia, M::Promedio), evaluation);
+    // The times reached keep their targets; without any, the reason the evaluation stopped.
+    QFETCH(QString, goals);
+    QCOMPARE(model.index(0, M::Metas).data().toString(), goals);
 }
 
 void TestGradeTableModel::emptySlotsHiddenAndNumbersSorted()

@@ -187,8 +187,10 @@ void TestReportsWindow::workedExampleAndEmptySlots()
     QTableView *view = window->view(1);
     QVERIFY(view->isSortingEnabled());
     QCOMPARE(view->model()->rowCount(), 1);
-    QCOMPARE(row(view, 0),
-             u"1|Ana|12|1.9|7.5|22|25|20|H|III (50%)|II (75%)|III (50%)|III (58%)"_s.split(u'|'));
+    QCOMPARE(
+        row(view, 0),
+        u"1|Ana|12|1.9|7.5|22|25|20|H|III (50%)|II (75%)|III (50%)|III (58%)|R 1.8 · V 7.0 · F +7"_s.split(
+            u'|'));
     QVERIFY(!view->model()->headerData(M::Promedio, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty());
     QCOMPARE(window->statusLine()->text(), u"1º grado: 1 alumno, todos con sexo."_s);
     QVERIFY(window->banner(1)->isHidden());
