@@ -22,9 +22,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 # shellcheck source=scripts/setup.sh
 source "$root/scripts/setup.sh" bench
-if [[ -z ${MERLOX2_STARTUP_OWN_BUS:-} ]]; then
-    exec env MERLOX2_STARTUP_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
-fi
+merlox2_own_session_bus "$0" "$@"
 
 build="$root/build"
 merlox2_configure_normal >/dev/null

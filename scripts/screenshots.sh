@@ -10,9 +10,7 @@ set -euo pipefail
 # shellcheck source=scripts/setup.sh
 source "$(dirname "$0")/setup.sh" run
 merlox2_install_missing xvfb xauth openbox x11-utils xdotool imagemagick dbus-daemon
-if [[ -z ${MERLOX2_SCREENSHOTS_OWN_BUS:-} ]]; then
-    exec env MERLOX2_SCREENSHOTS_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
-fi
+merlox2_own_session_bus "$0" "$@"
 # shellcheck disable=SC2119 # no targets: everything
 merlox2_build_normal >/dev/null
 

@@ -5,65 +5,10 @@
 #
 # Installs with apt-get whatever the chosen command needs and is missing (written for Debian 12, and tried
 # there only), and defines the configure and build steps that the commands share, so that run.sh and
-# test.sh use one build/ tree.
+# test.sh use one build/ tree. What every script shares besides (the apt installer among it) is in lib.sh.
 
-MERLOX2_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-MERLOX2_JOBS="$(nproc 2>/dev/null || echo 2)"
-
-merlox2_die() {
-    echo "error: $*" >&2
-    exit 1
-}
-
-merlox2_is_installed() {
-    [[ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" == installed ]]
-}
-
-# Runs a command as root: directly when we are root, otherwise through sudo. Fails (without running
-# anything) when neither is possible, so that callers can say what the user has to do instead.
-merlox2_as_root() {
-    if [[ $EUID -eq 0 ]]; then
-        "$@"
-    elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; then
-        sudo "$@"
-    else
-        return 126
-    fi
-}
-
-merlox2_can_be_root() {
-    [[ $EUID -eq 0 ]] || { command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [[ -t 0 ]]; }; }
-}
-
-MERLOX2_APT_UPDATED=0
-
-merlox2_apt_update() {
-    if [[ $MERLOX2_APT_UPDATED -eq 0 ]]; then
-        echo "==> apt-get update"
-        merlox2_as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
-        MERLOX2_APT_UPDATED=1
-    fi
-}
-
-# Installs those of the given packages that dpkg does not report as installed.
-merlox2_install_missing() {
-    local missing=() package
-    for package in "$@"; do
-        merlox2_is_installed "$package" || missing+=("$package")
-    done
-    [[ ${#missing[@]} -eq 0 ]] && return 0
-
-    if ! command -v apt-get >/dev/null || ! merlox2_can_be_root; then
-        echo "error: these packages are missing and cannot be installed from here:" >&2
-        echo "    ${missing[*]}" >&2
-        echo "Install them as root (apt-get install ${missing[*]}) or run this command as root." >&2
-        exit 1
-    fi
-    merlox2_apt_update
-    echo "==> apt-get install ${missing[*]}"
-    merlox2_as_root env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
-}
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # libFuzzer ships in a package named after clang's version (libclang-rt-14-dev on Debian 12), in the
 # libclang-rt-dev metapackage on newer releases, and inside libclang-common-N-dev on older Ubuntu.

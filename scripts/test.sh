@@ -21,48 +21,34 @@
 set -euo pipefail
 
 fuzz_seconds=20
-phase_names=()
-phase_seconds=()
 failures=()
-phase_start=0
-
-begin_phase() {
-    echo
-    echo "==== $1"
-    phase_names+=("$1")
-    phase_start=$SECONDS
-}
-
-end_phase() {
-    phase_seconds+=($((SECONDS - phase_start)))
-}
 
 on_exit() {
     local status=$?
     merlox2_cups_stop
     # A configure or build step failed: name the stage, the compiler's message is above.
-    if [[ $status -ne 0 && ${#phase_seconds[@]} -lt ${#phase_names[@]} ]]; then
-        echo
-        echo "FAILED: ${phase_names[-1]} (after $((SECONDS - phase_start)) s; see the messages above)"
-    fi
+    merlox2_report_failed_phases "$status"
 }
+# The phase timer (its stages below), and the apt installer that setup.sh uses.
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 # shellcheck source=scripts/private-cups.sh
 source "$(dirname "$0")/private-cups.sh"
 trap on_exit EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-begin_phase "packages"
+merlox2_phase_begin "packages"
 # shellcheck source=scripts/setup.sh
 # Warnings fail the developers' builds (configured in setup.sh and below).
 export MERLOX2_WERROR=ON
 source "$(dirname "$0")/setup.sh" test
 cd "$MERLOX2_ROOT"
-end_phase
+merlox2_phase_end
 
-begin_phase "private CUPS daemon"
+merlox2_phase_begin "private CUPS daemon"
 merlox2_cups_start
-end_phase
+merlox2_phase_end
 
 # --- 1. normal build ---------------------------------------------------------------------------------------
 
@@ -76,30 +62,30 @@ run_ctest() {
     fi
 }
 
-begin_phase "configure + build (build/)"
+merlox2_phase_begin "configure + build (build/)"
 # shellcheck disable=SC2119 # no targets: everything
 merlox2_build_normal
-end_phase
+merlox2_phase_end
 
-begin_phase "tests (build/)"
+merlox2_phase_begin "tests (build/)"
 run_ctest build || true
-end_phase
+merlox2_phase_end
 
-begin_phase "lint: clang-format, shellcheck, clang-tidy"
+merlox2_phase_begin "lint: clang-format, shellcheck, clang-tidy"
 # clang-format and shellcheck must be clean; clang-tidy's remaining findings (about twenty, in files the
 # reports window and the tests added last) are listed without failing the run until they are fixed.
 if ! MERLOX2_TIDY_REPORT_ONLY=1 bash "$MERLOX2_ROOT/scripts/lint.sh"; then
     failures+=("lint (scripts/lint.sh, see above)")
 fi
-end_phase
+merlox2_phase_end
 
 # --- 2. fuzzers --------------------------------------------------------------------------------------------
 
-begin_phase "configure + build fuzzers (build-fuzz/)"
+merlox2_phase_begin "configure + build fuzzers (build-fuzz/)"
 merlox2_build_fuzzers
-end_phase
+merlox2_phase_end
 
-begin_phase "fuzzing, ${fuzz_seconds} s each"
+merlox2_phase_begin "fuzzing, ${fuzz_seconds} s each"
 merlox2_export_sanitizer_options
 mapfile -t fuzzers < <(merlox2_fuzzers)
 if [[ ${#fuzzers[@]} -eq 0 ]]; then
@@ -129,33 +115,31 @@ for fuzzer in "${fuzzers[@]}"; do
         failures+=("fuzzer $fuzzer")
     fi
 done
-end_phase
+merlox2_phase_end
 
 # --- 3. Windows ---------------------------------------------------------------------------------------------
 
 # The Windows program cross-built, its packages made, its core tests and the whole program tested under Wine
 # (scripts/windows.sh, which prints the time of each of its phases). The first run on a machine builds Qt for
 # Windows into /var/cache/merlox2 (tens of minutes); later runs reuse it.
-begin_phase "Windows: build, packages, tests under Wine"
+merlox2_phase_begin "Windows: build, packages, tests under Wine"
 if ! bash "$MERLOX2_ROOT/scripts/windows.sh"; then
     failures+=("Windows build or its tests (scripts/windows.sh, see above)")
 fi
-end_phase
+merlox2_phase_end
 
 # --- 4. sanitizer build, last ------------------------------------------------------------------------------
 
-begin_phase "configure + build with sanitizers (build-asan/)"
+merlox2_phase_begin "configure + build with sanitizers (build-asan/)"
 # Debug: the quickest to compile, and Q_ASSERT stays armed. The benchmarks would only cost time here.
 cmake --preset sanitizers
 cmake --build --preset sanitizers -j"$MERLOX2_JOBS"
-end_phase
+merlox2_phase_end
 
 echo
 echo "==== Timings"
-for i in "${!phase_names[@]}"; do
-    printf '  %-48s %5d s\n' "${phase_names[$i]}" "${phase_seconds[$i]}"
-done
-printf '  %-48s %5d s\n' "total before the sanitizer tests" "$SECONDS"
+merlox2_phase_summary
+printf '  %-56s %7s\n' "total before the sanitizer tests" "$(merlox2_duration "$SECONDS")"
 echo "  (the sanitizer tests below report their own time)"
 if [[ ${#failures[@]} -gt 0 ]]; then
     printf 'Failed so far: %s\n' "${failures[@]}"

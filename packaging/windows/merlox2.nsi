@@ -1,11 +1,12 @@
-; The Windows installer of MERLOX2, built by `scripts/windows.sh package` with
+; The Windows installer of MERLOX2, built by scripts/windows-package.sh with
 ;
 ;     makensis -INPUTCHARSET UTF8 -DVERSION=2.0.0 -DPROGRAM_DIR=<deployed folder> -DFILES=<install list>
 ;              -DUNFILES=<uninstall list> -DOUTFILE=<setup.exe> merlox2.nsi
 ;
-; PROGRAM_DIR holds the deployed program (merlox2.exe with its DLLs, plugins and translations); FILES and
-; UNFILES are the lists of its files that the script writes from that folder, so that the uninstaller
-; removes exactly what was installed and nothing the teacher put there.
+; PROGRAM_DIR holds the program as the build installs it (merlox2.exe with its DLLs, plugins and
+; translations; packaging/windows/CMakeLists.txt); FILES and UNFILES are the lists of its files that the
+; script writes from the installation's manifest, so that the uninstaller removes exactly what was installed
+; and nothing the teacher put there.
 ;
 ; The shortcuts are every user's (the all-users Start menu and desktop) and start the program with
 ; --carpeta-documentos: each teacher who signs in gets the grade files in the MERLOX2 folder of their own

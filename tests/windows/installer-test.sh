@@ -29,10 +29,10 @@ if [[ $# -lt 2 || $# -gt 3 ]]; then
     exit 2
 fi
 
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/../../scripts/lib.sh"
 # Every GUI program runs inside a session bus of the test's own, which ends with it.
-if [[ -z "${MERLOX2_INSTALLER_TEST_BUS:-}" ]]; then
-    exec env MERLOX2_INSTALLER_TEST_BUS=1 dbus-run-session -- "$0" "$@"
-fi
+merlox2_own_session_bus "$0" "$@"
 
 [[ -f "$1" ]] || { echo "FAIL: no installer at $1" >&2; exit 1; }
 SETUP="$(realpath "$1")"
@@ -47,15 +47,8 @@ VERSION="$(basename "$SETUP" | sed -nE 's/^merlox2-(.+)-setup\.exe$/\1/p')"
 # --- The test's own Wine, home and display ---------------------------------------------------------------
 
 export HOME="$WORK/home"
-# Debian's Wine makes a folder for its server's socket in TMPDIR at every start and leaves it there.
-export TMPDIR="$WORK/tmp"
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
-export WINEPREFIX="$WORK/wineprefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
-# No prompts for Wine's .NET and HTML engines, and no Linux menu entries made from the shortcuts.
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
-unset WINEPATH
+merlox2_wine_env "$WORK/wineprefix" "$WORK/tmp"
 
 # shellcheck source=scripts/x-display.sh
 source "$(dirname "$0")/../../scripts/x-display.sh"
@@ -68,10 +61,7 @@ cleanup() {
     if [[ $status -ne 0 && ${#MERLOX2_X_PIDS[@]} -gt 0 ]] && command -v import >/dev/null; then
         import -window root "$WORK/failure.png" 2>/dev/null && echo "(the screen at the failure: $WORK/failure.png)" >&2
     fi
-    if [[ -d "$WINEPREFIX" ]]; then
-        wineserver -k 2>/dev/null || true
-        timeout 30 wineserver -w 2>/dev/null || true
-    fi
+    merlox2_wine_stop
     merlox2_x_stop
     if [[ $status -eq 0 ]]; then
         # A Wine prefix takes some 700 MB; the logs stay.

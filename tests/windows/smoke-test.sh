@@ -25,9 +25,9 @@ if [[ $# -lt 3 ]]; then
     echo "usage: $0 LINUX_PROGRAM WINDOWS_PROGRAM WORK_FOLDER [SCREENSHOT_FOLDER]" >&2
     exit 2
 fi
-if [[ -z ${MERLOX2_SMOKE_OWN_BUS:-} ]]; then
-    exec env MERLOX2_SMOKE_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
-fi
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/../../scripts/lib.sh"
+merlox2_own_session_bus "$0" "$@"
 
 linux_program="$(realpath "$1")"
 windows_program="$(realpath "$2")"
@@ -43,10 +43,7 @@ CODE=418357
 rm -rf "$work"
 mkdir -p "$work"
 pids=()
-export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-# No prompts for Wine's .NET and HTML engines, no Linux menu entries made by Wine.
-export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
-unset WINEPATH
+merlox2_wine_env "$work/wineprefix"
 
 # What the screen showed goes beside the message: most failures here are a window nobody expected.
 fail() {
