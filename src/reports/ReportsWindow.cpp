@@ -6,6 +6,7 @@
 #include "reports/ExportCommands.h"
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
+#include "reports/PeriodCommands.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -148,6 +149,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     insertFileAction(m_export->workbookAction());
     insertFileAction(m_export->csvAction());
     m_toolBar->addAction(m_export->workbookAction());
+    m_periods = new PeriodCommands(this); // kept periods, opened and compared: a menu of its own
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).
     const QSize available = screen()->availableSize();
