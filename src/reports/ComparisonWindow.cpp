@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -189,6 +190,7 @@ QWidget *ComparisonWindow::createTab(int grade)
         created->setEditTriggers(QAbstractItemView::NoEditTriggers);
         created->setAlternatingRowColors(false);
         created->verticalHeader()->hide();
+        created->verticalHeader()->setDefaultSectionSize(created->fontMetrics().height() + 8);
         created->setWordWrap(false);
         return created;
     };
@@ -263,96 +265,130 @@ QString ComparisonWindow::title() const
     return u"Comparación de periodos, %1 y %2"_s.arg(m_then.label, m_now.label);
 }
 
+namespace {
+
+// The largest pixel size, up to largest, at which each text (each of its lines) fits its width.
+int fittingSize(QFont font, int largest, const QList<std::pair<QString, double>> &texts)
+{
+    font.setPixelSize(std::max(4, largest));
+    const QFontMetricsF metrics(font);
+    double worst = 1;
+    for (const auto &[text, width] : texts) {
+        for (const QString &part : text.split(u'\n'))
+            worst = std::max(worst, metrics.horizontalAdvance(part) / std::max(1.0, width - 4));
+    }
+    return std::max(4, int(largest / worst));
+}
+
+} // namespace
+
 void paintComparisonPage(QPainter &painter, const QRectF &area, const GradeComparison &grade,
                          const ComparedSide &then, const ComparedSide &now, const QString &folderName)
 {
-    // As many lines as the page needs, the font as large as they allow (a full group of 30 still fits).
-    const int studentLines = 2 * int(grade.students.size()) + 2;
-    const int levelLines = 2 + LevelCount + 1;
-    const int unmatchedLines = int(grade.unmatched.size()) + (grade.unmatched.isEmpty() ? 0 : 1);
-    const int lines = 4 + studentLines + 2 + levelLines + unmatchedLines;
-    const double line = std::min(area.height() / lines, area.height() / 48.0);
-    QFont font = painter.font();
-    font.setPixelSize(std::max(4, int(line * 0.72)));
-    painter.setFont(font);
-    QFont bold = font;
-    bold.setBold(true);
+    const QFont base = painter.font();
+    const auto sized = [&base](double pixels, bool bold) {
+        QFont font = base;
+        font.setPixelSize(std::max(4, int(pixels)));
+        font.setBold(bold);
+        return font;
+    };
+
+    // The students: each cell on two lines, then and now above, the change below, shaded by its direction.
+    QList<double> shares{0.03, 0.22};
+    for (int r = 0; r < ResultCount; ++r)
+        shares << 0.09;
+    for (int c = 0; c < CapacityCount; ++c)
+        shares << 0.075;
+    QList<QStringList> rows{studentHeaders()};
+    QList<QList<Direction>> directions{{}};
+    for (const StudentChange &student : grade.students) {
+        StudentCells cells = cellsOf(student);
+        for (int column = 2; column < int(cells.texts.size()); ++column)
+            cells.texts[column].replace(u" ("_s, u"\n("_s);
+        rows << cells.texts;
+        directions << cells.directions;
+    }
+    // The levels: a block per capacity, two blocks across; in each, the level and then and now for each sex.
+    const double blockWidth = area.width() / 2;
+    const double cellWidth = blockWidth * 0.94 / (1 + 2 * SexColumnCount);
+    const QString thenWord = u"antes"_s;
+    const QString nowWord = u"después"_s;
+
+    // One size of letter for the page: as large as the lines and the columns allow, and a full group of 30
+    // still fits.
+    const double lines = 1.6 + 4 + 2.0 * double(rows.size()) + 1.5 + 2 * (3 + LevelCount + 0.5) + 1.5 +
+                         1.2 * double(grade.unmatched.size());
+    double body = std::min(area.height() / (lines * 1.4), area.height() / 75);
+    QList<std::pair<QString, double>> fitted{{sexColumnName(SexColumn::Mujeres), 2 * cellWidth},
+                                             {nowWord, cellWidth}};
+    for (const QStringList &cells : rows) {
+        for (int column = 0; column < int(cells.size()); ++column)
+            fitted << std::pair{cells.at(column), area.width() * shares.at(column)};
+    }
+    body = fittingSize(base, int(body), fitted);
+    const double line = body * 1.4;
+    const QFont font = sized(body, false);
+    const QFont bold = sized(body, true);
+
     double y = area.top();
     const auto text = [&](const QRectF &box, const QString &words,
                           int flags = Qt::AlignLeft | Qt::AlignVCenter) {
-        painter.drawText(box.adjusted(2, 0, -2, 0), flags | Qt::TextSingleLine, words);
+        painter.drawText(box.adjusted(2, 0, -2, 0), flags, words);
     };
-    QFont titleFont = bold;
-    titleFont.setPixelSize(std::max(5, int(line * 1.1)));
-    painter.setFont(titleFont);
-    text(QRectF(area.left(), y, area.width(), line * 1.5),
-         u"Avance del grupo, %1 — %2"_s.arg(gradeSheetName(grade.grade), folderName));
-    y += line * 1.6;
-    painter.setFont(font);
-    text(QRectF(area.left(), y, area.width(), line),
-         u"Antes: %1. Después: %2. Impreso el %3."_s.arg(sideText(then), sideText(now),
-                                                         dateInWords(QDate::currentDate())));
-    y += line * 1.4;
+    // A paragraph across the page, as many lines as its words need.
+    const auto paragraph = [&](const QString &words, const QFont &paragraphFont) {
+        painter.setFont(paragraphFont);
+        const QRectF box(area.left(), y, area.width(), area.bottom() - y);
+        const QRectF used = painter.boundingRect(box, Qt::TextWordWrap, words);
+        painter.drawText(box, Qt::TextWordWrap, words);
+        y += used.height() + line * 0.4;
+    };
+    paragraph(u"Avance del grupo, %1 — %2"_s.arg(gradeSheetName(grade.grade), folderName),
+              sized(body * 1.6, true));
+    paragraph(
+        u"Antes: %1. Después: %2. Un tiempo menor, más repeticiones o un nivel más cerca de I es «mejor». "
+        "Impreso el %3."_s.arg(sideText(then), sideText(now), dateInWords(QDate::currentDate())),
+        font);
 
-    // The students: each cell on two lines, then above and the change below, shaded by its direction.
-    const QStringList headers = studentHeaders();
-    QList<double> widths{0.035, 0.175};
-    for (int r = 0; r < ResultCount; ++r)
-        widths << 0.095;
-    for (int c = 0; c < CapacityCount; ++c)
-        widths << 0.0775;
-    const auto row = [&](const QStringList &cells, const QList<Direction> &directions, bool header) {
+    for (int r = 0; r < int(rows.size()); ++r) {
+        painter.setFont(r == 0 ? bold : font);
         double x = area.left();
-        painter.setFont(header ? bold : font);
-        for (int column = 0; column < int(cells.size()); ++column) {
-            const QRectF box(x, y, area.width() * widths.at(column), line * 2);
-            if (column < directions.size())
-                if (const QColor colour = directionColour(directions.at(column)); colour.isValid())
+        for (int column = 0; column < int(rows.at(r).size()); ++column) {
+            const QRectF box(x, y, area.width() * shares.at(column), line * 2);
+            if (column < directions.at(r).size())
+                if (const QColor colour = directionColour(directions.at(r).at(column)); colour.isValid())
                     painter.fillRect(box, colour);
             painter.setPen(QColor(0xb0, 0xb0, 0xb0));
             painter.drawRect(box);
             painter.setPen(Qt::black);
-            QString words = cells.at(column);
-            if (!header && column >= 2) // «then → now (change, direction)»: the change on the second line
-                words.replace(u" ("_s, u"\n("_s);
-            painter.drawText(box.adjusted(2, 0, -2, 0),
-                             column == 1 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter),
-                             words);
+            text(box, rows.at(r).at(column),
+                 column == 1 && r > 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter));
             x += box.width();
         }
         y += line * 2;
-    };
-    row(headers, {}, true);
-    for (const StudentChange &student : grade.students) {
-        const StudentCells cells = cellsOf(student);
-        row(cells.texts, cells.directions, false);
     }
-    y += line * 0.6;
+    y += line * 0.8;
 
-    // The levels by sex, then and now, a block per capacity side by side.
-    painter.setFont(bold);
-    text(QRectF(area.left(), y, area.width(), line), u"Alumnos en cada nivel, antes y después, por sexo"_s);
-    y += line * 1.2;
-    const double blockWidth = area.width() / CapacityCount;
-    const double cellWidth = blockWidth / (1 + 2 * SexColumnCount) - 1;
+    paragraph(u"Alumnos en cada nivel, por sexo: %1 y %2"_s.arg(then.label, now.label), bold);
     for (int c = 0; c < CapacityCount; ++c) {
-        const double left = area.left() + c * blockWidth;
-        double rowY = y;
+        const double left = area.left() + (c % 2) * blockWidth;
+        double rowY = y + (c / 2) * line * (3 + LevelCount + 0.5);
         painter.setFont(bold);
         text(QRectF(left, rowY, blockWidth, line), capacityName(Capacity(c)));
-        rowY += line;
-        QStringList heads{u"Nivel"_s};
         for (int s = 0; s < SexColumnCount; ++s)
-            heads << sexColumnName(SexColumn(s)).left(1) + u" ant."_s
-                  << sexColumnName(SexColumn(s)).left(1) + u" hoy"_s;
-        if (now.label != u"hoy"_s)
-            for (int s = 0; s < SexColumnCount; ++s)
-                heads[2 + 2 * s] = sexColumnName(SexColumn(s)).left(1) + u" desp."_s;
-        for (int h = 0; h < int(heads.size()); ++h)
-            text(QRectF(left + h * cellWidth, rowY, cellWidth, line), heads.at(h), Qt::AlignCenter);
-        rowY += line;
+            text(QRectF(left + (1 + 2 * s) * cellWidth, rowY + line, 2 * cellWidth, line),
+                 sexColumnName(SexColumn(s)), Qt::AlignCenter);
+        rowY += 2 * line;
         painter.setFont(font);
+        for (int s = 0; s < SexColumnCount; ++s) {
+            text(QRectF(left + (1 + 2 * s) * cellWidth, rowY, cellWidth, line), thenWord, Qt::AlignCenter);
+            text(QRectF(left + (2 + 2 * s) * cellWidth, rowY, cellWidth, line), nowWord, Qt::AlignCenter);
+        }
+        rowY += line;
         for (int l = 0; l < LevelCount; ++l) {
+            painter.setPen(QColor(0xb0, 0xb0, 0xb0));
+            painter.drawLine(QPointF(left, rowY), QPointF(left + cellWidth * (1 + 2 * SexColumnCount), rowY));
+            painter.setPen(Qt::black);
             text(QRectF(left, rowY, cellWidth, line), levelName(Level(l)), Qt::AlignCenter);
             for (int s = 0; s < SexColumnCount; ++s) {
                 text(QRectF(left + (1 + 2 * s) * cellWidth, rowY, cellWidth, line),
@@ -363,18 +399,15 @@ void paintComparisonPage(QPainter &painter, const QRectF &area, const GradeCompa
             rowY += line;
         }
     }
-    y += line * (2 + LevelCount + 0.6);
+    y += 2 * line * (3 + LevelCount + 0.5);
     if (!grade.unmatched.isEmpty()) {
-        painter.setFont(bold);
-        text(QRectF(area.left(), y, area.width(), line), u"Sin comparar"_s);
-        y += line;
-        painter.setFont(font);
-        for (const UnmatchedStudent &student : grade.unmatched) {
-            text(QRectF(area.left(), y, area.width(), line),
-                 u"%1: %2."_s.arg(student.name, unmatchedReason(student, then.label, now.label)));
-            y += line;
-        }
+        QStringList names;
+        for (const UnmatchedStudent &student : grade.unmatched)
+            names << u"• %1: %2."_s.arg(student.name, unmatchedReason(student, then.label, now.label));
+        paragraph(u"Sin comparar"_s, bold);
+        paragraph(names.join(u'\n'), font);
     }
+    painter.setFont(base);
 }
 
 PageDrawer ComparisonWindow::pageDrawer() const

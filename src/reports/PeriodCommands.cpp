@@ -133,6 +133,7 @@ PeriodWindow::PeriodWindow(const Period &period, QWidget *parent) : QMainWindow(
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setTabKeyNavigation(false);
         view->verticalHeader()->hide();
+        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 8);
         view->resizeColumnsToContents();
         m_models.at(std::size_t(grade - 1)) = model;
         m_views.at(std::size_t(grade - 1)) = view;
