@@ -77,12 +77,12 @@ StudentCells cellsOf(const StudentChange &student)
     return cells;
 }
 
-QStringList levelHeaders(const ComparedSide &then, const ComparedSide &now)
+QStringList levelHeaders()
 {
     QStringList headers{u"Capacidad"_s, u"Nivel"_s};
     for (int s = 0; s < SexColumnCount; ++s)
-        headers << u"%1\n%2"_s.arg(sexColumnName(SexColumn(s)), then.label)
-                << u"%1\n%2"_s.arg(sexColumnName(SexColumn(s)), now.label);
+        headers << u"%1\nantes"_s.arg(sexColumnName(SexColumn(s)))
+                << u"%1\ndespués"_s.arg(sexColumnName(SexColumn(s)));
     return headers;
 }
 
@@ -238,7 +238,7 @@ void ComparisonWindow::fill(int grade)
                                       : u"Sin comparar:\n"_s + unmatched.join(u'\n'));
 
     QTableWidget *levels = levelTable(grade);
-    const QStringList levelTitles = levelHeaders(m_then, m_now);
+    const QStringList levelTitles = levelHeaders();
     levels->setColumnCount(int(levelTitles.size()));
     levels->setHorizontalHeaderLabels(levelTitles);
     levels->setRowCount(CapacityCount * LevelCount);

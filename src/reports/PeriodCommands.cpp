@@ -232,8 +232,9 @@ PeriodWindow *PeriodCommands::openPeriod(const Period &period)
 ComparisonWindow *PeriodCommands::compare(const Period &then, const std::optional<Period> &now)
 {
     const ComparedSide first{u"«%1»"_s.arg(then.name), then.folder, then.date};
-    const ComparedSide second = now ? ComparedSide{u"«%1»"_s.arg(now->name), now->folder, now->date}
-                                    : ComparedSide{u"hoy"_s, m_window->folder(), QDate::currentDate()};
+    const ComparedSide second =
+        now ? ComparedSide{u"«%1»"_s.arg(now->name), now->folder, now->date}
+            : ComparedSide{u"los archivos de hoy"_s, m_window->folder(), QDate::currentDate()};
     auto *window = new ComparisonWindow(first, second, m_window->folder(), m_window);
     window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -192,9 +192,10 @@ void TestPeriods::comparedWithToday()
     QCOMPARE(students->item(0, 3)->text(), u"9.8 → 9.9 (+0.1, peor)"_s);
     QCOMPARE(students->item(0, 4)->text(), u"20 → 26 (+6, mejor)"_s);
     const QString unmatched = window->unmatchedList(1)->text();
-    QVERIFY2(unmatched.contains(u"LUIS GOMEZ: el nombre está más de una vez en hoy (registros 2 y 3)"_s) &&
+    QVERIFY2(unmatched.contains(
+                 u"LUIS GOMEZ: el nombre está más de una vez en los archivos de hoy (registros 2 y 3)"_s) &&
                  unmatched.contains(u"ANA LÓPEZ: solo está en «Inicio 2026-2027» (registro 2)"_s) &&
-                 unmatched.contains(u"SOFÍA VEGA: solo está en hoy (registro 4)"_s),
+                 unmatched.contains(u"SOFÍA VEGA: solo está en los archivos de hoy (registro 4)"_s),
              qPrintable(unmatched));
     // The levels side by side: three students with a level then, four now; Mujeres then 1 (Ana), now 1
     // (Sofía).
