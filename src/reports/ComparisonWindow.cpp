@@ -267,10 +267,11 @@ QString ComparisonWindow::title() const
 
 namespace {
 
-// The largest pixel size, up to largest, at which each text (each of its lines) fits its width.
+// The largest pixel size, up to largest, at which each text (each of its lines) fits its width, also in bold.
 int fittingSize(QFont font, int largest, const QList<std::pair<QString, double>> &texts)
 {
     font.setPixelSize(std::max(4, largest));
+    font.setBold(true);
     const QFontMetricsF metrics(font);
     double worst = 1;
     for (const auto &[text, width] : texts) {
@@ -372,7 +373,7 @@ void paintComparisonPage(QPainter &painter, const QRectF &area, const GradeCompa
     paragraph(u"Alumnos en cada nivel, por sexo: %1 y %2"_s.arg(then.label, now.label), bold);
     for (int c = 0; c < CapacityCount; ++c) {
         const double left = area.left() + (c % 2) * blockWidth;
-        double rowY = y + (c / 2) * line * (3 + LevelCount + 0.5);
+        double rowY = y + double(c / 2) * line * (3 + LevelCount + 0.5);
         painter.setFont(bold);
         text(QRectF(left, rowY, blockWidth, line), capacityName(Capacity(c)));
         for (int s = 0; s < SexColumnCount; ++s)

@@ -74,9 +74,10 @@ Reason fileReason(const Error &error)
     case Cause::NoSuchRecord:
         return {u"el registro %1 no existe, solo hay registros del 1 al 30"_s.arg(error.record),
                 u"Avise a quien da mantenimiento al programa."_s};
-    case Cause::Unstorable: break; // worded on its own: it is about a box, not the file
+    // Worded on their own: a character in a box, not the file; a period's name the teacher gave.
+    case Cause::Unstorable:
     case Cause::InvalidName:
-    case Cause::ReservedName: break; // names the teacher gives: worded with the period
+    case Cause::ReservedName: break;
     case Cause::Other: return {u"el sistema informó el error número %1"_s.arg(error.systemCode), TryAgain};
     // Causes of printing and documents: not met with files.
     case Cause::NoPrintServer:
