@@ -24,18 +24,26 @@ void SheetBridge::draw(const GradeStudents &grade, int slot, Sex sex, QPainter &
     if (!sheet)
         sheet =
             Worksheet::forDrawing(WorksheetGrades.at(index), m_rosters.at(index), {m_screens, m_clock, {}});
-    // The sheet recorded as vectors first: a widget rendered straight onto a printer (Windows) is painted
-    // into a picture of the whole page at the printer's resolution, hundreds of megabytes a page.
+    // As «IMPRIMIR» puts the sheet on its page: at the top left, to the page's width.
+    const qreal scale = target.width() / sheet->sheetArea().width();
+    const QPaintDevice *device = painter.device();
+    painter.translate(target.topLeft());
+    if (device->devType() != QInternal::Printer) {
+        // A PDF or a picture: drawn straight on it, as «IMPRIMIR» draws its page, so that the text stands
+        // where the worksheet's own page has it.
+        painter.scale(scale, scale);
+        sheet->drawSheet(slot, sex, painter);
+        return;
+    }
+    // A printer (Windows) gets the sheet recorded as vectors first, as «IMPRIMIR» gives it there: a widget
+    // rendered straight onto a printer is painted into a picture of the whole page at the printer's
+    // resolution, hundreds of megabytes a page. A picture plays itself enlarged by the device's resolution
+    // over its own, so that is taken out again.
     QPicture picture;
     {
         QPainter recorder(&picture);
         sheet->drawSheet(slot, sex, recorder);
     }
-    // As «IMPRIMIR» puts the sheet on its page: at the top left, to the page's width. A picture plays itself
-    // enlarged by the device's resolution over its own, so that is taken out again.
-    const qreal scale = target.width() / sheet->sheetArea().width();
-    const QPaintDevice *device = painter.device();
-    painter.translate(target.topLeft());
     painter.scale(scale * picture.logicalDpiX() / device->logicalDpiX(),
                   scale * picture.logicalDpiY() / device->logicalDpiY());
     painter.drawPicture(0, 0, picture);

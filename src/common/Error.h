@@ -16,6 +16,10 @@ enum class Action {
     FinishSavingSexFile,
     ReadClassList, // a list of students to import (a CSV file)
     Print,
+    // The reports window's class summary, and every evaluation sheet of a grade (Error::grade).
+    PrintSummary,
+    PrintGradeSheets,
+    PrintComparison, // the comparison of two periods, a page per grade
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
     SaveDocumentPdf, // a report of the reports window saved as PDF
@@ -78,6 +82,7 @@ struct Error {
     QString detail{};   // the system's own words where they help (the print server's status text)
     int systemCode = 0; // the system's error number where one was given (errno, or GetLastError())
     int record = 0;     // for NoSuchRecord: the record asked for
+    int grade = 0;      // for PrintGradeSheets: the grade whose sheets
 };
 
 } // namespace merlox2

@@ -431,9 +431,11 @@ PageDrawer ComparisonWindow::pageDrawer() const
 void ComparisonWindow::print()
 {
     const Result<PrintedSheet> printed = printPagesOnDefaultPrinter(title(), pageDrawer());
-    if (!printed)
-        tell(describe(printed.error()), true);
-    else if (printed.value().printerStopped)
+    if (!printed) {
+        Error error = printed.error();
+        error.action = Action::PrintComparison;
+        tell(describe(error), true);
+    } else if (printed.value().printerStopped)
         tell(describeWaitingSheet(printed.value()), false);
     else
         tell(u"La comparación se envió a la impresora %1, una hoja por grado."_s.arg(printed.value().printer),

@@ -44,6 +44,16 @@ bool isNumber(const QVariant &cell)
     return cell.typeId() == QMetaType::Int || cell.typeId() == QMetaType::Double;
 }
 
+// A text cell that a spreadsheet would take for a formula (a name such as "=HIPERVINCULO(...)" or "@SUMA")
+// starts with a quote, which Excel shows as text and never runs; numbers, negative ones too, stay numbers.
+QString csvText(const QVariant &cell)
+{
+    QString text = cellText(cell);
+    if (!isNumber(cell) && !text.isEmpty() && u"=+-@\t\r"_s.contains(text.front()))
+        text.prepend(u'\'');
+    return text;
+}
+
 // RFC 4180: a field with a comma, a quote or a line break goes in quotes, its quotes doubled.
 QString csvField(const QString &text)
 {
@@ -291,7 +301,7 @@ QByteArray csvContent(const GradeSheet &sheet)
     const auto line = [&text](const QList<QVariant> &cells) {
         QStringList fields;
         for (const QVariant &cell : cells)
-            fields << csvField(cellText(cell));
+            fields << csvField(csvText(cell));
         text += fields.join(u',') + u"\r\n"_s;
     };
     line(QList<QVariant>(gradeSheetHeaders().cbegin(), gradeSheetHeaders().cend()));

@@ -37,7 +37,8 @@ GradeSheet gradeSheet(const GradeTableModel &model, const QAbstractItemModel &sh
 QString gradeSheetName(int grade);
 
 // The grade as CSV, as a spreadsheet in Mexico opens it: UTF-8 with a BOM, comma-separated, the decimal
-// point, lines ending in CR LF, a field quoted where it holds a comma, a quote or a line break.
+// point, lines ending in CR LF, a field quoted where it holds a comma, a quote or a line break, and a text
+// that starts as a formula would (=, +, -, @, tab, CR) after a single quote, so that it never runs.
 QByteArray csvContent(const GradeSheet &sheet);
 
 // The three grades and their «Resumen» as an Excel workbook (.xlsx). target: the file it is for, the one

@@ -191,7 +191,10 @@ void GroupReports::printSheets()
     if (cancelled)
         return;
     if (!printed) {
-        tell(m_window, QMessageBox::Warning, describe(printed.error()));
+        Error error = printed.error();
+        error.action = Action::PrintGradeSheets;
+        error.grade = prepared->students.grade;
+        tell(m_window, QMessageBox::Warning, describe(error));
         return;
     }
     if (printed.value().printerStopped)

@@ -133,6 +133,10 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
         m_tabWidget->addTab(createTab(grade), u"&"_s + gradeName(grade));
     setCentralWidget(m_tabWidget);
     connect(m_tabWidget, &QTabWidget::currentChanged, this, &ReportsWindow::updateStatus);
+    connect(m_tabWidget, &QTabWidget::currentChanged, this, [this] {
+        if (tab(currentGrade()).columnsToFit)
+            fitColumns(currentGrade());
+    });
 
     m_status = new QLabel(this);
     m_status->setObjectName(u"resumenGrado"_s);
@@ -298,6 +302,12 @@ void ReportsWindow::loadFolder(const QString &folder)
 
 void ReportsWindow::fitColumns(int grade)
 {
+    // Fitting measures every cell: a hidden tab waits until it is shown, so that the window opens on three
+    // full grades as fast as on one.
+    GradeTab &gradeTab = m_tabs.at(std::size_t(grade - 1));
+    gradeTab.columnsToFit = grade != currentGrade();
+    if (gradeTab.columnsToFit)
+        return;
     QTableView *table = view(grade);
     table->resizeColumnsToContents();
     // Room for a usual name, also before the first student is there.
@@ -400,12 +410,16 @@ QStringList ReportsWindow::recentFolders() { return settings().value(RecentFolde
 
 void ReportsWindow::rememberFolder(const QString &folder)
 {
-    QStringList folders = recentFolders();
+    const QStringList remembered = recentFolders();
+    QStringList folders = remembered;
     folders.removeAll(folder);
     folders.prepend(folder);
     while (folders.size() > RecentFolderCount)
         folders.removeLast();
-    settings().setValue(RecentFoldersKey, folders);
+    // Written only when changed: writing the settings waits for the disk, which every start in the usual
+    // folder would pay for nothing.
+    if (folders != remembered)
+        settings().setValue(RecentFoldersKey, folders);
     fillRecentMenu();
 }
 

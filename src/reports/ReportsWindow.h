@@ -66,6 +66,7 @@ private:
         GradeTableProxy *proxy = nullptr;
         QTableView *view = nullptr;
         QLabel *banner = nullptr;
+        bool columnsToFit = false; // the columns are fitted to the cells when the tab is next shown
     };
 
     const GradeTab &tab(int grade) const { return m_tabs.at(std::size_t(grade - 1)); }

@@ -138,9 +138,11 @@ PageDrawer SummaryDialog::pageDrawer() const
 void SummaryDialog::print()
 {
     const Result<PrintedSheet> printed = printPagesOnDefaultPrinter(title(), pageDrawer());
-    if (!printed)
-        tell(describe(printed.error()), true);
-    else if (printed.value().printerStopped)
+    if (!printed) {
+        Error error = printed.error();
+        error.action = Action::PrintSummary;
+        tell(describe(error), true);
+    } else if (printed.value().printerStopped)
         tell(describeWaitingSheet(printed.value()), false);
     else
         tell(u"El resumen se envió a la impresora %1."_s.arg(printed.value().printer), false);

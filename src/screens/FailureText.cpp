@@ -223,24 +223,37 @@ QString periodFailure(const Error &error)
            "siguen como estaban."_s.arg(QDir::toNativeSeparators(error.place), reason.why, reason.advice);
 }
 
+// What could not be printed: the sheet, the class summary or a grade's sheets.
+QString notPrinted(const Error &error)
+{
+    switch (error.action) {
+    case Action::PrintSummary: return u"No se pudo imprimir el resumen del grupo"_s;
+    case Action::PrintGradeSheets:
+        return u"No se pudieron imprimir las hojas de evaluación del %1º grado"_s.arg(error.grade);
+    case Action::PrintComparison: return u"No se pudo imprimir la comparación de los periodos"_s;
+    default: return u"No se pudo imprimir la hoja"_s;
+    }
+}
+
 // Printing: the print server, the default printer, then the printer itself.
 QString printFailure(const Error &error)
 {
-    const QString onPrinter = u"No se pudo imprimir la hoja en la impresora %1: "_s.arg(error.subject);
+    const QString notDone = notPrinted(error);
+    const QString onPrinter = notDone + u" en la impresora %1: "_s.arg(error.subject);
     switch (error.cause) {
     case Cause::NoPrintServer:
-        return u"No se pudo imprimir la hoja: no hay conexión con el servidor de impresión (%1). El "
-               "servicio de impresión del sistema (CUPS) no está en marcha, así que no hay una impresora "
-               "predeterminada. Póngalo en marcha, configure una impresora predeterminada e intente de "
-               "nuevo."_s.arg(error.subject);
+        return notDone + u": no hay conexión con el servidor de impresión (%1). El servicio de impresión del "
+                         "sistema (CUPS) no está en marcha, así que no hay una impresora predeterminada. "
+                         "Póngalo en marcha, configure una impresora predeterminada e intente de "
+                         "nuevo."_s.arg(error.subject);
     case Cause::PrintServerSilent:
-        return u"No se pudo imprimir la hoja: el servidor de impresión no responde (%1 no contestó en %2 "
-               "segundos). Revise que el servicio de impresión del sistema (CUPS) funcione, o reinícielo, "
-               "e intente de nuevo."_s.arg(error.subject,
-                                           QLocale().toString(PrintServerAnswerWithinMs / 1000.0));
+        return notDone +
+               u": el servidor de impresión no responde (%1 no contestó en %2 segundos). Revise "
+               "que el servicio de impresión del sistema (CUPS) funcione, o reinícielo, e intente "
+               "de nuevo."_s.arg(error.subject, QLocale().toString(PrintServerAnswerWithinMs / 1000.0));
     case Cause::NoDefaultPrinter:
-        return u"No se pudo imprimir la hoja: no hay una impresora predeterminada. "
-               "Configure una impresora como predeterminada en el sistema e intente de nuevo."_s;
+        return notDone + u": no hay una impresora predeterminada. "
+                         "Configure una impresora como predeterminada en el sistema e intente de nuevo."_s;
     case Cause::PageNotDrawn: return onPrinter + u"no se pudo preparar la página. Intente de nuevo."_s;
     case Cause::PrinterNotAccepting:
         return onPrinter +
@@ -257,8 +270,7 @@ QString printFailure(const Error &error)
         return onPrinter + u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté "
                            "encendida y disponible e intente de nuevo."_s.arg(error.detail);
     case Cause::NoPrintModule: {
-        const QString module =
-            u"No se pudo imprimir la hoja: %1 el archivo %2, la parte del programa que imprime "_s;
+        const QString module = notDone + u": %1 el archivo %2, la parte del programa que imprime "_s;
         const QString reinstall = u"Vuelva a instalar MERLOX2 e intente de nuevo."_s;
         if (!error.detail.isEmpty()) // there, but the system could not load it
             return module.arg(u"el sistema no pudo cargar"_s, error.subject) + u"(%1). "_s.arg(error.detail) +
@@ -270,7 +282,7 @@ QString printFailure(const Error &error)
     }
     default: break; // no other cause is met while printing
     }
-    const QString where = error.subject.isEmpty() ? u"No se pudo imprimir la hoja: "_s : onPrinter;
+    const QString where = error.subject.isEmpty() ? notDone + u": "_s : onPrinter;
     if (error.cause == Cause::Other)
         return where + u"el sistema informó el error número %1. Intente de nuevo."_s.arg(error.systemCode);
     return where + u"ocurrió un error inesperado. Intente de nuevo."_s;
@@ -296,7 +308,10 @@ QString describe(const Error &error)
         return u"No se pudo leer la lista de alumnos %1: %2. No se importó nada. %3"_s.arg(
             QFileInfo(error.subject).fileName(), reason.why, reason.advice);
     }
-    case Action::Print: return printFailure(error);
+    case Action::Print:
+    case Action::PrintSummary:
+    case Action::PrintGradeSheets:
+    case Action::PrintComparison: return printFailure(error);
     case Action::SaveDocumentPdf:
     case Action::FinishSavingDocumentPdf: {
         const Reason reason = fileReason(error);

@@ -108,9 +108,13 @@ Worksheet::~Worksheet() = default;
 std::unique_ptr<Worksheet> Worksheet::forDrawing(const WorksheetGrade &grade, Roster &roster,
                                                  const Place &place)
 {
-    std::unique_ptr<Worksheet> sheet(new Worksheet(grade, worksheetControls(grade), roster, place));
-    setCaption(sheet->m_ui.Label28, QLocale().toString(place.clock.now().date(), QLocale::ShortFormat));
-    return sheet;
+    return std::unique_ptr<Worksheet>(new Worksheet(grade, worksheetControls(grade), roster, place));
+}
+
+void Worksheet::showToday()
+{
+    // The system's short date, as the teacher reads dates on this computer.
+    setCaption(m_ui.Label28, QLocale().toString(m_clock.now().date(), QLocale::ShortFormat));
 }
 
 QRect Worksheet::sheetArea() const
@@ -121,6 +125,7 @@ QRect Worksheet::sheetArea() const
 void Worksheet::drawSheet(int slot, Sex sex, QPainter &painter)
 {
     IndiceReg = qint16(slot);
+    showToday(); // the day it is drawn, as the worksheet opened today shows it
     Update_Form();
     clearPanel();
     (sex == Sex::Hombre ? m_ui.Option1 : m_ui.Option2)->setChecked(true);
@@ -229,7 +234,7 @@ bool Worksheet::settleUnstoredChanges()
 
 bool Worksheet::Form_Load()
 {
-    setCaption(m_ui.Label28, QLocale().toString(m_clock.now().date(), QLocale::ShortFormat));
+    showToday();
     IndiceReg = 1;
     if (const Result<void> loaded = m_file.loadRoster(m_roster); !loaded) {
         // Not opened at all, so that an empty roster can never be written over the file's students.

@@ -70,6 +70,7 @@ private:
 
     bool lockGradeFile();
     bool Form_Load();
+    void showToday(); // the date in its label
     void Update_Form();
     [[nodiscard]] bool Obtener_Datos(); // false, the teacher told why, when a box holds what the file can't
     // The seven boxes into the slot on screen, all or none: a box holding a character the grade file can't

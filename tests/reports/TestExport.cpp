@@ -223,6 +223,8 @@ void TestExport::workbookThroughTheWindow()
 
 void TestExport::csvThroughTheWindow()
 {
+    // Texts a spreadsheet would run as formulas, beside a negative age that stays a number.
+    storeGrade(dataFolder(), 2, {u"=1+1|-3"_s, u"+52 55|12"_s, u"-Beto|12"_s, u"@SUMA(A1)|12"_s}, u"HHHH"_s);
     ReportsWindow *window = openWindow();
     const QString stale = QDir(outFolder()).filePath(ExportCommands::csvFileName(3));
     {
@@ -260,6 +262,14 @@ void TestExport::csvThroughTheWindow()
              QStringList({u"1"_s, u"Ana"_s, u"12"_s, u"1.9"_s, u"7.5"_s}));
     QCOMPARE(rows.at(2).toVariant().toStringList().at(1), u"Pérez, \"Beto\""_s);
     QCOMPARE(rows.at(1).toVariant().toStringList().mid(15), QStringList({u"III"_s, u"58"_s}));
+    const QJsonArray second = readBack(ReadCsv, {QDir(outFolder()).filePath(ExportCommands::csvFileName(2))})
+                                  .toObject()
+                                  .value(u"rows"_s)
+                                  .toArray();
+    QCOMPARE(second.size(), 5);
+    QCOMPARE(second.at(1).toVariant().toStringList().mid(1, 2), QStringList({u"'=1+1"_s, u"-3"_s}));
+    for (const int row : {2, 3, 4})
+        QVERIFY(second.at(row).toVariant().toStringList().at(1).startsWith(u'\''));
     const QJsonObject third = readBack(ReadCsv, {stale}).toObject();
     QCOMPARE(third.value(u"rows"_s).toArray().at(1).toVariant().toStringList().mid(0, 2),
              QStringList({u"1"_s, u"Eva"_s}));

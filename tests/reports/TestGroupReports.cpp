@@ -3,20 +3,26 @@
 // students left out told first. The documents are read back with poppler (pdfinfo, pdftotext).
 
 #include "app/SheetBridge.h"
+#include "common/Clock.h"
 #include "platform/Printing.h"
+#include "platform/Startup.h"
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
 #include "reports/GroupSheets.h"
 #include "reports/ReportsWindow.h"
 #include "reports/SummaryDialog.h"
+#include "screens/Worksheet.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -131,6 +137,7 @@ private Q_SLOTS:
     void summaryCountsAndPage();
     void everySheetInOnePdf();
     void everySheetInOneJob();
+    void sheetDrawnAsTheWorksheetDrawsIt();
 
 private:
     QString folder() const { return m_dir->filePath(u"grupo 1º A"_s); }
@@ -156,6 +163,11 @@ void TestGroupReports::initTestCase()
             QSKIP("poppler-utils is not installed");
     }
     setPrintModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
+    // As `merlox2 --reportes` runs: the program's start-up (the screens' font), the reports window's own
+    // font, and a Mexican system's locale.
+    initializePlatform(*qApp);
+    QApplication::setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
 }
 
 void TestGroupReports::init()
@@ -270,6 +282,42 @@ void TestGroupReports::everySheetInOneJob()
                                       qEnvironmentVariable("MERLOX2_TEST_PRINT_QUEUE")));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output).size() > 0 && pageCount(output) == 1, 60000);
     QVERIFY(pageTexts(output).first().contains(u"Resumen del grupo: 1º grado"_s));
+}
+
+// The sheet of «Imprimir todas las hojas», drawn by a worksheet never shown, is pixel for pixel the one the
+// worksheet on screen draws for «IMPRIMIR»: the same font, size, picture and date.
+void TestGroupReports::sheetDrawnAsTheWorksheetDrawsIt()
+{
+    const Result<GradeStudents> students =
+        readGradeStudents(1, QDir(folder()).filePath(GradeFile::fileNameForGrade(1)));
+    QVERIFY(students);
+    Screens screens([](Screen) { return std::unique_ptr<QWidget>(); });
+    const Clock clock;
+    Roster roster;
+    const std::unique_ptr<Worksheet> shown =
+        Worksheet::open(WorksheetGrades[0], roster, {screens, clock, folder()});
+    QVERIFY(shown);
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
+    if (QWidget *focus = shown->focusWidget()) // as «IMPRIMIR» prints: without the text cursor
+        focus->clearFocus();
+
+    const QRect page(0, 0, 1275, 1650); // Letter at 150 dpi
+    const auto drawn = [&page](const std::function<void(QPainter &)> &draw) {
+        QImage image(page.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        draw(painter);
+        return image;
+    };
+    const QImage fromWorksheet = drawn([&](QPainter &painter) {
+        const qreal scale = qreal(page.width()) / shown->sheetArea().width();
+        painter.scale(scale, scale);
+        shown->drawSheet(1, Sex::Mujer, painter);
+    });
+    const QImage forReports =
+        drawn([&](QPainter &painter) { sheetRenderer()(students.value(), 1, Sex::Mujer, painter, page); });
+    QVERIFY(fromWorksheet == forReports);
 }
 
 } // namespace merlox2

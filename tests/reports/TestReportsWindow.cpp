@@ -180,6 +180,8 @@ void TestReportsWindow::workedExampleAndEmptySlots()
     storeGrade(dataFolder(), 1, {u"Ana|12|1.9|7.5|22|25|20"_s, u"   |13|2.0"_s});
     QVERIFY(SexFile::forGradeFile(QDir(dataFolder()).filePath(u"secundaria1.dat"_s))
                 .setSex(1, Sex::Hombre, u"Ana"_s));
+    const QString longName = u"María Guadalupe Hernández Ortiz"_s.first(30);
+    storeGrade(dataFolder(), 3, {longName + u"|14"_s});
     ReportsWindow *window = openWindow(dataFolder());
     QCOMPARE(window->currentGrade(), 1);
     QTableView *view = window->view(1);
@@ -203,6 +205,10 @@ void TestReportsWindow::workedExampleAndEmptySlots()
     window->findChild<QTabWidget *>()->setCurrentIndex(1);
     QCOMPARE(window->statusLine()->text(), u"2º grado: en esta carpeta no hay archivo secundaria2.dat."_s);
     QVERIFY(!QFile::exists(QDir(dataFolder()).filePath(u"secundaria2.dat"_s)));
+    // A tab's columns fit its cells once it is shown, though it was hidden when the window opened.
+    window->findChild<QTabWidget *>()->setCurrentIndex(2);
+    QVERIFY(window->view(3)->columnWidth(M::Nombre) >
+            window->view(3)->fontMetrics().horizontalAdvance(longName));
 }
 
 void TestReportsWindow::sexGivenFromTheTable()

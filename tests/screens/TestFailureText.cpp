@@ -76,8 +76,14 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("saving a sex file", Action::SaveSexFile, sexes, u"secundaria2.sexo"_s, files);
     row("finishing a sex file's save", Action::FinishSavingSexFile, sexes, u"secundaria2.sexo"_s, files);
     row("reading a class list", Action::ReadClassList, u"/home/profe/lista.csv"_s, u"lista.csv"_s, files);
-    row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
-        QList<Cause>(std::begin(PrintCauses), std::end(PrintCauses)));
+    const QList<Cause> printing(std::begin(PrintCauses), std::end(PrintCauses));
+    row("printing", Action::Print, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s, printing);
+    row("printing the class summary", Action::PrintSummary, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
+        printing);
+    row("printing a grade's sheets", Action::PrintGradeSheets, u"Sala_de_profesores"_s,
+        u"Sala_de_profesores"_s, printing);
+    row("printing a comparison", Action::PrintComparison, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
+        printing);
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);
     const QString pdf = u"/home/profe/reportes/resumen-1.pdf"_s;
     row("saving a PDF document", Action::SaveDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
@@ -148,6 +154,19 @@ void TestFailureText::exactWording_data()
         << u"No se pudo imprimir la hoja: el servidor de impresión no responde (localhost:631 no contestó en "
            "1,5 segundos). Revise que el servicio de impresión del sistema (CUPS) funcione, o reinícielo, e "
            "intente de nuevo."_s;
+    QTest::newRow("a grade's sheets, no default printer")
+        << Error{.action = Action::PrintGradeSheets, .cause = Cause::NoDefaultPrinter, .grade = 2}
+        << u"No se pudieron imprimir las hojas de evaluación del 2º grado: no hay una impresora "
+           u"predeterminada. "
+           "Configure una impresora como predeterminada en el sistema e intente de nuevo."_s;
+    QTest::newRow("the class summary on a printer that refused it")
+        << Error{.action = Action::PrintSummary,
+                 .cause = Cause::JobRefused,
+                 .subject = u"Sala"_s,
+                 .detail = u"sin papel"_s}
+        << u"No se pudo imprimir el resumen del grupo en la impresora Sala: el sistema de impresión no "
+           "aceptó el trabajo (sin papel). Revise que la impresora esté encendida y disponible e intente de "
+           "nuevo."_s;
     QTest::newRow("no application for the document")
         << Error{.action = Action::OpenDocument,
                  .cause = Cause::NoApplication,

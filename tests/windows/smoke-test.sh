@@ -282,6 +282,61 @@ PYTHON
     echo "The $label page has the Linux page's words, as large on the paper."
 }
 
+# The reports window as its Start menu entry opens it (--carpeta-documentos --reportes), on the grade files
+# of a Windows session copied into the MERLOX2 folder of the Windows user's Documents: the access code,
+# «Exportar a Excel…» (Ctrl+E) into that folder through the system's save dialog, and the workbook read back
+# with openpyxl, cell by cell against the students typed.
+reports_export() {
+    local label="$1" session_data="$2" program="$3" documents
+    documents="$WINEPREFIX/drive_c/users/$(id -un)/Documents/MERLOX2"
+    mkdir -p "$documents"
+    cp "$session_data"/secundaria1.dat "$session_data"/secundaria1.sexo "$documents/" ||
+        fail "$label: the session left no secundaria1.dat and secundaria1.sexo to export"
+    echo "==> $label: exporting the grades to Excel from the reports window"
+    (cd "$work" && exec wine "$program" --carpeta-documentos --reportes >"$work/$label.log" 2>&1) &
+    local reports=$!
+    pids+=("$reports")
+    front_window "MERLOX2 REPORTES" 90
+    type_text "$CODE"
+    keys Return
+    front_window "MERLOX2 REPORTES — MERLOX2" 30 # the title names the Documents' MERLOX2 folder
+    keys ctrl+e
+    front_window "Exportar a Excel" 30
+    local windows_user
+    windows_user="$(id -un)"
+    keys End shift+Home # the name the dialog suggests, replaced by a path into the data folder
+    type_text "C:\\users\\$windows_user\\Documents\\MERLOX2\\grupo.xlsx"
+    keys Return
+    wait_file "$documents/grupo.xlsx" 30 || fail "$label: «Exportar a Excel…» wrote no grupo.xlsx in $documents"
+    sleep 1
+    front_window "MERLOX2 REPORTES — MERLOX2" 30
+    keys alt+F4
+    for _ in $(seq 120); do
+        kill -0 "$reports" 2>/dev/null || break
+        sleep 0.25
+    done
+    kill -0 "$reports" 2>/dev/null && fail "$label: the reports window did not end when it was closed"
+    wait "$reports" || fail "$label: the reports window ended with status $? (log: $work/$label.log)"
+    /usr/bin/python3 - "$documents/grupo.xlsx" "${STUDENT[@]}" "$SECOND_STUDENT" <<'PYTHON' ||
+import sys, openpyxl
+path, name, age, endurance, speed, pushups, situps, squats, second = sys.argv[1:]
+sheet = openpyxl.load_workbook(path)["1º grado"]
+rows = [[cell.value for cell in row] for row in sheet.iter_rows()]
+expected = [[1, name, int(age), float(endurance), float(speed.replace(",", ".")), int(pushups), int(situps),
+             int(squats), "H"], [2, second, None, None, None, None, None, None]]
+ok = len(rows) == 3 and rows[0][:2] == ["No.", "Nombre"]
+for want, got in zip(expected, rows[1:]):
+    for column, (w, g) in enumerate(zip(want, got)):
+        if w != g or type(w) is not type(g):
+            print(f"row {want[0]}, column {rows[0][column]}: {g!r} instead of {w!r}", file=sys.stderr)
+            ok = False
+print(f"{len(rows) - 1} students in the workbook: {[row[1] for row in rows[1:]]}", file=sys.stderr)
+sys.exit(0 if ok else 1)
+PYTHON
+        fail "$label: the workbook does not hold the students typed ($documents/grupo.xlsx)"
+    echo "$label: the workbook holds the students typed, cell by cell."
+}
+
 session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
 check_page linux
 
@@ -293,6 +348,7 @@ timeout 120 wineserver --wait || fail "Wine's server did not end within 2 minute
 # Wine's keys are slower to arrive: a longer pause between them.
 PAUSE=0.5 session windows "$work/windows" "${shots:+$shots/windows}" wine "$windows_program"
 check_page windows
+reports_export windows-reports "$work/windows" "$windows_program"
 # Again at 144 dpi, as on a laptop set to 150 %: on this 800 x 600 screen the title screen and the worksheet
 # are drawn smaller, and the session and its results must be the same.
 timeout 120 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
