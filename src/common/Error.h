@@ -19,12 +19,15 @@ enum class Action {
     // The reports window's class summary, and every evaluation sheet of a grade (Error::grade).
     PrintSummary,
     PrintGradeSheets,
+    PrintComparison, // the comparison of two periods, a page per grade
     PrepareDocument, // the copy of an embedded document, before it is opened
     OpenDocument,
     SaveDocumentPdf, // a report of the reports window saved as PDF
     FinishSavingDocumentPdf,
-    ExportWorkbook, // the grades as an Excel workbook, a file the teacher chose
-    ExportCsv,      // one grade as CSV, a file in the folder the teacher chose
+    ExportWorkbook,   // the grades as an Excel workbook, a file the teacher chose
+    ExportCsv,        // one grade as CSV, a file in the folder the teacher chose
+    ClosePeriod,      // a copy of the grade files kept under periodos/<name> (Error::subject: the name)
+    ExportComparison, // the comparison of two periods as an Excel workbook
 };
 
 // Why it failed, in terms common to every system the program runs on. Each file layer turns its system's
@@ -50,6 +53,8 @@ enum class Cause {
     IoError,      // the disk failed to read or write
     NoSuchRecord, // a store asked for a record outside 1 to 30: a fault of the program
     Unstorable,   // text with a character the grade file can't hold (Error::detail), in a box (Error::place)
+    InvalidName,  // a name the teacher gave that a folder can't have: Error::detail is what it may not hold
+    ReservedName, // a name Windows keeps for a device (Error::detail: CON, PRN, COM1…)
     // Printing.
     NoPrintServer,     // no connection to the print server
     PrintServerSilent, // the print server took longer than the program waits

@@ -97,6 +97,10 @@ void removeLeftovers(const QString &path);
 // through a link). path is absolute. A file in its place or on its path gives NotAFolder.
 [[nodiscard]] Status makeFolder(const QString &path);
 
+// Gives a folder another name beside it, where nothing has that name yet (AlreadyExists where something
+// has: never merged into another folder), and flushes the folder that holds both names.
+[[nodiscard]] Status renameFolder(const QString &from, const QString &to);
+
 // Deletes one file, in the system's own way (each system's file); best effort.
 void removeFile(const QString &path);
 

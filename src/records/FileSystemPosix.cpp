@@ -363,6 +363,21 @@ Status makeFolder(const QString &path)
     return ::stat(name.constData(), &status) == 0 && S_ISDIR(status.st_mode) ? Status() : failure(ENOTDIR);
 }
 
+Status renameFolder(const QString &from, const QString &to)
+{
+    // rename() would put a folder in the place of an empty one: what has the name already is refused.
+    struct stat status {};
+    errno = 0;
+    if (g_calls.lstat(encoded(to).constData(), &status) == 0)
+        return failure(EEXIST);
+    if (errno != ENOENT)
+        return lastFailure();
+    errno = 0;
+    if (g_calls.rename(encoded(from).constData(), encoded(to).constData()) != 0)
+        return lastFailure();
+    return syncFolder(to);
+}
+
 void removeFile(const QString &path) { g_calls.unlink(encoded(path).constData()); }
 
 } // namespace merlox2::filesystem

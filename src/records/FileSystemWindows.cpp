@@ -339,6 +339,14 @@ Status makeFolder(const QString &path)
     return isFolder(path) ? Status() : failure(ERROR_DIRECTORY);
 }
 
+Status renameFolder(const QString &from, const QString &to)
+{
+    // Without MOVEFILE_REPLACE_EXISTING: a name already there gives ERROR_ALREADY_EXISTS.
+    if (!::MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return lastFailure();
+    return {};
+}
+
 void removeFile(const QString &path) { ::DeleteFileW(native(path).c_str()); }
 
 } // namespace merlox2::filesystem

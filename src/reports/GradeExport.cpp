@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <clocale>
@@ -141,6 +142,21 @@ struct Writer {
         worksheet_freeze_panes(sheet, 1, 0);
     }
 
+    void table(const WorkbookTable &table)
+    {
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, table.name.toUtf8().constData());
+        if (!sheet)
+            return void(failed = true);
+        ColumnWidths widths;
+        header(sheet, widths, table.headers);
+        for (qsizetype row = 0; row < table.rows.size(); ++row) {
+            const QList<QVariant> &cells = table.rows.at(row);
+            for (qsizetype column = 0; column < cells.size(); ++column)
+                write(sheet, widths, int(row) + 1, int(column), cells.at(column));
+        }
+        widths.apply(sheet);
+    }
+
     void gradeSheet(const GradeSheet &grade)
     {
         lxw_worksheet *sheet =
@@ -209,11 +225,12 @@ struct Writer {
     }
 };
 
-Error workbookFailure(const QString &target, lxw_error error, int systemCode)
+Error workbookFailure(const QString &target, lxw_error error, int systemCode,
+                      Action action = Action::ExportWorkbook)
 {
     if (error == LXW_ERROR_MEMORY_MALLOC_FAILED)
-        return Error{.action = Action::ExportWorkbook, .cause = Cause::OutOfMemory, .subject = target};
-    return Error{.action = Action::ExportWorkbook,
+        return Error{.action = action, .cause = Cause::OutOfMemory, .subject = target};
+    return Error{.action = action,
                  .cause = systemCode != 0 ? Cause::Other : Cause::Unexplained,
                  .subject = target,
                  .place = QDir::tempPath(),
@@ -293,11 +310,15 @@ QByteArray csvContent(const GradeSheet &sheet)
     return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, const QString &target)
+namespace {
+
+// Writes the workbook in a temporary folder through fill, and reads it back whole.
+Result<QByteArray> writeWorkbook(const QString &target, Action action,
+                                 const std::function<void(Writer &)> &fill)
 {
     QTemporaryDir folder;
     if (!folder.isValid())
-        return workbookFailure(target, LXW_ERROR_CREATING_TMPFILE, errno);
+        return workbookFailure(target, LXW_ERROR_CREATING_TMPFILE, errno, action);
     const QString path = folder.filePath(u"libro.xlsx"_s);
 #ifdef Q_OS_WIN
     // libxlsxwriter opens the workbook with _wfopen from UTF-8, its own temporary files with the ANSI _open.
@@ -315,25 +336,43 @@ Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, cons
         Writer writer;
         writer.workbook = workbook_new_opt(encodedPath.constData(), &options);
         if (!writer.workbook)
-            return workbookFailure(target, LXW_ERROR_MEMORY_MALLOC_FAILED, 0);
+            return workbookFailure(target, LXW_ERROR_MEMORY_MALLOC_FAILED, 0, action);
         writer.bold = workbook_add_format(writer.workbook);
         format_set_bold(writer.bold);
         writer.oneDecimal = workbook_add_format(writer.workbook);
         format_set_num_format(writer.oneDecimal, "0.0");
-        for (const GradeSheet &sheet : sheets)
-            writer.gradeSheet(sheet);
-        writer.summarySheet(sheets);
+        fill(writer);
         errno = 0;
         closed = workbook_close(writer.workbook);
         if (writer.failed)
             closed = LXW_ERROR_FEATURE_NOT_SUPPORTED;
     }
     if (closed != LXW_NO_ERROR)
-        return workbookFailure(target, closed, errno);
+        return workbookFailure(target, closed, errno, action);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return workbookFailure(target, LXW_ERROR_READING_TMPFILE, 0);
+        return workbookFailure(target, LXW_ERROR_READING_TMPFILE, 0, action);
     return file.readAll();
+}
+
+} // namespace
+
+Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, const QString &target)
+{
+    return writeWorkbook(target, Action::ExportWorkbook, [&sheets](Writer &writer) {
+        for (const GradeSheet &sheet : sheets)
+            writer.gradeSheet(sheet);
+        writer.summarySheet(sheets);
+    });
+}
+
+Result<QByteArray> tablesWorkbookContent(const QList<WorkbookTable> &tables, const QString &target,
+                                         Action action)
+{
+    return writeWorkbook(target, action, [&tables](Writer &writer) {
+        for (const WorkbookTable &table : tables)
+            writer.table(table);
+    });
 }
 
 Result<void> storeExport(const QString &path, const QByteArray &content, Action action)

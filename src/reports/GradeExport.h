@@ -45,6 +45,18 @@ QByteArray csvContent(const GradeSheet &sheet);
 // a failure names; the workbook is put together in the system's temporary folder.
 Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, const QString &target);
 
+// A sheet of its own, for a workbook other than the grades': its title row and its rows of cells, as in
+// GradeSheet.
+struct WorkbookTable {
+    QString name;
+    QStringList headers;
+    QList<QList<QVariant>> rows;
+};
+
+// The tables as a workbook, one sheet each; failures under action, naming target.
+Result<QByteArray> tablesWorkbookContent(const QList<WorkbookTable> &tables, const QString &target,
+                                         Action action);
+
 // Replaces path with content at once (temporary file beside it, then renamed), as the grade files are:
 // a failure leaves the file as it was and no half file. Failures under action.
 Result<void> storeExport(const QString &path, const QByteArray &content, Action action);

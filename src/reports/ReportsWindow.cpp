@@ -7,6 +7,7 @@
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
 #include "reports/LetterCommands.h"
+#include "reports/PeriodCommands.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -157,6 +158,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     insertFileAction(m_export->csvAction());
     m_toolBar->addAction(m_export->workbookAction());
     new FamilyLetters(this); // the letters home and the school's data they carry
+    m_periods = new PeriodCommands(this); // kept periods, opened and compared: a menu of its own
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).
     const QSize available = screen()->availableSize();

@@ -19,6 +19,7 @@ class ExportCommands;
 class GradeTableModel;
 class GradeTableProxy;
 class GroupReports;
+class PeriodCommands;
 
 // "MERLOX2 REPORTES": the three grades of one folder as tables, an ordinary Qt window beside the fixed
 // screens. It shows what the grade files hold and follows them; of the students it changes only the sex,
@@ -97,6 +98,7 @@ private:
     QLabel *m_status = nullptr;
     GroupReports *m_groupReports = nullptr;
     ExportCommands *m_export = nullptr;
+    PeriodCommands *m_periods = nullptr; // the «Periodos» menu
 };
 
 // Asks the access code and, given it, opens the reports window on the grade files of folder, as

@@ -74,7 +74,10 @@ Reason fileReason(const Error &error)
     case Cause::NoSuchRecord:
         return {u"el registro %1 no existe, solo hay registros del 1 al 30"_s.arg(error.record),
                 u"Avise a quien da mantenimiento al programa."_s};
-    case Cause::Unstorable: break; // worded on its own: it is about a box, not the file
+    // Worded on their own: a character in a box, not the file; a period's name the teacher gave.
+    case Cause::Unstorable:
+    case Cause::InvalidName:
+    case Cause::ReservedName: break;
     case Cause::Other: return {u"el sistema informó el error número %1"_s.arg(error.systemCode), TryAgain};
     // Causes of printing and documents: not met with files.
     case Cause::NoPrintServer:
@@ -179,6 +182,47 @@ QString exportFailure(const QString &what, const Error &error)
     return message + u" Las calificaciones siguen a salvo en los archivos de los grados."_s;
 }
 
+// A period kept: its name is the teacher's, so a name refused says what to change; a file that failed is
+// named in full, and nothing was kept.
+QString periodFailure(const Error &error)
+{
+    const QString start = u"No se pudo cerrar el periodo «%1»: "_s.arg(error.subject);
+    const QString rules =
+        u"Escriba otro nombre, sin / \\ : * ? \" < > | y sin punto ni espacio al principio o al "
+        "final."_s;
+    switch (error.cause) {
+    case Cause::InvalidName:
+        if (error.detail.isEmpty())
+            return u"No se pudo cerrar el periodo: falta su nombre. Escriba un nombre, por ejemplo «Inicio "
+                   "2026-2027»."_s;
+        if (error.detail.at(0).isSpace())
+            return start + u"el nombre empieza o termina con un espacio. "_s + rules;
+        if (error.detail.at(0).category() == QChar::Other_Control)
+            return start + u"el nombre tiene un carácter de control. "_s + rules;
+        if (error.detail == u"."_s)
+            return start + u"el nombre empieza o termina con un punto. "_s + rules;
+        return start + u"el nombre no puede llevar «%1». "_s.arg(error.detail) + rules;
+    case Cause::ReservedName:
+        return start + u"Windows reserva el nombre «%1» para un dispositivo. Escriba otro nombre."_s.arg(
+                           error.detail);
+    case Cause::NameTooLong:
+        if (error.place.isEmpty())
+            return start + u"el nombre tiene más de 60 caracteres. Escriba uno más corto."_s;
+        break;
+    case Cause::AlreadyExists:
+        if (error.place.isEmpty())
+            return start +
+                   u"ya hay un periodo con ese nombre, y un periodo guardado nunca se reemplaza. Escriba "
+                   "otro nombre."_s;
+        break;
+    default: break;
+    }
+    const Reason reason = fileReason(error);
+    return start +
+           u"con el archivo\n%1\n%2. %3 No se guardó nada del periodo; los archivos de los grados "
+           "siguen como estaban."_s.arg(QDir::toNativeSeparators(error.place), reason.why, reason.advice);
+}
+
 // What could not be printed: the sheet, the class summary or a grade's sheets.
 QString notPrinted(const Error &error)
 {
@@ -186,6 +230,7 @@ QString notPrinted(const Error &error)
     case Action::PrintSummary: return u"No se pudo imprimir el resumen del grupo"_s;
     case Action::PrintGradeSheets:
         return u"No se pudieron imprimir las hojas de evaluación del %1º grado"_s.arg(error.grade);
+    case Action::PrintComparison: return u"No se pudo imprimir la comparación de los periodos"_s;
     default: return u"No se pudo imprimir la hoja"_s;
     }
 }
@@ -265,7 +310,8 @@ QString describe(const Error &error)
     }
     case Action::Print:
     case Action::PrintSummary:
-    case Action::PrintGradeSheets: return printFailure(error);
+    case Action::PrintGradeSheets:
+    case Action::PrintComparison: return printFailure(error);
     case Action::SaveDocumentPdf:
     case Action::FinishSavingDocumentPdf: {
         const Reason reason = fileReason(error);
@@ -287,6 +333,8 @@ QString describe(const Error &error)
     }
     case Action::ExportWorkbook: return exportFailure(u"las calificaciones de los tres grados"_s, error);
     case Action::ExportCsv: return exportFailure(u"las calificaciones del grado"_s, error);
+    case Action::ClosePeriod: return periodFailure(error);
+    case Action::ExportComparison: return exportFailure(u"la comparación de los periodos"_s, error);
     case Action::OpenDocument:
         return u"No se encontró ningún programa para abrir documentos como %1. La copia del documento quedó "
                "en:\n%2\nInstale un procesador de textos (por ejemplo LibreOffice Writer) o ábrala con el "

@@ -82,6 +82,8 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
         printing);
     row("printing a grade's sheets", Action::PrintGradeSheets, u"Sala_de_profesores"_s,
         u"Sala_de_profesores"_s, printing);
+    row("printing a comparison", Action::PrintComparison, u"Sala_de_profesores"_s, u"Sala_de_profesores"_s,
+        printing);
     row("preparing a document", Action::PrepareDocument, u"formato.rtf"_s, u"formato.rtf"_s, files);
     const QString pdf = u"/home/profe/reportes/resumen-1.pdf"_s;
     row("saving a PDF document", Action::SaveDocumentPdf, pdf, u"resumen-1.pdf"_s, files);
@@ -90,6 +92,11 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("exporting to Excel", Action::ExportWorkbook, exported, u"calificaciones.xlsx"_s, files);
     row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s,
         files);
+    QList<Cause> periodCauses = files;
+    periodCauses << Cause::InvalidName << Cause::ReservedName;
+    row("closing a period", Action::ClosePeriod, u"Inicio 2026-2027"_s, u"Inicio 2026-2027"_s, periodCauses);
+    row("exporting a comparison", Action::ExportComparison, u"/home/profe/Documentos/avance.xlsx"_s,
+        u"avance.xlsx"_s, files);
     row("opening a document", Action::OpenDocument, u"formato.rtf"_s, u"formato.rtf"_s,
         {Cause::NoApplication});
 }
