@@ -323,28 +323,30 @@ QString nameMatchKey(QStringView name)
 Placement placeStudents(const Roster &roster, const QList<ImportedStudent> &students, PlacementMode mode)
 {
     Placement placement;
-    QHash<QString, int> present;
+    // Each name's slots in order: two students of one name are two students, on the list as in the grade.
+    QHash<QString, QList<int>> present;
     std::array<bool, Roster::LastSlot + 1> taken{}; // slot 0 unused
     for (int slot = Roster::FirstSlot; slot <= Roster::LastSlot; ++slot) {
         const QString key = nameMatchKey(roster[slot].field(StudentRecord::Nombre));
         taken.at(std::size_t(slot)) = mode == PlacementMode::EmptySlotsOnly && !key.isEmpty();
-        if (!key.isEmpty() && !present.contains(key))
-            present.insert(key, slot);
+        if (!key.isEmpty())
+            present[key] << slot;
     }
     // A student already in the grade keeps the slot, and with it the results: left alone, or updated when
-    // replacing.
+    // replacing. The n-th of a name on the list is the n-th of that name in the grade; those beyond are new.
     QList<qsizetype> newcomers;
     for (qsizetype i = 0; i < students.size(); ++i) {
-        const int slot = present.value(nameMatchKey(students.at(i).name));
-        if (slot == 0) {
+        const auto found = present.find(nameMatchKey(students.at(i).name));
+        if (found == present.end() || found->isEmpty()) {
             newcomers << i;
-        } else if (mode == PlacementMode::EmptySlotsOnly) {
+            continue;
+        }
+        const int slot = found->takeFirst();
+        if (mode == PlacementMode::EmptySlotsOnly) {
             placement.alreadyThere << PlacedStudent{.slot = slot, .student = i};
-        } else if (!taken.at(std::size_t(slot))) {
+        } else {
             taken.at(std::size_t(slot)) = true;
             placement.placed << PlacedStudent{.slot = slot, .student = i};
-        } else {
-            newcomers << i; // the same name twice in the list: the second is another student
         }
     }
     // The others, in the list's order, into the free slots in theirs: the empty ones, and when replacing
