@@ -103,7 +103,7 @@ QChar guessDelimiter(QStringView text)
     std::array<qsizetype, 3> counts{};
     constexpr std::array<char16_t, 3> candidates{u';', u',', u'\t'};
     bool quoted = false;
-    const qsizetype end = std::min<qsizetype>(text.size(), 64 * 1024);
+    const qsizetype end = std::min<qsizetype>(text.size(), qsizetype{64} * 1024);
     for (qsizetype i = 0; i < end; ++i) {
         const QChar c = text[i];
         if (c == u'"')
@@ -112,8 +112,8 @@ QChar guessDelimiter(QStringView text)
             for (std::size_t k = 0; k < candidates.size(); ++k)
                 counts[k] += c == candidates[k] ? 1 : 0;
     }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? QChar(u',') : QChar(candidates[std::size_t(most - counts.begin())]);
+    const auto most = std::size_t(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    return counts[most] == 0 ? QChar(u',') : QChar(candidates[most]);
 }
 
 // A header's text as compared: without accents, in lower case, with single blanks.
