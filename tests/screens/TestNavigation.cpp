@@ -312,7 +312,7 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
     QVERIFY(m_fixture->screens().ended());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student + QByteArray(29 * 130, '\0'));
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student + QByteArray(qsizetype{29} * 130, '\0'));
 }
 
 // The grade open in another copy of the program: after the message, the menu is still the screen in front,
