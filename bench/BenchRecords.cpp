@@ -20,7 +20,7 @@ QString fullGradeFile(const QTemporaryDir &dir)
         (void)roster[n].setField(StudentRecord::Edad, u"13"_s);
         (void)roster[n].setField(StudentRecord::Resistencia, u"2.45"_s);
     }
-    const QString path = dir.filePath(GradeFile::fileNameForGrade(1));
+    QString path = dir.filePath(GradeFile::fileNameForGrade(1));
     if (!GradeFile(path).storeRoster(roster))
         std::abort();
     return path;

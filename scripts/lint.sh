@@ -7,8 +7,9 @@
 #      13 CPU-minutes, so some 7 minutes on two cores.
 # run-clang-tidy 14 exits 0 even when clang-tidy warns, so its output is searched for diagnostics instead.
 # Prints what failed and exits non-zero. With MERLOX2_TIDY_REPORT_ONLY=1, clang-tidy's findings are listed
-# but do not fail the run (test.sh, while the findings listed in its comment are still open). scripts/test.sh runs it after the normal build; on its own it
-# configures build/ when there is no compile database and makes the headers that moc and uic generate.
+# but do not fail the run (for a look at them while working on something else). scripts/test.sh runs it after
+# the normal build; on its own it configures build/ when there is no compile database and makes the headers
+# that moc and uic generate.
 #
 #     scripts/lint.sh
 set -euo pipefail

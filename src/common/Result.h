@@ -8,8 +8,8 @@
 namespace merlox2 {
 
 // A value or the error that prevented it (C++20 has no std::expected).
-// NOLINTNEXTLINE(bugprone-exception-escape): copying a value may run out of memory, as any Qt value's copy
 template <typename T>
+// NOLINTNEXTLINE(bugprone-exception-escape): copying a value may run out of memory, as any Qt value's copy
 class [[nodiscard]] Result {
 public:
     Result(T value) : m_state(std::move(value)) {}

@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    static int keepWaiting(http_t *, void *self)
+    static int keepWaiting(http_t * /*connection*/, void *self)
     {
         auto *server = static_cast<PrintServer *>(self);
         if (!server->m_deadline.hasExpired())
@@ -180,7 +180,7 @@ QPageLayout defaultPageLayout(const PrintServer &server, cups_dest_t *dest)
         margins = QMarginsF(points(size.left), points(size.top), points(size.right), points(size.bottom));
     }
     cupsFreeDestInfo(info);
-    return QPageLayout(paper, QPageLayout::Portrait, margins, QPageLayout::Point);
+    return {paper, QPageLayout::Portrait, margins, QPageLayout::Point};
 }
 
 // The page as a PDF document, drawn with the widgets' own vector painting. (Drawing on a QPrinter

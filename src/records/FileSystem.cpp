@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 // What the file layers of every system share: the names of the temporary files.
 namespace merlox2::filesystem {
 
@@ -32,12 +34,10 @@ bool isLeftoverName(const QString &gradeFileName, const QString &name)
     if (name.size() != prefix + 6 || !name.startsWith(gradeFileName) ||
         QStringView(name).sliced(gradeFileName.size(), TemporaryInfix.size()) != TemporaryInfix)
         return false;
-    for (const QChar c : QStringView(name).sliced(prefix)) {
+    return std::ranges::all_of(QStringView(name).sliced(prefix), [](QChar c) {
         const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
-            return false;
-    }
-    return true;
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+    });
 }
 
 void removeLeftovers(const QString &path)

@@ -16,7 +16,7 @@ namespace {
 constexpr QLatin1StringView Heading("MERLOX2 sexo ");
 constexpr QLatin1StringView Extension(".sexo");
 // Thirty lines of thirty characters take some 3 KB; what lies beyond this is not a sex file's.
-constexpr qint64 ReadLimit = 64 * 1024;
+constexpr qint64 ReadLimit = qint64{64} * 1024;
 constexpr int LineCount = 1 + Roster::LastSlot;
 
 bool isBlank(QByteArrayView line) { return line.trimmed().isEmpty(); }
@@ -151,7 +151,7 @@ SexFile SexFile::forGradeFile(const QString &gradeFilePath)
     QString path = gradeFilePath;
     if (path.endsWith(u".dat", Qt::CaseInsensitive))
         path.chop(4);
-    return SexFile(path + Extension, QFileInfo(gradeFilePath).fileName());
+    return {path + Extension, QFileInfo(gradeFilePath).fileName()};
 }
 
 QString SexFile::nameKey(QStringView name)

@@ -103,7 +103,7 @@ QChar guessDelimiter(QStringView text)
     std::array<qsizetype, 3> counts{};
     constexpr std::array<char16_t, 3> candidates{u';', u',', u'\t'};
     bool quoted = false;
-    const qsizetype end = std::min<qsizetype>(text.size(), 64 * 1024);
+    const qsizetype end = std::min<qsizetype>(text.size(), qsizetype{64} * 1024);
     for (qsizetype i = 0; i < end; ++i) {
         const QChar c = text[i];
         if (c == u'"')
@@ -112,8 +112,8 @@ QChar guessDelimiter(QStringView text)
             for (std::size_t k = 0; k < candidates.size(); ++k)
                 counts[k] += c == candidates[k] ? 1 : 0;
     }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? QChar(u',') : QChar(candidates[std::size_t(most - counts.begin())]);
+    const auto most = std::size_t(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    return counts[most] == 0 ? QChar(u',') : QChar(candidates[most]);
 }
 
 // A header's text as compared: without accents, in lower case, with single blanks.
@@ -323,28 +323,30 @@ QString nameMatchKey(QStringView name)
 Placement placeStudents(const Roster &roster, const QList<ImportedStudent> &students, PlacementMode mode)
 {
     Placement placement;
-    QHash<QString, int> present;
+    // Each name's slots in order: two students of one name are two students, on the list as in the grade.
+    QHash<QString, QList<int>> present;
     std::array<bool, Roster::LastSlot + 1> taken{}; // slot 0 unused
     for (int slot = Roster::FirstSlot; slot <= Roster::LastSlot; ++slot) {
         const QString key = nameMatchKey(roster[slot].field(StudentRecord::Nombre));
         taken.at(std::size_t(slot)) = mode == PlacementMode::EmptySlotsOnly && !key.isEmpty();
-        if (!key.isEmpty() && !present.contains(key))
-            present.insert(key, slot);
+        if (!key.isEmpty())
+            present[key] << slot;
     }
     // A student already in the grade keeps the slot, and with it the results: left alone, or updated when
-    // replacing.
+    // replacing. The n-th of a name on the list is the n-th of that name in the grade; those beyond are new.
     QList<qsizetype> newcomers;
     for (qsizetype i = 0; i < students.size(); ++i) {
-        const int slot = present.value(nameMatchKey(students.at(i).name));
-        if (slot == 0) {
+        const auto found = present.find(nameMatchKey(students.at(i).name));
+        if (found == present.end() || found->isEmpty()) {
             newcomers << i;
-        } else if (mode == PlacementMode::EmptySlotsOnly) {
+            continue;
+        }
+        const int slot = found->takeFirst();
+        if (mode == PlacementMode::EmptySlotsOnly) {
             placement.alreadyThere << PlacedStudent{.slot = slot, .student = i};
-        } else if (!taken.at(std::size_t(slot))) {
+        } else {
             taken.at(std::size_t(slot)) = true;
             placement.placed << PlacedStudent{.slot = slot, .student = i};
-        } else {
-            newcomers << i; // the same name twice in the list: the second is another student
         }
     }
     // The others, in the list's order, into the free slots in theirs: the empty ones, and when replacing

@@ -248,7 +248,7 @@ void paintSummaryPage(QPainter &painter, const QRectF &area, const ClassSummary 
         for (qsizetype i = 0; i < cells.size(); ++i) {
             const qreal width = area.width() * widths.at(std::size_t(i));
             painter.drawText(QRectF(x + line * 0.2, y, width - line * 0.4, line),
-                             (i < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, cells.at(i));
+                             int((i < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter), cells.at(i));
             x += width;
         }
         y += line;

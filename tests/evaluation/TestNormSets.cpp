@@ -25,11 +25,11 @@ enum class Capacity { Endurance, Speed, Strength };
 
 // The norm tables as the teacher would type their figures.
 struct Figures {
-    int grade;
-    Sex sex;
+    int grade{};
+    Sex sex{};
     std::array<QStringView, 4> endurance;
     std::array<QStringView, 4> speed;
-    std::array<int, 4> strength;
+    std::array<int, 4> strength{};
 };
 
 constexpr std::array<Figures, 6> Tables{{

@@ -163,6 +163,14 @@ void TestClassListImport::placement_data()
     QTest::newRow("replace: Ana updated where she is, Dani in Beto's slot before the empty one, Ceci stays")
         << QStringList{u"ANA"_s, u"Beto"_s, u"Ceci"_s} << QStringList{u"Dani"_s, u"Ana"_s} << true
         << u"1:1 2:0"_s << u""_s << u""_s;
+    // Namesakes pair off in order: taking the second Beto for the first would put Carlos over the second and
+    // empty his results.
+    QTest::newRow("replace: two Betos in the grade and on the list stay where they are, Carlos in Ana's slot")
+        << QStringList{u"Ana"_s, u"Beto"_s, u"beto"_s} << QStringList{u"Beto"_s, u"Beto"_s, u"Carlos"_s}
+        << true << u"1:2 2:0 3:1"_s << u""_s << u""_s;
+    QTest::newRow("empty slots: one Beto in the grade, two on the list: the second is new")
+        << QStringList{u"Beto"_s} << QStringList{u"Beto"_s, u"Beto"_s} << false << u"2:1"_s << u""_s
+        << u"1:0"_s;
     QStringList thirty;
     for (int i = 0; i < 30; ++i)
         thirty << u"%1:%2"_s.arg(i + 1).arg(i);

@@ -70,7 +70,7 @@ QString takeMessage(const QWidget *parent)
     for (QMessageBox *box : parent->findChildren<QMessageBox *>()) {
         if (!box->isVisible())
             continue;
-        const QString text = box->text();
+        QString text = box->text();
         box->button(QMessageBox::Ok)->click();
         return text;
     }
@@ -97,7 +97,7 @@ private:
     QString gradePath() const { return m_dir->filePath(u"secundaria1.dat"_s); }
     QString listFile(const QByteArray &content) const
     {
-        const QString path = m_dir->filePath(u"lista.csv"_s);
+        QString path = m_dir->filePath(u"lista.csv"_s);
         writeFile(path, content);
         return path;
     }
@@ -152,8 +152,8 @@ void TestClassListImportDialog::importedIntoEmptySlotsOnly()
     const QByteArray after = fileBytes(gradePath());
     QCOMPARE(after.size(), before.size());
     for (int slot = 1; slot <= 31; ++slot) { // 31: the tail
-        const QByteArray was = before.mid((slot - 1) * 130, 130);
-        const QByteArray is = after.mid((slot - 1) * 130, 130);
+        const QByteArray was = before.mid(qsizetype{slot - 1} * 130, 130);
+        const QByteArray is = after.mid(qsizetype{slot - 1} * 130, 130);
         if (slot != 2 && slot != 4) {
             QVERIFY2(is == was, qPrintable(u"record %1 changed"_s.arg(slot)));
             continue;
@@ -196,7 +196,7 @@ void TestClassListImportDialog::replaceAndCutLongNames()
 
     const QByteArray after = fileBytes(gradePath());
     const auto record = [&](int slot) {
-        return StudentRecord::fromBytes(QByteArrayView(after).sliced((slot - 1) * 130, 130));
+        return StudentRecord::fromBytes(QByteArrayView(after).sliced(qsizetype{slot - 1} * 130, 130));
     };
     QCOMPARE(record(1).field(StudentRecord::Nombre).trimmed(), u"ANA"_s);
     QCOMPARE(record(1).field(StudentRecord::Resistencia).trimmed(), u"1.9"_s);

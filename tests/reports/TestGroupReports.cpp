@@ -118,7 +118,7 @@ QString takeMessage(const QWidget *window)
     for (QMessageBox *box : window->findChildren<QMessageBox *>()) {
         if (!box->isVisible())
             continue;
-        const QString text = box->text();
+        QString text = box->text();
         box->button(QMessageBox::Ok)->click();
         return text;
     }

@@ -71,7 +71,7 @@ Worksheet *TestNavigation::openGrade(int grade)
     click(controlsOf<TitleScreen>(Screen::Title).Command1);
     const MenuControls &menu = controlsOf<GradeMenu>(Screen::Menu);
     click(std::array{menu.Command1, menu.Command2, menu.Command3}.at(std::size_t(grade - 1)));
-    Worksheet *sheet = m_fixture->screen<Worksheet>(worksheetScreen(grade));
+    auto *sheet = m_fixture->screen<Worksheet>(worksheetScreen(grade));
     if (sheet)
         waitUntilActive(sheet);
     return sheet;
@@ -260,8 +260,9 @@ void TestNavigation::salirAsksAboutWorkNotStored()
     const bool goesOn = answer == MessageBox::Answer::Cancel;
     QCOMPARE(m_fixture->screens().ended(), !goesOn);
     QCOMPARE(sheet->isVisible(), goesOn);
-    const QByteArray luis =
-        answer == MessageBox::Answer::Yes ? record({u"Luis"_s}) + QByteArray(28 * 130, '\0') : QByteArray();
+    const QByteArray luis = answer == MessageBox::Answer::Yes
+                                ? record({u"Luis"_s}) + QByteArray(qsizetype{28} * 130, '\0')
+                                : QByteArray();
     QCOMPARE(m_fixture->readFile(u"secundaria3.dat"_s), stored + luis);
 }
 
@@ -311,7 +312,7 @@ void TestNavigation::typicalRunFromAccessCodeToSalir()
     QVERIFY(m_fixture->screens().ended());
     for (QWidget *window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student + QByteArray(29 * 130, '\0'));
+    QCOMPARE(m_fixture->readFile(u"secundaria1.dat"_s), student + QByteArray(qsizetype{29} * 130, '\0'));
 }
 
 // The grade open in another copy of the program: after the message, the menu is still the screen in front,

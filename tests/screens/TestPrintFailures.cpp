@@ -17,7 +17,7 @@
 
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
+#include <signal.h> // NOLINT(modernize-deprecated-headers): kill(), SIGSTOP and SIGCONT are POSIX, not in <csignal>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -64,14 +64,21 @@ private:
     std::optional<QByteArray> m_was;
 };
 
+// The socket calls take every kind of address as a sockaddr, the POSIX way.
+template <typename Address>
+sockaddr *asSockaddr(Address *address)
+{
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): what every socket call is given
+    return reinterpret_cast<sockaddr *>(address);
+}
+
 int listenOnSocketFile(const QByteArray &path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), qMin<size_t>(path.size(), sizeof address.sun_path - 1));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-        ::listen(fd, 16) == 0)
+    if (fd >= 0 && ::bind(fd, asSockaddr(&address), sizeof address) == 0 && ::listen(fd, 16) == 0)
         return fd;
     if (fd >= 0)
         ::close(fd);
@@ -97,9 +104,8 @@ public:
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             socklen_t length = sizeof address;
             m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-                ::listen(m_fd, 16) == 0 &&
-                ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            if (m_fd >= 0 && ::bind(m_fd, asSockaddr(&address), sizeof address) == 0 &&
+                ::listen(m_fd, 16) == 0 && ::getsockname(m_fd, asSockaddr(&address), &length) == 0)
                 m_address = "127.0.0.1:" + QByteArray::number(ntohs(address.sin_port));
         }
     }
@@ -219,8 +225,7 @@ private:
         address.sun_family = AF_UNIX;
         std::memcpy(address.sun_path, m_server.constData(),
                     qMin<size_t>(m_server.size(), sizeof address.sun_path - 1));
-        if (client >= 0 && server >= 0 &&
-            ::connect(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+        if (client >= 0 && server >= 0 && ::connect(server, asSockaddr(&address), sizeof address) == 0) {
             m_links.push_back({client, server, {}, false});
             return;
         }

@@ -38,7 +38,7 @@ void TestUnstoredChanges::closeControlAsks_data()
     QTest::addColumn<MessageBox::Answer>("answer");
     QTest::addColumn<QByteArray>("after");
     const QByteArray fifteen = record({u"Ana"_s, u"15"_s}) + record({u"Beto"_s, u"12"_s});
-    const QByteArray full = QByteArray(28 * 130, '\0');
+    const QByteArray full = QByteArray(qsizetype{28} * 130, '\0');
     QTest::newRow("age changed, Sí: stored") << u"age"_s << MessageBox::Answer::Yes << fifteen + full;
     QTest::newRow("age changed, No: thrown away") << u"age"_s << MessageBox::Answer::No << Stored;
     QTest::newRow("age changed, Cancelar: stays") << u"age"_s << MessageBox::Answer::Cancel << Stored;

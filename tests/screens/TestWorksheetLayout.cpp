@@ -11,14 +11,14 @@ using namespace Qt::StringLiterals;
 namespace merlox2::test {
 
 struct Grade {
-    int number;
+    int number{};
     QString form;
     QString caption;
     QColor background;
     QString titleName;
-    int titleLeft;
+    int titleLeft{};
     QPoint date;
-    int dateHeight;
+    int dateHeight{};
     QSize photograph;
 };
 
