@@ -157,7 +157,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     insertFileAction(m_export->workbookAction());
     insertFileAction(m_export->csvAction());
     m_toolBar->addAction(m_export->workbookAction());
-    new FamilyLetters(this); // the letters home and the school's data they carry
+    new FamilyLetters(this);              // the letters home and the school's data they carry
     m_periods = new PeriodCommands(this); // kept periods, opened and compared: a menu of its own
 
     // Room for the whole table on a usual screen, and no more than the screen has (1366 x 768 at 150 %).

@@ -37,8 +37,8 @@ GradeStudents gradeOf(const QList<Row> &rows)
         (void)record.setField(StudentRecord::Nombre, row.name);
         for (int r = 0; r < int(row.results.size()); ++r)
             (void)record.setField(StudentRecord::Field(StudentRecord::Resistencia + r), row.results.at(r));
-        grade.sexes.entries.at(std::size_t(row.slot)) = {row.sex,
-                                                         SexFile::nameKey(record.field(StudentRecord::Nombre))};
+        grade.sexes.entries.at(std::size_t(row.slot)) = {
+            row.sex, SexFile::nameKey(record.field(StudentRecord::Nombre))};
     }
     return grade;
 }
