@@ -307,6 +307,8 @@ reports_export() {
     wait_file "$documents/grupo.xlsx" 30 || fail "$label: «Exportar a Excel…» wrote no grupo.xlsx in $documents"
     sleep 1
     front_window "MERLOX2 REPORTES — MERLOX2" 30
+    reports_letters "$label" "$documents" "$windows_user"
+    front_window "MERLOX2 REPORTES — MERLOX2" 30
     keys alt+F4
     for _ in $(seq 120); do
         kill -0 "$reports" 2>/dev/null || break
@@ -332,6 +334,29 @@ sys.exit(0 if ok else 1)
 PYTHON
         fail "$label: the workbook does not hold the students typed ($documents/grupo.xlsx)"
     echo "$label: the workbook holds the students typed, cell by cell."
+}
+
+# «Cartas de todo el grado…» (Ctrl+Mayús+L) saved as one PDF through the system's save dialog: one page, for
+# the one student with a sex and every result (the second has only a name), his accented name drawn as text.
+reports_letters() {
+    local label="$1" documents="$2" windows_user="$3"
+    echo "==> $label: the letters home of the grade saved as PDF"
+    keys ctrl+shift+l
+    front_window "MERLOX2 REPORTES" 30
+    keys alt+g # «Guardar en PDF…»
+    front_window "Guardar las cartas en PDF" 30
+    keys End shift+Home
+    type_text "C:\\users\\$windows_user\\Documents\\MERLOX2\\cartas.pdf"
+    keys Return
+    wait_file "$documents/cartas.pdf" 30 || fail "$label: «Cartas de todo el grado…» wrote no cartas.pdf"
+    sleep 1
+    local pages text
+    pages="$(pdfinfo "$documents/cartas.pdf" | awk '/^Pages:/ {print $2}')"
+    [[ $pages == 1 ]] || fail "$label: the letters' PDF has ${pages:-no} pages instead of 1"
+    text="$(pdftotext -layout "$documents/cartas.pdf" -)"
+    grep -qF "${STUDENT[0]}" <<<"$text" || fail "$label: the letter does not name ${STUDENT[0]}"
+    grep -qF "Organización Mundial de la Salud" <<<"$text" || fail "$label: the letter lacks its activity paragraph"
+    echo "$label: one letter, for ${STUDENT[0]}."
 }
 
 session linux "$work/linux" "" env QT_QPA_PLATFORM=xcb "$linux_program"
