@@ -372,8 +372,10 @@ void paintComparisonPage(QPainter &painter, const QRectF &area, const GradeCompa
 
     paragraph(u"Alumnos en cada nivel, por sexo: %1 y %2"_s.arg(then.label, now.label), bold);
     for (int c = 0; c < CapacityCount; ++c) {
+        // Two blocks across: the capacity's column is c % 2, its row of blocks c / 2.
+        const int blockRow = c / 2;
         const double left = area.left() + (c % 2) * blockWidth;
-        double rowY = y + double(c / 2) * line * (3 + LevelCount + 0.5);
+        double rowY = y + blockRow * line * (3 + LevelCount + 0.5);
         painter.setFont(bold);
         text(QRectF(left, rowY, blockWidth, line), capacityName(Capacity(c)));
         for (int s = 0; s < SexColumnCount; ++s)
