@@ -230,11 +230,13 @@ void FamilyLetters::gradeLetters()
     details +=
         u"¿Desea imprimirlas en la impresora predeterminada, en un solo trabajo, o guardarlas en un solo "
         "documento PDF?"_s;
-    const std::optional<Destination> destination =
-        askDestination(u"Cartas para la familia de %1 alumnos del %2º grado, una por página."_s
-                           .arg(evaluated.students.size())
-                           .arg(grade),
-                       details);
+    const std::optional<Destination> destination = askDestination(
+        evaluated.students.size() == 1
+            ? u"Carta para la familia del único alumno del %1º grado con su evaluación completa."_s.arg(grade)
+            : u"Cartas para la familia de %1 alumnos del %2º grado, una por página."_s
+                  .arg(evaluated.students.size())
+                  .arg(grade),
+        details);
     if (!destination)
         return;
     QList<FamilyLetter> letters;
@@ -270,7 +272,8 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
         cancelled = progress.wasCanceled();
         return drawn;
     };
-    const QString count = letters.size() == 1 ? u"la carta"_s : u"%1 cartas"_s.arg(letters.size());
+    const bool one = letters.size() == 1;
+    const QString count = one ? u"la carta"_s : u"%1 cartas"_s.arg(letters.size());
     if (destination == Destination::Printer) {
         const Result<PrintedSheet> printed = printPagesOnDefaultPrinter(title, draw);
         if (cancelled)
@@ -279,9 +282,10 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
             return tell(describe(printed.error()), true);
         if (printed.value().printerStopped)
             tell(describeWaitingSheet(printed.value()));
-        m_window->statusBar()->showMessage(
-            u"Se envió %1 a la impresora %2 en un solo trabajo."_s.arg(count, printed.value().printer),
-            StatusMs);
+        m_window->statusBar()->showMessage((one ? u"Se envió %1 a la impresora %2."_s
+                                                : u"Se enviaron %1 a la impresora %2 en un solo trabajo."_s)
+                                               .arg(count, printed.value().printer),
+                                           StatusMs);
         return;
     }
     const QByteArray pdf = drawPdf(title, savedPageLayout(), draw);
@@ -293,7 +297,8 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
                       : savePdfFile(path, pdf);
     if (!saved)
         return tell(describe(saved.error()), true);
-    m_window->statusBar()->showMessage(u"Se guardó %1 en %2."_s.arg(count, QDir::toNativeSeparators(path)),
+    m_window->statusBar()->showMessage((one ? u"Se guardó %1 en %2."_s : u"Se guardaron %1 en %2."_s)
+                                           .arg(count, QDir::toNativeSeparators(path)),
                                        StatusMs);
 }
 

@@ -17,7 +17,7 @@ QString targetSentence(Capacity capacity, const Target &target)
             target.level, target.timeText);
     default:
         return (target.missing == 1
-                    ? u"Para llegar al nivel %1: falta 1 repetición (un total de %3 entre "
+                    ? u"Para llegar al nivel %1: falta %2 repetición (un total de %3 entre "
                       "lagartijas, abdominales y sentadillas)."_s
                     : u"Para llegar al nivel %1: faltan %2 repeticiones (un total de %3 entre "
                       "lagartijas, abdominales y sentadillas)."_s)

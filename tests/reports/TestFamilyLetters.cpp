@@ -268,7 +268,7 @@ void TestFamilyLetters::wholeGradeInOneJob()
     QString question;
     answerDestination(&question, u"imprimirCartas"_s);
     action(u"cartasGrado"_s)->trigger();
-    QVERIFY2(window->statusBar()->currentMessage().contains(u"Se envió 2 cartas"_s),
+    QVERIFY2(window->statusBar()->currentMessage().contains(u"Se enviaron 2 cartas"_s),
              qPrintable(window->statusBar()->currentMessage() + takeMessage(window)));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output).size() > 0 && pageCount(output) == 2, 60000);
     QVERIFY(pageTexts(output).at(1).contains(u"José Peña"_s));

@@ -3,6 +3,7 @@
 // following the files when a worksheet stores.
 
 #include "reports/GradeTableModel.h"
+#include "reports/TargetText.h"
 
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
@@ -104,6 +105,10 @@ void TestGradeTableModel::workedExampleOnceTheSexIsGiven()
         u"Para llegar al nivel II: faltan 7 repeticiones (un total de 74 entre lagartijas, abdominales y "
         "sentadillas)."_s);
     QVERIFY(model.index(0, M::Metas).data(Qt::ToolTipRole).toString().contains(u"carrera de 600 m"_s));
+    // One repetition short: the singular, with the same total.
+    QCOMPARE(targetSentence(Capacity::Fuerza, Target{.band = 2, .level = u"II"_s, .total = 74, .missing = 1}),
+             u"Para llegar al nivel II: falta 1 repetición (un total de 74 entre lagartijas, abdominales y "
+             "sentadillas)."_s);
     // Stored beside the grade file, for this student; the grade file itself is as it was.
     QCOMPARE(SexFile::forGradeFile(gradePath()).read().value().sexOf(1, u"Ana"_s), Sex::Hombre);
     QCOMPARE(QFileInfo(gradePath()).size(), GradeFile::FullSize);
