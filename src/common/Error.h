@@ -55,6 +55,7 @@ enum class Cause {
     Unstorable,   // text with a character the grade file can't hold (Error::detail), in a box (Error::place)
     InvalidName,  // a name the teacher gave that a folder can't have: Error::detail is what it may not hold
     ReservedName, // a name Windows keeps for a device (Error::detail: CON, PRN, COM1…)
+    NoGradeFiles, // a folder to keep as a period holds none of the grade files (Error::place: the folder)
     // Printing.
     NoPrintServer,     // no connection to the print server
     PrintServerSilent, // the print server took longer than the program waits

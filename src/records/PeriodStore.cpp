@@ -5,6 +5,7 @@
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -147,10 +148,15 @@ Result<Period> PeriodStore::close(const QString &name, QDate date) const
     if (const filesystem::Status failed = filesystem::makeFolder(periods))
         return fileFailure(name, periods, *failed, filestore::Step::Write);
 
-    // What a close killed part way left is never a period: it goes before the next one starts.
+    // What a close killed part way left is never a period: it goes before the next one starts. Only what is
+    // an hour old: a younger one may be a close running now on another computer that shares the folder.
     QDir folder(periods);
-    for (const QString &left : folder.entryList({u".*"_s + TemporaryInfix + u'*'}, QDir::Dirs | QDir::Hidden))
-        QDir(folder.filePath(left)).removeRecursively();
+    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    for (const QFileInfo &left : folder.entryInfoList({u".*"_s + TemporaryInfix + u'*'},
+                                                      QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (left.lastModified().toUTC() < stale)
+            QDir(left.filePath()).removeRecursively();
+    }
 
     QString temporary;
     for (int attempt = 0; attempt < 100 && temporary.isEmpty(); ++attempt) {
@@ -170,15 +176,15 @@ Result<Period> PeriodStore::close(const QString &name, QDate date) const
         return error;
     };
 
-    const auto store = [&](const QString &fileName, const QByteArray &content) -> Result<void> {
+    const auto store = [&](const QString &fileName, const QByteArray &content,
+                           const QString &place) -> Result<void> {
         filestore::Current fresh{
             .target = QDir(temporary).filePath(fileName), .content = {}, .attributes = {}, .exists = false};
         Result<void> stored = filestore::replaceContent(
             fresh, content, {Action::ClosePeriod, Action::ClosePeriod}, filestore::InPlace::Refused);
         if (!stored) {
             Error error = stored.error();
-            error.place =
-                QDir::cleanPath(QDir(m_dataFolder).filePath(fileName)); // the teacher's file, not the copy
+            error.place = place;
             error.subject = name;
             return error;
         }
@@ -187,6 +193,7 @@ Result<Period> PeriodStore::close(const QString &name, QDate date) const
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
         return {};
     };
+    int gradeFiles = 0;
     for (const QString &fileName : keptFileNames()) {
         const QString source = QDir(m_dataFolder).filePath(fileName);
         QByteArray content;
@@ -196,10 +203,21 @@ Result<Period> PeriodStore::close(const QString &name, QDate date) const
             return fail(fileFailure(name, source, *failed, filestore::Step::Read));
         if (missing)
             continue; // a grade never opened has no file: the period has none either
-        if (Result<void> stored = store(fileName, content); !stored)
+        // Named as the teacher's file, not the copy.
+        if (Result<void> stored = store(fileName, content, QDir::cleanPath(source)); !stored)
             return fail(stored.error());
+        gradeFiles += fileName.endsWith(u".dat"_s) ? 1 : 0;
     }
-    if (Result<void> stored = store(DateFileName, date.toString(Qt::ISODate).toUtf8() + '\n'); !stored)
+    // A folder without grade files (another folder, files moved away) is no period, not an empty one.
+    if (gradeFiles == 0) {
+        Error error = periodFailure(name, Cause::NoGradeFiles);
+        error.place = QDir::cleanPath(m_dataFolder);
+        return fail(error);
+    }
+    // The date's file is the program's own: a failure names the folder the period was written in.
+    if (Result<void> stored =
+            store(DateFileName, date.toString(Qt::ISODate).toUtf8() + '\n', QDir::cleanPath(periods));
+        !stored)
         return fail(stored.error());
 
     const QString target = folder.filePath(name);

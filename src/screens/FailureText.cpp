@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -77,7 +78,8 @@ Reason fileReason(const Error &error)
     // Worded on their own: a character in a box, not the file; a period's name the teacher gave.
     case Cause::Unstorable:
     case Cause::InvalidName:
-    case Cause::ReservedName: break;
+    case Cause::ReservedName:
+    case Cause::NoGradeFiles: break;
     case Cause::Other: return {u"el sistema informó el error número %1"_s.arg(error.systemCode), TryAgain};
     // Causes of printing and documents: not met with files.
     case Cause::NoPrintServer:
@@ -195,16 +197,22 @@ QString periodFailure(const Error &error)
         if (error.detail.isEmpty())
             return u"No se pudo cerrar el periodo: falta su nombre. Escriba un nombre, por ejemplo «Inicio "
                    "2026-2027»."_s;
-        if (error.detail.at(0).isSpace())
-            return start + u"el nombre empieza o termina con un espacio. "_s + rules;
+        // A tab is both a control character and a blank: found anywhere, it is the control character.
         if (error.detail.at(0).category() == QChar::Other_Control)
             return start + u"el nombre tiene un carácter de control. "_s + rules;
+        if (error.detail.at(0).isSpace())
+            return start + u"el nombre empieza o termina con un espacio. "_s + rules;
         if (error.detail == u"."_s)
             return start + u"el nombre empieza o termina con un punto. "_s + rules;
         return start + u"el nombre no puede llevar «%1». "_s.arg(error.detail) + rules;
     case Cause::ReservedName:
         return start + u"Windows reserva el nombre «%1» para un dispositivo. Escriba otro nombre."_s.arg(
                            error.detail);
+    case Cause::NoGradeFiles:
+        return start +
+               u"la carpeta\n%1\nno tiene ninguno de los archivos de los grados (secundaria1.dat, "
+               "secundaria2.dat, secundaria3.dat). Abra la carpeta de su grupo con «Abrir otra carpeta…» y "
+               "cierre ahí el periodo."_s.arg(QDir::toNativeSeparators(error.place));
     case Cause::NameTooLong:
         if (error.place.isEmpty())
             return start + u"el nombre tiene más de 60 caracteres. Escriba uno más corto."_s;
@@ -218,9 +226,14 @@ QString periodFailure(const Error &error)
     default: break;
     }
     const Reason reason = fileReason(error);
+    // The place is a grade file or its sex file, read or copied; else the folder the period was written in.
+    const bool gradeFile = QRegularExpression(u"^secundaria[123]\\.(dat|sexo)$"_s)
+                               .match(QFileInfo(error.place).fileName())
+                               .hasMatch();
     return start +
-           u"con el archivo\n%1\n%2. %3 No se guardó nada del periodo; los archivos de los grados "
-           "siguen como estaban."_s.arg(QDir::toNativeSeparators(error.place), reason.why, reason.advice);
+           u"con %1\n%2\n%3. %4 No se guardó nada del periodo; los archivos de los grados siguen como "
+           "estaban."_s.arg(gradeFile ? u"el archivo"_s : u"la carpeta"_s,
+                            QDir::toNativeSeparators(error.place), reason.why, reason.advice);
 }
 
 // What could not be printed: the sheet, the class summary or a grade's sheets.

@@ -69,8 +69,15 @@ void TestPeriodStore::keepsExactReadOnlyCopies()
 {
     QTemporaryDir dir;
     const QDir folder(dir.path());
-    fillFolder(folder);
     const PeriodStore store(dir.path());
+    // A folder without grade files is refused, not kept as an empty period.
+    const Result<Period> empty = store.close(u"Inicio 2026-2027"_s, QDate(2026, 9, 1));
+    QVERIFY(!empty.ok());
+    QCOMPARE(empty.error().cause, Cause::NoGradeFiles);
+    QVERIFY(store.list().isEmpty());
+    QCOMPARE(entries(store.periodsFolder()), QStringList());
+
+    fillFolder(folder);
     const Result<Period> closed = store.close(u"Inicio 2026-2027"_s, QDate(2026, 9, 1));
     QVERIFY(closed.ok());
     const QString kept = folder.filePath(u"periodos/Inicio 2026-2027"_s);
@@ -141,6 +148,7 @@ void TestPeriodStore::nameTakenOrInvalidIsRefused()
 void TestPeriodStore::proposesNameFromDate()
 {
     QTemporaryDir dir;
+    fillFolder(QDir(dir.path()));
     const PeriodStore store(dir.path());
     QCOMPARE(store.proposedName(QDate(2026, 8, 24)), u"Inicio 2026-2027"_s);
     QCOMPARE(store.proposedName(QDate(2027, 1, 15)), u"Mitad 2026-2027"_s);

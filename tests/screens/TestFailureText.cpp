@@ -93,7 +93,7 @@ void TestFailureText::everyCauseHasItsOwnWords_data()
     row("exporting to CSV", Action::ExportCsv, u"/home/profe/Documentos/grado1.csv"_s, u"grado1.csv"_s,
         files);
     QList<Cause> periodCauses = files;
-    periodCauses << Cause::InvalidName << Cause::ReservedName;
+    periodCauses << Cause::InvalidName << Cause::ReservedName << Cause::NoGradeFiles;
     row("closing a period", Action::ClosePeriod, u"Inicio 2026-2027"_s, u"Inicio 2026-2027"_s, periodCauses);
     row("exporting a comparison", Action::ExportComparison, u"/home/profe/Documentos/avance.xlsx"_s,
         u"avance.xlsx"_s, files);
