@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHeaderView>
@@ -142,11 +141,11 @@ ComparisonWindow::ComparisonWindow(ComparedSide then, ComparedSide now, QString 
     QAction *excelAction =
         action(u"&Exportar a Excel…"_s, u"exportarComparacion"_s, Qt::CTRL | Qt::Key_E, QStyle::SP_FileIcon);
     connect(excelAction, &QAction::triggered, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(this, u"Exportar la comparación a Excel"_s,
-                                                          QDir(m_folder).filePath(u"comparacion.xlsx"_s),
-                                                          u"Libro de Excel (*.xlsx)"_s);
+        const QString path = chooseSavedFile(this, u"Exportar la comparación a Excel"_s,
+                                             QDir(m_folder).filePath(u"comparacion.xlsx"_s),
+                                             u"Libro de Excel (*.xlsx)"_s, u"xlsx"_s);
         if (!path.isEmpty())
-            exportWorkbook(path.endsWith(u".xlsx"_s, Qt::CaseInsensitive) ? path : path + u".xlsx"_s);
+            exportWorkbook(path);
     });
     QAction *closeAction =
         action(u"&Cerrar"_s, u"cerrarComparacion"_s, QKeySequence::Close, QStyle::SP_DialogCloseButton);

@@ -2,6 +2,7 @@
 
 #include "reports/GradeExport.h"
 #include "reports/GradeTableModel.h"
+#include "reports/GroupSheets.h"
 #include "reports/ReportsWindow.h"
 #include "screens/FailureText.h"
 
@@ -60,12 +61,11 @@ void ExportCommands::chooseWorkbook()
 {
     QSettings settings;
     const QString folder = settings.value(FolderKey, QDir::homePath()).toString();
-    const QString path = QFileDialog::getSaveFileName(m_window, u"Exportar a Excel"_s,
-                                                      QDir(folder).filePath(u"calificaciones.xlsx"_s),
-                                                      u"Libro de Excel (*.xlsx)"_s);
-    if (path.isEmpty())
+    const QString named =
+        chooseSavedFile(m_window, u"Exportar a Excel"_s, QDir(folder).filePath(u"calificaciones.xlsx"_s),
+                        u"Libro de Excel (*.xlsx)"_s, u"xlsx"_s);
+    if (named.isEmpty())
         return;
-    const QString named = path.endsWith(u".xlsx"_s, Qt::CaseInsensitive) ? path : path + u".xlsx"_s;
     settings.setValue(FolderKey, QFileInfo(named).absolutePath());
     exportWorkbook(named);
 }

@@ -235,12 +235,26 @@ void GroupReports::saveSheets()
         StatusMs);
 }
 
+QString chooseSavedFile(QWidget *parent, const QString &caption, const QString &suggested,
+                        const QString &filter, const QString &suffix)
+{
+    const QFileInfo start(suggested);
+    QFileDialog dialog(parent, caption, start.absolutePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    dialog.selectFile(start.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    QString path = dialog.selectedFiles().constFirst();
+    // Another suffix typed ("notas.v2"): the file still gets its own, so that it opens where it should.
+    if (QFileInfo(path).suffix().compare(suffix, Qt::CaseInsensitive) != 0)
+        path += u'.' + suffix;
+    return path;
+}
+
 QString chooseSavedPdf(QWidget *parent, const QString &caption, const QString &suggested)
 {
-    QString path = QFileDialog::getSaveFileName(parent, caption, suggested, u"Documentos PDF (*.pdf)"_s);
-    if (!path.isEmpty() && QFileInfo(path).suffix().compare(u"pdf"_s, Qt::CaseInsensitive) != 0)
-        path += u".pdf"_s;
-    return path;
+    return chooseSavedFile(parent, caption, suggested, u"Documentos PDF (*.pdf)"_s, u"pdf"_s);
 }
 
 } // namespace merlox2

@@ -66,7 +66,12 @@ private:
     QAction *m_saveSheets = nullptr;
 };
 
-// The teacher's choice of where to save a PDF, starting from suggested; empty where cancelled.
+// The teacher's choice of where to save a file of the given suffix ("pdf", "xlsx"), starting from suggested;
+// empty where cancelled. A name typed without a suffix gets it before the dialog asks about replacing a file,
+// so the file it asks about is the one written.
+QString chooseSavedFile(QWidget *parent, const QString &caption, const QString &suggested,
+                        const QString &filter, const QString &suffix);
+// The same, for a PDF.
 QString chooseSavedPdf(QWidget *parent, const QString &caption, const QString &suggested);
 
 } // namespace merlox2
