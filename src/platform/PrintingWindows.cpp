@@ -1,6 +1,8 @@
 #include "platform/PrintModule.h"
 
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPicture>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -55,6 +57,18 @@ PrintOutcome printPagesThroughPrintService(const QString &title, const PageDrawe
     // The pages' own drawing is vector, so drawn straight on the printer they cost no page-sized picture.
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(title);
+    // The spooler takes each page as it is drawn, and a drawing the teacher cancels part way would still
+    // print the pages before. So they are drawn first on a PDF in memory, where cancelling costs nothing
+    // (the drawer shows the progress and returns false), and only a whole drawing goes to the printer.
+    {
+        QBuffer rehearsal;
+        rehearsal.open(QIODevice::WriteOnly);
+        QPdfWriter pages(&rehearsal);
+        pages.setPageLayout(printer.pageLayout());
+        pages.setResolution(printer.resolution());
+        if (!draw(pages))
+            return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
+    }
     if (!draw(printer))
         return Error{.action = Action::Print, .cause = Cause::JobRefused, .subject = printerName};
     return PrintedSheet{.printer = printerName};
