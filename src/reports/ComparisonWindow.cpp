@@ -4,6 +4,7 @@
 #include "reports/GradeExport.h"
 #include "reports/GroupSheets.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportMessage.h"
 #include "screens/FailureText.h"
 
 #include <QAction>
@@ -483,12 +484,7 @@ bool ComparisonWindow::exportWorkbook(const QString &path)
 
 void ComparisonWindow::tell(const QString &text, bool failure)
 {
-    auto *box = new QMessageBox(failure ? QMessageBox::Warning : QMessageBox::Information, windowTitle(),
-                                text, QMessageBox::Ok, this);
-    box->setObjectName(u"mensajeComparacion"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
+    showReportMessage(this, text, failure, windowTitle())->setObjectName(u"mensajeComparacion"_s);
 }
 
 } // namespace merlox2

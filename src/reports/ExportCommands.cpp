@@ -3,6 +3,7 @@
 #include "reports/GradeExport.h"
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
+#include "reports/ReportMessage.h"
 #include "reports/ReportsWindow.h"
 #include "screens/FailureText.h"
 
@@ -194,16 +195,11 @@ bool ExportCommands::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void ExportCommands::showFailure(const QString &text)
-{
-    // Without an event loop of its own, as the window's other messages.
-    auto *box = new QMessageBox(QMessageBox::Warning, u"MERLOX2 REPORTES"_s, text, QMessageBox::Ok, m_window);
-    box->setObjectName(u"mensaje"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
-}
+void ExportCommands::showFailure(const QString &text) { showReportMessage(m_window, text, true); }
 
-void ExportCommands::showDone(const QString &text) { m_window->statusBar()->showMessage(text, 15000); }
+void ExportCommands::showDone(const QString &text)
+{
+    m_window->statusBar()->showMessage(text, ReportStatusMs);
+}
 
 } // namespace merlox2

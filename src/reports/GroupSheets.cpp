@@ -3,6 +3,7 @@
 #include "records/GradeFile.h"
 #include "reports/GradeTableModel.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportMessage.h"
 #include "reports/ReportsWindow.h"
 #include "reports/SummaryDialog.h"
 #include "screens/FailureText.h"
@@ -33,16 +34,7 @@ SheetRenderer &installed()
     return set;
 }
 
-// How long a status message stays.
-constexpr int StatusMs = 15000;
-
-void tell(QWidget *parent, QMessageBox::Icon icon, const QString &text)
-{
-    auto *box = new QMessageBox(icon, u"MERLOX2 REPORTES"_s, text, QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
-}
+} // namespace
 
 QString leftOutList(const QList<LeftOutStudent> &leftOut)
 {
@@ -51,8 +43,6 @@ QString leftOutList(const QList<LeftOutStudent> &leftOut)
         lines << u"• Registro %1, %2: %3"_s.arg(student.slot).arg(student.name, student.reason);
     return lines.join(u'\n');
 }
-
-} // namespace
 
 void setSheetRenderer(SheetRenderer renderer) { installed() = std::move(renderer); }
 
@@ -120,7 +110,7 @@ std::optional<GroupReports::Prepared> GroupReports::prepareSheets(const QString 
     const int grade = m_window->currentGrade();
     Result<GradeStudents> students = readGradeStudents(grade, m_window->model(grade)->gradeFilePath());
     if (!students) {
-        tell(m_window, QMessageBox::Warning, describe(students.error()));
+        showReportMessage(m_window, describe(students.error()), true);
         return std::nullopt;
     }
     Prepared prepared{students.value(), evaluateGrade(students.value())};
@@ -131,7 +121,7 @@ std::optional<GroupReports::Prepared> GroupReports::prepareSheets(const QString 
                            .arg(grade);
         if (!evaluated.leftOut.isEmpty())
             text += u"\n\n"_s + leftOutList(evaluated.leftOut);
-        tell(m_window, QMessageBox::Information, text);
+        showReportMessage(m_window, text);
         return std::nullopt;
     }
     if (!evaluated.leftOut.isEmpty()) {
@@ -194,15 +184,15 @@ void GroupReports::printSheets()
         Error error = printed.error();
         error.action = Action::PrintGradeSheets;
         error.grade = prepared->students.grade;
-        tell(m_window, QMessageBox::Warning, describe(error));
+        showReportMessage(m_window, describe(error), true);
         return;
     }
     if (printed.value().printerStopped)
-        tell(m_window, QMessageBox::Information, describeWaitingSheet(printed.value()));
+        showReportMessage(m_window, describeWaitingSheet(printed.value()));
     m_window->statusBar()->showMessage(u"Se enviaron %1 hojas a la impresora %2 en un solo trabajo."_s
                                            .arg(prepared->evaluated.students.size())
                                            .arg(printed.value().printer),
-                                       StatusMs);
+                                       ReportStatusMs);
 }
 
 void GroupReports::saveSheets()
@@ -226,13 +216,13 @@ void GroupReports::saveSheets()
                             .action = Action::SaveDocumentPdf, .cause = Cause::Unexplained, .subject = path})
                       : savePdfFile(path, pdf);
     if (!saved) {
-        tell(m_window, QMessageBox::Warning, describe(saved.error()));
+        showReportMessage(m_window, describe(saved.error()), true);
         return;
     }
     m_window->statusBar()->showMessage(
         u"Se guardaron %1 hojas en %2."_s.arg(prepared->evaluated.students.size())
             .arg(QDir::toNativeSeparators(path)),
-        StatusMs);
+        ReportStatusMs);
 }
 
 QString chooseSavedFile(QWidget *parent, const QString &caption, const QString &suggested,

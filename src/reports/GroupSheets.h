@@ -66,6 +66,9 @@ private:
     QAction *m_saveSheets = nullptr;
 };
 
+// The students a grade's reports leave out, one line each: «• Registro 4, Íñigo Muñoz: falta Lagartijas».
+QString leftOutList(const QList<LeftOutStudent> &leftOut);
+
 // The teacher's choice of where to save a file of the given suffix ("pdf", "xlsx"), starting from suggested;
 // empty where cancelled. A name typed without a suffix gets it before the dialog asks about replacing a file,
 // so the file it asks about is the one written.

@@ -4,6 +4,7 @@
 #include "reports/GradeTableModel.h"
 #include "reports/GroupSheets.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportMessage.h"
 #include "reports/ReportsWindow.h"
 #include "screens/FailureText.h"
 
@@ -36,17 +37,6 @@ const QString TeacherKey = u"reportes/docente"_s;
 
 // The program's own settings, as the window keeps its recent folders.
 QSettings settings() { return {QSettings::NativeFormat, QSettings::UserScope, u"MERLOX2"_s, u"MERLOX2"_s}; }
-
-// How long a status message stays.
-constexpr int StatusMs = 15000;
-
-QString leftOutList(const QList<LeftOutStudent> &leftOut)
-{
-    QStringList lines;
-    for (const LeftOutStudent &student : leftOut)
-        lines << u"• Registro %1, %2: %3"_s.arg(student.slot).arg(student.name, student.reason);
-    return lines.join(u'\n');
-}
 
 } // namespace
 
@@ -133,14 +123,7 @@ FamilyLetters::FamilyLetters(ReportsWindow *window) : QObject(window), m_window(
     m_window->toolBar()->addAction(m_one);
 }
 
-void FamilyLetters::tell(const QString &text, bool warning)
-{
-    auto *box = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
-                                u"MERLOX2 REPORTES"_s, text, QMessageBox::Ok, m_window);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
-}
+void FamilyLetters::tell(const QString &text, bool warning) { showReportMessage(m_window, text, warning); }
 
 std::optional<FamilyLetters::Destination> FamilyLetters::askDestination(const QString &question,
                                                                         const QString &details)
@@ -285,7 +268,7 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
         m_window->statusBar()->showMessage((one ? u"Se envió %1 a la impresora %2."_s
                                                 : u"Se enviaron %1 a la impresora %2 en un solo trabajo."_s)
                                                .arg(count, printed.value().printer),
-                                           StatusMs);
+                                           ReportStatusMs);
         return;
     }
     const QByteArray pdf = drawPdf(title, savedPageLayout(), draw);
@@ -299,7 +282,7 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
         return tell(describe(saved.error()), true);
     m_window->statusBar()->showMessage((one ? u"Se guardó %1 en %2."_s : u"Se guardaron %1 en %2."_s)
                                            .arg(count, QDir::toNativeSeparators(path)),
-                                       StatusMs);
+                                       ReportStatusMs);
 }
 
 } // namespace merlox2

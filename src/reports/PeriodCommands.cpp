@@ -2,6 +2,7 @@
 
 #include "reports/ComparisonWindow.h"
 #include "reports/GradeTableModel.h"
+#include "reports/ReportMessage.h"
 #include "reports/ReportsWindow.h"
 #include "screens/FailureText.h"
 
@@ -326,12 +327,7 @@ void PeriodCommands::chooseCompare()
 
 void PeriodCommands::tell(const QString &text, bool failure)
 {
-    auto *box = new QMessageBox(failure ? QMessageBox::Warning : QMessageBox::Information,
-                                u"MERLOX2 REPORTES"_s, text, QMessageBox::Ok, m_window);
-    box->setObjectName(u"mensajePeriodo"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
+    showReportMessage(m_window, text, failure)->setObjectName(u"mensajePeriodo"_s);
 }
 
 } // namespace merlox2

@@ -8,6 +8,7 @@
 #include "reports/GroupSheets.h"
 #include "reports/LetterCommands.h"
 #include "reports/PeriodCommands.h"
+#include "reports/ReportMessage.h"
 #include "reports/SexDelegate.h"
 #include "screens/FailureText.h"
 
@@ -494,15 +495,7 @@ void ReportsWindow::reportNotStored(GradeTableModel *gradeModel)
         showMessage(describe(*error));
 }
 
-void ReportsWindow::showMessage(const QString &text)
-{
-    // Without an event loop of its own: the tables go on following their files while it is shown.
-    auto *box = new QMessageBox(QMessageBox::Warning, u"MERLOX2 REPORTES"_s, text, QMessageBox::Ok, this);
-    box->setObjectName(u"mensaje"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
-}
+void ReportsWindow::showMessage(const QString &text) { showReportMessage(this, text, true); }
 
 bool openReportsWindow(const QString &folder)
 {

@@ -2,6 +2,7 @@
 
 #include "reports/GroupSheets.h"
 #include "reports/ReportDocument.h"
+#include "reports/ReportMessage.h"
 #include "screens/FailureText.h"
 
 #include <QDate>
@@ -168,11 +169,7 @@ void SummaryDialog::savePdf()
 
 void SummaryDialog::tell(const QString &text, bool failure)
 {
-    auto *box = new QMessageBox(failure ? QMessageBox::Warning : QMessageBox::Information, windowTitle(),
-                                text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->button(QMessageBox::Ok)->setText(u"Aceptar"_s);
-    box->open();
+    showReportMessage(this, text, failure, windowTitle());
 }
 
 } // namespace merlox2
