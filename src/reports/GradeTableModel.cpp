@@ -128,9 +128,9 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
         return {};
     const int slot = index.row() + 1;
     const int column = index.column();
-    const StudentRecord &record = m_roster[slot];
+    const Row &row = m_rows[std::size_t(slot)];
     if (role == UnusedRole)
-        return fieldText(record, StudentRecord::Nombre).trimmed().isEmpty();
+        return row.unused;
     if (role == Qt::TextAlignmentRole)
         return column == Nombre || column == Sexo || column == Metas
                    ? QVariant()
@@ -139,14 +139,14 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
     if (column == No)
         return role == Qt::DisplayRole || role == SortRole ? QVariant(slot) : QVariant();
     if (column < Sexo) {
-        const QString text = fieldText(record, FieldOfColumn[std::size_t(column - Nombre)]);
+        const QString &text = row.fields[std::size_t(column - Nombre)];
         if (role == Qt::DisplayRole)
             return text;
         if (role == SortRole)
             return column == Nombre ? QVariant(text) : numberOf(text, isTimeColumn(column));
         return {};
     }
-    const std::optional<Sex> sex = m_sexes.sexOf(slot, record.field(StudentRecord::Nombre));
+    const std::optional<Sex> &sex = row.sex;
     if (column == Sexo) {
         if (role == Qt::DisplayRole || role == Qt::EditRole || role == SortRole)
             return !sex ? QString() : *sex == Sex::Hombre ? u"H"_s : u"M"_s;
@@ -156,7 +156,7 @@ QVariant GradeTableModel::data(const QModelIndex &index, int role) const
                                          : u"Mujer"_s;
         return {};
     }
-    const Cell &cell = m_evaluations[std::size_t(slot)][std::size_t(column - NivelResistencia)];
+    const Cell &cell = row.evaluation[std::size_t(column - NivelResistencia)];
     if (role == Qt::DisplayRole)
         return cell.text;
     if (role == SortRole)
@@ -218,19 +218,24 @@ bool GradeTableModel::setData(const QModelIndex &index, const QVariant &value, i
         return false;
     }
     m_sexes.entries[std::size_t(slot)] = SexEntry{sex, SexFile::nameKey(name)};
-    m_evaluations[std::size_t(slot)] = evaluateSlot(slot);
+    m_rows[std::size_t(slot)] = describeSlot(slot);
     Q_EMIT dataChanged(this->index(index.row(), Sexo), this->index(index.row(), Metas));
     return true;
 }
 
-GradeTableModel::RowEvaluation GradeTableModel::evaluateSlot(int slot) const
+GradeTableModel::Row GradeTableModel::describeSlot(int slot) const
 {
     const StudentRecord &record = m_roster[slot];
-    RowEvaluation cells;
-    const std::optional<Sex> sex = m_sexes.sexOf(slot, record.field(StudentRecord::Nombre));
+    Row row;
+    for (std::size_t i = 0; i < FieldOfColumn.size(); ++i)
+        row.fields[i] = fieldText(record, FieldOfColumn[i]);
+    row.unused = row.fields[0].trimmed().isEmpty();
+    row.sex = m_sexes.sexOf(slot, record.field(StudentRecord::Nombre));
+    const std::optional<Sex> &sex = row.sex;
+    std::array<Cell, 5> &cells = row.evaluation;
     if (!sex) {
         cells.fill(Cell{u"sin sexo"_s, {}});
-        return cells;
+        return row;
     }
     const QString results[] = {
         record.field(StudentRecord::Resistencia), record.field(StudentRecord::Velocidad),
@@ -284,13 +289,13 @@ GradeTableModel::RowEvaluation GradeTableModel::evaluateSlot(int slot) const
         if (!evaluation.complete())
             goals.tip += u"\n"_s + stopped;
     }
-    return cells;
+    return row;
 }
 
 void GradeTableModel::evaluateAll()
 {
     for (int slot = Roster::FirstSlot; slot <= Roster::LastSlot; ++slot)
-        m_evaluations[std::size_t(slot)] = evaluateSlot(slot);
+        m_rows[std::size_t(slot)] = describeSlot(slot);
 }
 
 void GradeTableModel::watchFiles()
@@ -355,6 +360,8 @@ bool GradeTableProxy::filterAcceptsRow(int sourceRow, const QModelIndex &sourceP
 
 bool GradeTableProxy::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
+    if (left.column() == GradeTableModel::No) // the file's order, the one the window opens in
+        return left.row() < right.row();
     const QVariant a = left.data(sortRole());
     const QVariant b = right.data(sortRole());
     // What is not a number (or has no evaluation) goes after every number, in the file's order.

@@ -90,10 +90,16 @@ private:
         QVariant sortKey;
         QString tip{};
     };
-    // The four evaluation columns of a row and its targets.
-    using RowEvaluation = std::array<Cell, 5>;
+    // A row as the table shows it, worked out once per read of the files: painting asks for every cell
+    // several times.
+    struct Row {
+        std::array<QString, 7> fields; // Nombre to Sentadillas, as a teacher reads them
+        bool unused = true;            // never used, or a blank name
+        std::optional<Sex> sex;
+        std::array<Cell, 5> evaluation; // the four evaluation columns and the targets
+    };
 
-    RowEvaluation evaluateSlot(int slot) const;
+    Row describeSlot(int slot) const;
     void evaluateAll();
     void watchFiles();
 
@@ -102,7 +108,7 @@ private:
     SexFile m_sexFile;
     Roster m_roster;
     SexTable m_sexes;
-    std::array<RowEvaluation, Roster::LastSlot + 1> m_evaluations{};
+    std::array<Row, Roster::LastSlot + 1> m_rows{};
     std::optional<Error> m_gradeFileError;
     std::optional<Error> m_sexFileError;
     std::optional<Error> m_lastError;
