@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -134,13 +135,19 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     m_tabWidget = new QTabWidget(this);
     m_tabWidget->setObjectName(u"grados"_s);
     m_tabWidget->setAccessibleName(u"Grados"_s);
-    for (int grade = 1; grade <= 3; ++grade)
-        m_tabWidget->addTab(createTab(grade), u"&"_s + gradeName(grade));
+    for (int grade = 1; grade <= 3; ++grade) {
+        QWidget *&page = m_tabs.at(std::size_t(grade - 1)).page;
+        page = new QWidget(this);
+        page->setObjectName(u"grado%1"_s.arg(grade));
+        new QVBoxLayout(page);
+        m_tabWidget->addTab(page, u"&"_s + gradeName(grade));
+    }
     setCentralWidget(m_tabWidget);
-    connect(m_tabWidget, &QTabWidget::currentChanged, this, &ReportsWindow::updateStatus);
     connect(m_tabWidget, &QTabWidget::currentChanged, this, [this] {
-        if (tab(currentGrade()).columnsToFit)
-            fitColumns(currentGrade());
+        const int grade = currentGrade();
+        if (builtTab(grade).columnsToFit)
+            fitColumns(grade);
+        updateStatus();
     });
 
     m_status = new QLabel(this);
@@ -150,6 +157,8 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
 
     const QFileInfo start(folder);
     loadFolder(start.isDir() ? start.canonicalFilePath() : start.absoluteFilePath());
+    builtTab(currentGrade());
+    fitColumns(currentGrade());
     if (start.isDir())
         rememberFolder(m_folder);
     fillRecentMenu();
@@ -192,8 +201,10 @@ void ReportsWindow::createActions()
                          u"Muestra también los registros sin nombre de cada grado"_s);
     m_showEmpty->setCheckable(true);
     connect(m_showEmpty, &QAction::toggled, this, [this](bool show) {
-        for (const GradeTab &tab : m_tabs)
-            tab.proxy->setShowEmpty(show);
+        for (const GradeTab &tab : m_tabs) {
+            if (tab.proxy)
+                tab.proxy->setShowEmpty(show);
+        }
     });
 
     m_fileMenu = menuBar()->addMenu(u"&Archivo"_s);
@@ -242,11 +253,18 @@ void ReportsWindow::createActions()
 
 void ReportsWindow::insertFileAction(QAction *action) { m_fileMenu->insertAction(m_quitSeparator, action); }
 
-QWidget *ReportsWindow::createTab(int grade)
+ReportsWindow::GradeTab &ReportsWindow::builtTab(int grade)
 {
     GradeTab &tab = m_tabs.at(std::size_t(grade - 1));
-    auto *page = new QWidget(this);
-    page->setObjectName(u"grado%1"_s.arg(grade));
+    if (!tab.view)
+        createTable(grade);
+    return tab;
+}
+
+void ReportsWindow::createTable(int grade)
+{
+    GradeTab &tab = m_tabs.at(std::size_t(grade - 1));
+    QWidget *page = tab.page;
 
     tab.banner = new QLabel(page);
     tab.banner->setObjectName(u"avisoGrado%1"_s.arg(grade));
@@ -258,11 +276,15 @@ QWidget *ReportsWindow::createTab(int grade)
     tab.banner->hide();
 
     tab.proxy = new WindowTable(this);
+    tab.proxy->setShowEmpty(m_showEmpty->isChecked());
+    if (tab.model)
+        tab.proxy->setSourceModel(tab.model);
     tab.view = new QTableView(page);
     tab.view->setObjectName(u"tablaGrado%1"_s.arg(grade));
     tab.view->setAccessibleName(u"Alumnos de %1"_s.arg(gradeName(grade)));
     tab.view->setAccessibleDescription(
         u"Una fila por alumno. En la columna Sexo escriba H o M, o bórrelo con la tecla Suprimir."_s);
+    tab.view->verticalHeader()->hide(); // the No. column is the slot; hidden first, so never measured
     tab.view->setModel(tab.proxy);
     tab.view->setSortingEnabled(true);
     tab.view->sortByColumn(Columns::No, Qt::AscendingOrder);
@@ -270,7 +292,6 @@ QWidget *ReportsWindow::createTab(int grade)
     tab.view->setSelectionMode(QAbstractItemView::SingleSelection);
     tab.view->setWordWrap(false);
     tab.view->setTabKeyNavigation(false); // Tab leaves the table, as in every other window
-    tab.view->verticalHeader()->hide();   // the No. column is the slot
     tab.view->verticalHeader()->setDefaultSectionSize(tab.view->fontMetrics().height() + 8);
     tab.view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
@@ -279,10 +300,12 @@ QWidget *ReportsWindow::createTab(int grade)
     connect(delegate, &SexDelegate::notStored, this, [this, grade] { reportNotStored(model(grade)); });
     tab.view->installEventFilter(this);
 
-    auto *layout = new QVBoxLayout(page);
+    auto *layout = static_cast<QVBoxLayout *>(page->layout());
     layout->addWidget(tab.banner);
     layout->addWidget(tab.view, 1);
-    return page;
+    tab.columnsToFit = true;
+    if (tab.model)
+        showFileProblems(grade);
 }
 
 void ReportsWindow::loadFolder(const QString &folder)
@@ -293,7 +316,8 @@ void ReportsWindow::loadFolder(const QString &folder)
         GradeTab &tab = m_tabs.at(std::size_t(grade - 1));
         auto *model =
             new GradeTableModel(grade, QDir(folder).filePath(GradeFile::fileNameForGrade(grade)), this);
-        tab.proxy->setSourceModel(model);
+        if (tab.proxy)
+            tab.proxy->setSourceModel(model);
         delete std::exchange(tab.model, model);
         connect(model, &GradeTableModel::reloaded, this, [this, grade] {
             showFileProblems(grade);
@@ -308,30 +332,47 @@ void ReportsWindow::loadFolder(const QString &folder)
 
 void ReportsWindow::fitColumns(int grade)
 {
-    // Fitting measures every cell: a hidden tab waits until it is shown, so that the window opens on three
-    // full grades as fast as on one.
+    // Fitting measures every cell: a hidden tab waits until it is shown.
     GradeTab &gradeTab = m_tabs.at(std::size_t(grade - 1));
-    gradeTab.columnsToFit = grade != currentGrade();
+    gradeTab.columnsToFit = grade != currentGrade() || !gradeTab.view;
     if (gradeTab.columnsToFit)
         return;
-    QTableView *table = view(grade);
-    table->resizeColumnsToContents();
+    QTableView *table = gradeTab.view;
+    const QFontMetrics metrics = table->fontMetrics();
+    // A cell as the view measures it (its text, the focus frame's margins, the grid line), but each
+    // different text once: a grade repeats its ages, results and levels.
+    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1) +
+                        (table->showGrid() ? 1 : 0);
+    QHash<QString, int> textWidths;
+    const QAbstractItemModel *shown = table->model();
     // Room for a usual name, also before the first student is there.
-    const int nameWidth = table->fontMetrics().horizontalAdvance(QString(24, u'n'));
-    if (table->columnWidth(Columns::Nombre) < nameWidth)
-        table->setColumnWidth(Columns::Nombre, nameWidth);
+    const int nameWidth = metrics.horizontalAdvance(QString(24, u'n'));
     // An evaluation gets the room of a level and its percentage; the longer reason why there is none is
     // cut short in the cell and shown whole in its tool tip, so that the table fits a laptop's screen.
-    const int levelWidth = table->fontMetrics().horizontalAdvance(u"SN (100%)"_s) + 24;
-    for (int column = Columns::NivelResistencia; column <= Columns::Promedio; ++column) {
-        const int width = std::max(levelWidth, table->horizontalHeader()->sectionSizeHint(column));
-        if (table->columnWidth(column) > width)
-            table->setColumnWidth(column, width);
+    const int levelWidth = metrics.horizontalAdvance(u"SN (100%)"_s) + 24;
+    for (int column = 0; column < Columns::ColumnCount; ++column) {
+        const int headerWidth = table->horizontalHeader()->sectionSizeHint(column);
+        int width = headerWidth;
+        for (int row = 0; row < shown->rowCount(); ++row) {
+            const QString text = shown->index(row, column).data().toString();
+            auto known = textWidths.constFind(text);
+            if (known == textWidths.cend())
+                known = textWidths.insert(text, metrics.horizontalAdvance(text));
+            width = std::max(width, *known + margins);
+        }
+        if (column == Columns::Nombre)
+            width = std::max(width, nameWidth);
+        if (isEvaluationColumn(column))
+            width = std::min(width, std::max(levelWidth, headerWidth));
+        table->setColumnWidth(column, width);
     }
 }
 
 void ReportsWindow::showFileProblems(int grade)
 {
+    QLabel *label = tab(grade).banner;
+    if (!label)
+        return; // told when the tab is first shown
     const GradeTableModel *gradeModel = model(grade);
     QStringList texts;
     if (const std::optional<Error> &error = gradeModel->gradeFileError())
@@ -342,7 +383,6 @@ void ReportsWindow::showFileProblems(int grade)
         SexFile::forGradeFile(gradeModel->gradeFilePath()).path(), gradeModel->sexFileProblems());
     if (!problems.isEmpty())
         texts << problems;
-    QLabel *label = banner(grade);
     label->setText(texts.join(u"\n\n"_s));
     label->setVisible(!texts.isEmpty());
 }

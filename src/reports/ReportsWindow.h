@@ -42,10 +42,12 @@ public:
 
     int currentGrade() const;
     GradeTableModel *model(int grade) const { return tab(grade).model; }
-    GradeTableProxy *proxy(int grade) const { return tab(grade).proxy; }
-    QTableView *view(int grade) const { return tab(grade).view; }
+    // A grade's table is made when its tab is first shown or asked for here, so that the window opens on
+    // three full grades as fast as on one.
+    GradeTableProxy *proxy(int grade) { return builtTab(grade).proxy; }
+    QTableView *view(int grade) { return builtTab(grade).view; }
     // What could not be read of the grade's files, above its table; hidden when there is nothing to say.
-    QLabel *banner(int grade) const { return tab(grade).banner; }
+    QLabel *banner(int grade) { return builtTab(grade).banner; }
     QLabel *statusLine() const { return m_status; }
 
     // Where the window's later tools go: the folder's actions (export, import) in fileMenu() before the
@@ -66,12 +68,14 @@ private:
         GradeTableProxy *proxy = nullptr;
         QTableView *view = nullptr;
         QLabel *banner = nullptr;
+        QWidget *page = nullptr;   // the tab, empty until the table is made
         bool columnsToFit = false; // the columns are fitted to the cells when the tab is next shown
     };
 
     const GradeTab &tab(int grade) const { return m_tabs.at(std::size_t(grade - 1)); }
+    GradeTab &builtTab(int grade);
     void createActions();
-    QWidget *createTab(int grade);
+    void createTable(int grade);
     void loadFolder(const QString &folder);
     void fitColumns(int grade);
     void showFileProblems(int grade);
