@@ -83,8 +83,11 @@ deploy_program() {
     cmake --install "$WIN_BUILD" --prefix "$dir" --strip >"$WIN_BUILD/install.log" ||
         merlox2_die "the build's installation into $dir failed (above; its log: $WIN_BUILD/install.log)"
     [[ -f "$dir/merlox2.exe" ]] || merlox2_die "the build's installation left no merlox2.exe in $dir"
-    # Loaded on the first print, so a package without it would start and fail only then.
-    [[ -f "$dir/merlox2print.dll" ]] || merlox2_die "the build's installation left no merlox2print.dll in $dir"
+    # Loaded on the first print and the first export, so a package without them would start and fail only then.
+    local module
+    for module in merlox2print.dll merlox2excel.dll; do
+        [[ -f "$dir/$module" ]] || merlox2_die "the build's installation left no $module in $dir"
+    done
     # What it installed, for the installer's lists; CPack's own installation writes the manifest again.
     mkdir -p "$PACKAGES/nsis"
     cp "$WIN_BUILD/install_manifest.txt" "$PACKAGES/nsis/installed.txt"

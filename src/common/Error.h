@@ -64,7 +64,8 @@ enum class Cause {
     PrinterNotAccepting,
     PrinterGone,
     JobRefused,
-    NoPrintModule, // the program's own print module is missing, or could not be loaded
+    NoModule, // one of the program's own modules (printing, the Excel export) is missing, or could not be
+              // loaded
     // Documents.
     NoApplication, // no application to open this kind of document
     // Anything else.

@@ -2,22 +2,12 @@
 // each print.
 #include "platform/Printing.h"
 
+#include "platform/Modules.h"
 #include "platform/PrintModule.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
 
 namespace merlox2 {
 
 namespace {
-
-QStringList &chosenFolders()
-{
-    static QStringList folders;
-    return folders;
-}
 
 struct PrintModuleEntries {
     PrintModuleFunction sheet = nullptr;
@@ -25,69 +15,19 @@ struct PrintModuleEntries {
     PageLayoutFunction layout = nullptr;
 };
 
-PrintModuleEntries &loadedModule()
-{
-    static PrintModuleEntries entries;
-    return entries;
-}
-
-// Beside the program (a build, or Windows' program folder), then the installation's folder of libraries.
-QStringList moduleFolders()
-{
-    if (!chosenFolders().isEmpty())
-        return chosenFolders();
-    const QString program = QCoreApplication::applicationDirPath();
-    const QString installed =
-        QDir::cleanPath(program + u'/' + QStringLiteral(MERLOX2_PRINT_MODULE_FROM_PROGRAM));
-    return installed == program ? QStringList{program} : QStringList{program, installed};
-}
-
-Result<PrintModuleEntries> loadPrintModule()
-{
-    const QString fileName = QStringLiteral(MERLOX2_PRINT_MODULE_FILE);
-    const QStringList folders = moduleFolders();
-    QString why;
-    for (const QString &folder : folders) {
-        const QString path = QDir(folder).filePath(fileName);
-        if (!QFileInfo::exists(path))
-            continue;
-        // Never unloaded: the print system's libraries stay for the next print.
-        QLibrary module(path);
-        // The entry's type is known only by its name: PrintModuleEntry.cpp checks it against ours.
-        // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
-        const PrintModuleEntries entries{
-            reinterpret_cast<PrintModuleFunction>(module.resolve(PrintModuleEntry)),
-            reinterpret_cast<PrintPagesFunction>(module.resolve(PrintPagesEntry)),
-            reinterpret_cast<PageLayoutFunction>(module.resolve(PageLayoutEntry))};
-        // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
-        if (entries.sheet && entries.pages && entries.layout)
-            return entries;
-        why = module.errorString();
-    }
-    QStringList shown;
-    for (const QString &folder : folders)
-        shown << QDir::toNativeSeparators(folder);
-    return Error{.action = Action::Print,
-                 .cause = Cause::NoPrintModule,
-                 .subject = fileName,
-                 .place = shown.join(u'\n'),
-                 .detail = why};
-}
-
-} // namespace
-
-namespace {
-
 Result<PrintModuleEntries> printModule()
 {
-    PrintModuleEntries &entries = loadedModule();
-    if (!entries.sheet) {
-        Result<PrintModuleEntries> loaded = loadPrintModule();
-        if (!loaded)
-            return loaded.error();
-        entries = loaded.value();
-    }
-    return entries;
+    const Result<std::vector<QFunctionPointer>> module =
+        loadModule(QStringLiteral(MERLOX2_PRINT_MODULE_FILE),
+                   {PrintModuleEntry, PrintPagesEntry, PageLayoutEntry}, Action::Print);
+    if (!module)
+        return module.error();
+    // The entries' types are known only by their names: PrintModuleEntry.cpp checks them against ours.
+    // NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
+    return PrintModuleEntries{reinterpret_cast<PrintModuleFunction>(module.value().at(0)),
+                              reinterpret_cast<PrintPagesFunction>(module.value().at(1)),
+                              reinterpret_cast<PageLayoutFunction>(module.value().at(2))};
+    // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
 }
 
 } // namespace
@@ -120,12 +60,6 @@ Result<QPageLayout> defaultPrinterPageLayout()
     Result<QPageLayout> layout = Error{.action = Action::Print};
     module.value().layout(&layout);
     return layout;
-}
-
-void setPrintModuleFolders(const QStringList &folders)
-{
-    chosenFolders() = folders;
-    loadedModule() = {};
 }
 
 } // namespace merlox2

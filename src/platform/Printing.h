@@ -20,9 +20,8 @@ namespace merlox2 {
 // the print server lasts more than a moment, so a server that does not answer can't hold the screen.
 // A failure names the printer, or the print server, in Error::subject, and CUPS' own words in detail. A job
 // the server took but did not get the page of is cancelled, so that nothing prints after a failure.
-// The first print loads the print module (PrintModule.h), from the program's folder or, in an
-// installation, from the program's folder of libraries; where it is missing or can't be loaded, the
-// failure says so (Cause::NoPrintModule) and the next print looks again.
+// The first print loads the print module (PrintModule.h, Modules.h); where it is missing or can't be loaded,
+// the failure says so (Cause::NoModule) and the next print looks again.
 Result<PrintedSheet> printOnDefaultPrinter(QWidget *screen, QRect area);
 
 // Draws a document's pages on the device, calling newPage() between them; false where the drawing failed.
@@ -37,9 +36,5 @@ Result<PrintedSheet> printPagesOnDefaultPrinter(const QString &title, const Page
 // The default printer's paper and margins, as a print would have them, for a document saved rather than
 // printed. A failure as printing words it; the same time limits.
 Result<QPageLayout> defaultPrinterPageLayout();
-
-// Where to look for the print module instead: for tests, which run from a folder of their own. An empty
-// list restores the program's folders. A module already loaded is forgotten, so the next print looks anew.
-void setPrintModuleFolders(const QStringList &folders);
 
 } // namespace merlox2

@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "reports/ClassSummary.h"
+#include "reports/Workbook.h"
 
 #include <QByteArray>
 #include <QList>
@@ -45,15 +46,8 @@ QByteArray csvContent(const GradeSheet &sheet);
 // a failure names; the workbook is put together in the system's temporary folder.
 Result<QByteArray> workbookContent(const std::array<GradeSheet, 3> &sheets, const QString &target);
 
-// A sheet of its own, for a workbook other than the grades': its title row and its rows of cells, as in
-// GradeSheet.
-struct WorkbookTable {
-    QString name;
-    QStringList headers;
-    QList<QList<QVariant>> rows;
-};
-
-// The tables as a workbook, one sheet each; failures under action, naming target.
+// The tables as a workbook, one sheet each, through the Excel module (Workbook.h); failures under action,
+// naming target, or that the module is missing (Cause::NoModule).
 Result<QByteArray> tablesWorkbookContent(const QList<WorkbookTable> &tables, const QString &target,
                                          Action action);
 

@@ -89,7 +89,7 @@ Reason fileReason(const Error &error)
     case Cause::PrinterNotAccepting:
     case Cause::PrinterGone:
     case Cause::JobRefused:
-    case Cause::NoPrintModule:
+    case Cause::NoModule:
     case Cause::NoApplication:
     case Cause::Unexplained: break;
     }
@@ -172,8 +172,26 @@ QString sexFileFailure(const QString &verb, const Error &error)
 }
 
 // An export goes where the teacher chose, not to the grade files' folder: a missing folder is chosen again.
+// One of the program's own modules, which does what `does` says, is missing or could not be loaded.
+QString missingModule(const Error &error, const QString &does)
+{
+    const QString module = u"%1 el archivo %2, la parte del programa que %3 "_s;
+    const QString reinstall = u"Vuelva a instalar MERLOX2 e intente de nuevo."_s;
+    if (!error.detail.isEmpty()) // there, but the system could not load it
+        return module.arg(u"el sistema no pudo cargar"_s, error.subject, does) +
+               u"(%1). "_s.arg(error.detail) + reinstall;
+    QStringList folders = error.place.split(u'\n', Qt::SkipEmptyParts);
+    const QString last = folders.isEmpty() ? QString() : folders.takeLast();
+    const QString where = folders.isEmpty() ? last : folders.join(u", "_s) + u" y en "_s + last;
+    return module.arg(u"falta"_s, error.subject, does) + u"(se buscó en %1). "_s.arg(where) + reinstall;
+}
+
 QString exportFailure(const QString &what, const Error &error)
 {
+    if (error.cause == Cause::NoModule) // nothing was written: the file the teacher chose is as it was
+        return u"No se pudo exportar %1: "_s.arg(what) +
+               missingModule(error, u"escribe los archivos de Excel"_s) +
+               u" Las calificaciones siguen a salvo en los archivos de los grados."_s;
     Reason reason = fileReason(error);
     if (error.cause == Cause::MissingFolder || error.cause == Cause::NotAFolder)
         reason.advice = u"Elija otra carpeta e intente de nuevo."_s;
@@ -282,17 +300,7 @@ QString printFailure(const Error &error)
     case Cause::JobRefused:
         return onPrinter + u"el sistema de impresión no aceptó el trabajo (%1). Revise que la impresora esté "
                            "encendida y disponible e intente de nuevo."_s.arg(error.detail);
-    case Cause::NoPrintModule: {
-        const QString module = notDone + u": %1 el archivo %2, la parte del programa que imprime "_s;
-        const QString reinstall = u"Vuelva a instalar MERLOX2 e intente de nuevo."_s;
-        if (!error.detail.isEmpty()) // there, but the system could not load it
-            return module.arg(u"el sistema no pudo cargar"_s, error.subject) + u"(%1). "_s.arg(error.detail) +
-                   reinstall;
-        QStringList folders = error.place.split(u'\n', Qt::SkipEmptyParts);
-        const QString last = folders.isEmpty() ? QString() : folders.takeLast();
-        const QString where = folders.isEmpty() ? last : folders.join(u", "_s) + u" y en "_s + last;
-        return module.arg(u"falta"_s, error.subject) + u"(se buscó en %1). "_s.arg(where) + reinstall;
-    }
+    case Cause::NoModule: return notDone + u": "_s + missingModule(error, u"imprime"_s);
     default: break; // no other cause is met while printing
     }
     const QString where = error.subject.isEmpty() ? notDone + u": "_s : onPrinter;

@@ -3,6 +3,7 @@
 
 #include "reports/ExportCommands.h"
 
+#include "platform/Modules.h"
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
 #include "reports/GradeExport.h"
@@ -148,6 +149,8 @@ void TestExport::init()
 {
     // Qt's own dialogs, which the test can fill in, also where the system has dialogs of its own (Windows).
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    setModuleFolders(
+        {QStringLiteral(MERLOX2_TEST_MODULE_FOLDER)}); // the tests run from a folder of their own
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir(m_dir->path()).mkdir(u"datos"_s));
@@ -288,6 +291,8 @@ void TestExport::failedExportLeavesNoHalfFile_data()
         QTest::newRow(qPrintable(kind + u"open in another program"_s))
             << u"in-use"_s << workbook << u"está abierto en otro programa"_s;
     }
+    QTest::newRow("xlsx: the Excel module missing")
+        << u"no-module"_s << true << u"falta el archivo merlox2excel"_s;
 }
 
 void TestExport::failedExportLeavesNoHalfFile()
@@ -310,7 +315,12 @@ void TestExport::failedExportLeavesNoHalfFile()
     };
 
     bool exported = true;
-    if (fault == u"read-only") {
+    if (fault == u"no-module") {
+        const QTemporaryDir empty;
+        setModuleFolders({empty.path()});
+        exported = exportNow();
+        setModuleFolders({QStringLiteral(MERLOX2_TEST_MODULE_FOLDER)});
+    } else if (fault == u"read-only") {
         if (!test::canRunAsNobody())
             QSKIP("the system does not refuse this user a read-only folder");
 #ifdef Q_OS_UNIX
@@ -348,7 +358,11 @@ void TestExport::failedExportLeavesNoHalfFile()
     }
     QVERIFY(!exported);
     const QString message = takeMessage();
-    QVERIFY2(message.contains(why) && message.contains(QFileInfo(target).fileName()), qPrintable(message));
+    QVERIFY2(message.contains(why), qPrintable(message));
+    if (fault == u"no-module")
+        QVERIFY2(message.contains(u"Vuelva a instalar MERLOX2"_s), qPrintable(message));
+    else
+        QVERIFY2(message.contains(QFileInfo(target).fileName()), qPrintable(message));
     QVERIFY2(message.contains(u"a salvo en los archivos de los grados"_s), qPrintable(message));
     // The file as it was, and nothing beside it.
     QFile file(target);

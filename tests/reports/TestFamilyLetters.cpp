@@ -2,6 +2,7 @@
 // student's letter and the whole grade's saved as PDF and printed as one job, the students left out told
 // first. The documents are read back with poppler (pdfinfo, pdftotext).
 
+#include "platform/Modules.h"
 #include "platform/Printing.h"
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
@@ -161,7 +162,7 @@ void TestFamilyLetters::initTestCase()
         if (QStandardPaths::findExecutable(tool).isEmpty())
             QSKIP("poppler-utils is not installed");
     }
-    setPrintModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
+    setModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
 }
 
 void TestFamilyLetters::init()

@@ -4,6 +4,7 @@
 
 #include "app/SheetBridge.h"
 #include "common/Clock.h"
+#include "platform/Modules.h"
 #include "platform/Printing.h"
 #include "platform/Startup.h"
 #include "records/GradeFile.h"
@@ -162,7 +163,7 @@ void TestGroupReports::initTestCase()
         if (QStandardPaths::findExecutable(tool).isEmpty())
             QSKIP("poppler-utils is not installed");
     }
-    setPrintModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
+    setModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
     // As `merlox2 --reportes` runs: the program's start-up (the screens' font), the reports window's own
     // font, and a Mexican system's locale.
     initializePlatform(*qApp);

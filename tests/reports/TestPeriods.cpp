@@ -6,6 +6,7 @@
 #include "reports/PeriodCommands.h"
 #include "reports/ReportsWindow.h"
 
+#include "platform/Modules.h"
 #include "records/GradeFile.h"
 #include "records/SexFile.h"
 #include "reports/GradeTableModel.h"
@@ -105,6 +106,8 @@ private:
 
 void TestPeriods::init()
 {
+    setModuleFolders(
+        {QStringLiteral(MERLOX2_TEST_MODULE_FOLDER)}); // the tests run from a folder of their own
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir(m_dir->path()).mkdir(u"datos"_s));
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})

@@ -41,7 +41,7 @@ constexpr Cause FileCauses[] = {Cause::MissingFolder,    Cause::NotAFolder,
                                 Cause::Unexplained};
 constexpr Cause PrintCauses[] = {Cause::NoPrintServer, Cause::PrintServerSilent,   Cause::NoDefaultPrinter,
                                  Cause::PageNotDrawn,  Cause::PrinterNotAccepting, Cause::PrinterGone,
-                                 Cause::JobRefused,    Cause::NoPrintModule,       Cause::PermissionDenied,
+                                 Cause::JobRefused,    Cause::NoModule,       Cause::PermissionDenied,
                                  Cause::Other,         Cause::Unexplained};
 // What making the grade files' folder can meet.
 constexpr Cause FolderCauses[] = {

@@ -5,6 +5,7 @@
 #include "WorksheetDriver.h"
 
 #include "forms/MessageBox.h"
+#include "platform/Modules.h"
 #include "platform/Printing.h"
 
 #include <QElapsedTimer>
@@ -563,8 +564,8 @@ void TestPrintFailures::printModuleMissing()
         QFile file(module);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(inPlace) == inPlace.size());
     }
-    setPrintModuleFolders({folder.path()});
-    const auto restore = qScopeGuard([&built] { setPrintModuleFolders({built.absolutePath()}); });
+    setModuleFolders({folder.path()});
+    const auto restore = qScopeGuard([&built] { setModuleFolders({built.absolutePath()}); });
 
     ProgramFixture fixture;
     Worksheet *sheet = fixture.openWorksheet(1);

@@ -2,6 +2,7 @@
 
 #include "forms/Controls.h"
 #include "forms/MessageBox.h"
+#include "platform/Modules.h"
 #include "platform/Printing.h"
 #include "platform/Startup.h"
 
@@ -38,7 +39,7 @@ void initializeGuiTests()
     s_defaultHandler = qInstallMessageHandler(quietHandler);
     merlox2::initializePlatform(*qApp);
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
-    setPrintModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
+    setModuleFolders({QFileInfo(QStringLiteral(MERLOX2_TEST_PRINT_MODULE)).absolutePath()});
 }
 
 ProgramFixture::ProgramFixture()
