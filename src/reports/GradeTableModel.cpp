@@ -6,8 +6,12 @@
 #include "records/GradeFile.h"
 #include "reports/TargetText.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHash>
 #include <QLocale>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -85,6 +89,61 @@ bool isTimeColumn(int column)
     return column == GradeTableModel::Resistencia || column == GradeTableModel::Velocidad;
 }
 
+// One watcher for every grade table of the program, each path watched while some table wants it: on Linux
+// every watcher holds an inotify instance of its own, of which a user has few (128 by default), and closing
+// one waits on the kernel for several milliseconds.
+class SharedWatcher {
+public:
+    static SharedWatcher &instance()
+    {
+        static SharedWatcher shared;
+        return shared;
+    }
+
+    // The watcher, made for the first table (or the first of another application: tests).
+    QFileSystemWatcher *watcher()
+    {
+        if (!m_watcher) {
+            m_watcher = new QFileSystemWatcher(QCoreApplication::instance());
+            m_wanted.clear();
+        }
+        return m_watcher;
+    }
+
+    void want(const QStringList &paths)
+    {
+        for (const QString &path : paths)
+            ++m_wanted[path];
+        watchExisting(paths);
+    }
+
+    void unwant(const QStringList &paths)
+    {
+        for (const QString &path : paths) {
+            const auto wanted = m_wanted.find(path);
+            if (wanted == m_wanted.end() || --*wanted > 0)
+                continue;
+            m_wanted.erase(wanted);
+            if (m_watcher)
+                m_watcher->removePath(path);
+        }
+    }
+
+    // A file renamed over is no longer watched, and one made later was not yet: both are watched again.
+    void watchExisting(QStringList paths)
+    {
+        const QStringList watched = watcher()->files() + watcher()->directories();
+        paths.removeIf(
+            [&watched](const QString &path) { return watched.contains(path) || !QFileInfo::exists(path); });
+        if (!paths.isEmpty())
+            watcher()->addPaths(paths);
+    }
+
+private:
+    QPointer<QFileSystemWatcher> m_watcher;
+    QHash<QString, int> m_wanted;
+};
+
 } // namespace
 
 const QLocale &resultLocale()
@@ -106,8 +165,15 @@ GradeTableModel::GradeTableModel(int grade, QString gradeFilePath, QObject *pare
         if (!m_reloadSoon.isActive())
             m_reloadSoon.start();
     };
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    m_watchedPaths = {QFileInfo(m_gradeFilePath).absolutePath(), m_gradeFilePath, m_sexFile.path()};
+    SharedWatcher &shared = SharedWatcher::instance();
+    const auto mine = [this, changed](const QString &path) {
+        if (m_watchedPaths.contains(path))
+            changed();
+    };
+    connect(shared.watcher(), &QFileSystemWatcher::directoryChanged, this, mine);
+    connect(shared.watcher(), &QFileSystemWatcher::fileChanged, this, mine);
+    shared.want(m_watchedPaths);
     evaluateAll();
     reload();
 }
@@ -298,20 +364,12 @@ void GradeTableModel::evaluateAll()
         m_rows[std::size_t(slot)] = describeSlot(slot);
 }
 
-void GradeTableModel::watchFiles()
-{
-    QStringList paths{QFileInfo(m_gradeFilePath).absolutePath(), m_gradeFilePath, m_sexFile.path()};
-    const QStringList watched = m_watcher.files() + m_watcher.directories();
-    paths.removeIf(
-        [&watched](const QString &path) { return watched.contains(path) || !QFileInfo::exists(path); });
-    if (!paths.isEmpty())
-        m_watcher.addPaths(paths);
-}
+GradeTableModel::~GradeTableModel() { SharedWatcher::instance().unwant(m_watchedPaths); }
 
 void GradeTableModel::reload()
 {
     m_reloadSoon.stop();
-    watchFiles();
+    SharedWatcher::instance().watchExisting(m_watchedPaths);
     Roster roster = m_roster;
     m_gradeFileError.reset();
     if (!QFileInfo::exists(m_gradeFilePath)) {

@@ -6,7 +6,6 @@
 #include "records/SexFile.h"
 
 #include <QAbstractTableModel>
-#include <QFileSystemWatcher>
 #include <QLocale>
 #include <QSortFilterProxyModel>
 #include <QTimer>
@@ -54,6 +53,9 @@ public:
 
     // Reads the files at once. A missing grade file is shown empty and not created: the worksheet does that.
     GradeTableModel(int grade, QString gradeFilePath, QObject *parent = nullptr);
+    ~GradeTableModel() override;
+    GradeTableModel(const GradeTableModel &) = delete;
+    GradeTableModel &operator=(const GradeTableModel &) = delete;
 
     int grade() const { return m_grade; }
     const QString &gradeFilePath() const { return m_gradeFilePath; }
@@ -101,7 +103,6 @@ private:
 
     Row describeSlot(int slot) const;
     void evaluateAll();
-    void watchFiles();
 
     int m_grade;
     QString m_gradeFilePath;
@@ -112,7 +113,7 @@ private:
     std::optional<Error> m_gradeFileError;
     std::optional<Error> m_sexFileError;
     std::optional<Error> m_lastError;
-    QFileSystemWatcher m_watcher;
+    QStringList m_watchedPaths; // the folder and the two files, in the watcher that every grade table shares
     QTimer m_reloadSoon;
 };
 
