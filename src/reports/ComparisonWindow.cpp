@@ -438,7 +438,7 @@ void ComparisonWindow::print()
         error.action = Action::PrintComparison;
         tell(describe(error), true);
     } else if (printed.value().printerStopped)
-        tell(describeWaitingSheet(printed.value()), false);
+        tell(describeWaitingJob(printed.value(), u"la comparación de los periodos"_s), false);
     else
         tell(u"La comparación se envió a la impresora %1, una hoja por grado."_s.arg(printed.value().printer),
              false);

@@ -188,7 +188,9 @@ void GroupReports::printSheets()
         return;
     }
     if (printed.value().printerStopped)
-        showReportMessage(m_window, describeWaitingSheet(printed.value()));
+        showReportMessage(m_window,
+                          describeWaitingJob(printed.value(), u"las hojas de evaluación del %1º grado"_s.arg(
+                                                                  prepared->students.grade)));
     m_window->statusBar()->showMessage(u"Se enviaron %1 hojas a la impresora %2 en un solo trabajo."_s
                                            .arg(prepared->evaluated.students.size())
                                            .arg(printed.value().printer),

@@ -264,7 +264,9 @@ void FamilyLetters::deliver(Destination destination, const QList<FamilyLetter> &
         if (!printed)
             return tell(describe(printed.error()), true);
         if (printed.value().printerStopped)
-            tell(describeWaitingSheet(printed.value()));
+            tell(describeWaitingJob(printed.value(),
+                                    (one ? u"la carta"_s : u"las %1 cartas"_s.arg(letters.size())) +
+                                        u" para la familia"_s));
         m_window->statusBar()->showMessage((one ? u"Se envió %1 a la impresora %2."_s
                                                 : u"Se enviaron %1 a la impresora %2 en un solo trabajo."_s)
                                                .arg(count, printed.value().printer),

@@ -144,7 +144,7 @@ void SummaryDialog::print()
         error.action = Action::PrintSummary;
         tell(describe(error), true);
     } else if (printed.value().printerStopped)
-        tell(describeWaitingSheet(printed.value()), false);
+        tell(describeWaitingJob(printed.value(), u"el resumen del %1º grado"_s.arg(m_summary.grade)), false);
     else
         tell(u"El resumen se envió a la impresora %1."_s.arg(printed.value().printer), false);
 }

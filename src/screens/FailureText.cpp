@@ -375,14 +375,33 @@ QString timeInWords(QTime time)
     return QLocale(QLocale::Spanish, QLocale::Mexico).toString(time, u"H:mm"_s);
 }
 
+namespace {
+
+// What the teacher can do about a stopped printer, whatever waits in its queue.
+const QString ResumeThePrinter =
+    u"Revise que la impresora esté encendida y conectada, y reanúdela en la configuración de impresoras del "
+    "sistema (o pida a quien administra la computadora que lo haga)."_s;
+
+QString stoppedBecause(const PrintedSheet &sheet)
+{
+    return sheet.printerMessage.isEmpty() ? QString() : u" (%1)"_s.arg(sheet.printerMessage);
+}
+
+} // namespace
+
 QString describeWaitingSheet(const PrintedSheet &sheet)
 {
-    const QString because = sheet.printerMessage.isEmpty() ? QString() : u" (%1)"_s.arg(sheet.printerMessage);
     return u"La hoja se envió a la impresora %1, pero la impresora está detenida%2: la hoja espera en su "
-           "cola y se imprimirá cuando la impresora se reanude. Revise que la impresora esté encendida y "
-           "conectada, y reanúdela en la configuración de impresoras del sistema (o pida a quien administra "
-           "la computadora que lo haga). No hace falta volver a imprimir la hoja: saldría dos veces."_s.arg(
-               sheet.printer, because);
+           "cola y se imprimirá cuando la impresora se reanude. %3 No hace falta volver a imprimir la hoja: "
+           "saldría dos veces."_s.arg(sheet.printer, stoppedBecause(sheet), ResumeThePrinter);
+}
+
+QString describeWaitingJob(const PrintedSheet &sheet, const QString &document)
+{
+    return u"El trabajo de impresión con %1 se envió a la impresora %2, pero la impresora está detenida%3: "
+           "el trabajo espera en su cola y se imprimirá cuando la impresora se reanude. %4 No hace falta "
+           "volver a imprimir: saldría dos veces."_s.arg(document, sheet.printer, stoppedBecause(sheet),
+                                                         ResumeThePrinter);
 }
 
 namespace {

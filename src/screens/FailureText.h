@@ -37,5 +37,8 @@ struct PrintedSheet;
 // comes out once the printer is resumed; printing it again would give two. Worded here, beside the print
 // failures, to say the same things the same way.
 QString describeWaitingSheet(const PrintedSheet &sheet);
+// The same for a job of several pages or one of the reports: document names what it holds, as "el resumen
+// del 1º grado" or "las 30 cartas para la familia".
+QString describeWaitingJob(const PrintedSheet &sheet, const QString &document);
 
 } // namespace merlox2

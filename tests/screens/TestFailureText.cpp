@@ -39,10 +39,12 @@ constexpr Cause FileCauses[] = {Cause::MissingFolder,    Cause::NotAFolder,
                                 Cause::IoError,          Cause::NoSuchRecord,
                                 Cause::Unstorable,       Cause::Other,
                                 Cause::Unexplained};
-constexpr Cause PrintCauses[] = {Cause::NoPrintServer, Cause::PrintServerSilent,   Cause::NoDefaultPrinter,
-                                 Cause::PageNotDrawn,  Cause::PrinterNotAccepting, Cause::PrinterGone,
-                                 Cause::JobRefused,    Cause::NoModule,       Cause::PermissionDenied,
-                                 Cause::Other,         Cause::Unexplained};
+constexpr Cause PrintCauses[] = {Cause::NoPrintServer,       Cause::PrintServerSilent,
+                                 Cause::NoDefaultPrinter,    Cause::PageNotDrawn,
+                                 Cause::PrinterNotAccepting, Cause::PrinterGone,
+                                 Cause::JobRefused,          Cause::NoModule,
+                                 Cause::PermissionDenied,    Cause::Other,
+                                 Cause::Unexplained};
 // What making the grade files' folder can meet.
 constexpr Cause FolderCauses[] = {
     Cause::MissingFolder, Cause::NotAFolder,  Cause::PermissionDenied, Cause::DiskFull, Cause::ReadOnlyDisk,
@@ -194,6 +196,14 @@ void TestFailureText::sheetWaitingOnStoppedPrinter()
     const QString paused =
         describeWaitingSheet({.printer = u"Sala"_s, .printerStopped = true, .printerMessage = u"Paused"_s});
     QVERIFY2(paused.contains(u"está detenida (Paused): la hoja espera en su cola"_s), qPrintable(paused));
+    // A report of several pages is not called a sheet.
+    const QString job = describeWaitingJob({.printer = u"Sala"_s, .printerStopped = true},
+                                           u"las 30 cartas para la familia"_s);
+    QVERIFY2(
+        job.startsWith(u"El trabajo de impresión con las 30 cartas para la familia se envió a la impresora "
+                       "Sala, pero la impresora está detenida: "_s) &&
+            !job.contains(u"hoja"_s),
+        qPrintable(job));
 }
 
 } // namespace merlox2::test
