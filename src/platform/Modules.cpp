@@ -6,6 +6,7 @@
 #include <QLibrary>
 #include <QMutex>
 
+#include <algorithm>
 #include <map>
 
 namespace merlox2 {
@@ -49,9 +50,9 @@ Result<std::vector<QFunctionPointer>> loadModule(const QString &fileName,
         if (!QFileInfo::exists(path))
             continue;
         QLibrary module(path);
-        std::vector<QFunctionPointer> found;
-        for (const char *entry : entries)
-            found.push_back(module.resolve(entry));
+        std::vector<QFunctionPointer> found(entries.size());
+        std::ranges::transform(entries, found.begin(),
+                               [&module](const char *entry) { return module.resolve(entry); });
         if (std::ranges::find(found, nullptr) == found.end())
             return state.modules[fileName] = found;
         why = module.errorString();
