@@ -136,8 +136,7 @@ ReportsWindow::ReportsWindow(const QString &folder, QWidget *parent) : QMainWind
     m_tabWidget->setObjectName(u"grados"_s);
     m_tabWidget->setAccessibleName(u"Grados"_s);
     for (int grade = 1; grade <= 3; ++grade) {
-        QWidget *&page = m_tabs.at(std::size_t(grade - 1)).page;
-        page = new QWidget(this);
+        auto *page = new QWidget(this); // empty until its table is made
         page->setObjectName(u"grado%1"_s.arg(grade));
         new QVBoxLayout(page);
         m_tabWidget->addTab(page, u"&"_s + gradeName(grade));
@@ -264,7 +263,7 @@ ReportsWindow::GradeTab &ReportsWindow::builtTab(int grade)
 void ReportsWindow::createTable(int grade)
 {
     GradeTab &tab = m_tabs.at(std::size_t(grade - 1));
-    QWidget *page = tab.page;
+    QWidget *page = m_tabWidget->widget(grade - 1);
 
     tab.banner = new QLabel(page);
     tab.banner->setObjectName(u"avisoGrado%1"_s.arg(grade));

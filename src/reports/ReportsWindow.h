@@ -68,7 +68,6 @@ private:
         GradeTableProxy *proxy = nullptr;
         QTableView *view = nullptr;
         QLabel *banner = nullptr;
-        QWidget *page = nullptr;   // the tab, empty until the table is made
         bool columnsToFit = false; // the columns are fitted to the cells when the tab is next shown
     };
 
